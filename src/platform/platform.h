@@ -1,0 +1,139 @@
+#pragma once
+// The seam between Kestrel's portable code and the system it runs on. Each
+// interface is named after what the code asks of the system; the Win32
+// implementation lives in win32/, the scripted fake used by the native tests in
+// tests/fake/. All text crossing the seam is UTF-8.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+// A run-time error that travels to the nearest procedure that reports failures.
+// what() is the description shown to the user.
+class Error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Another process holds the clipboard open; worth retrying shortly.
+class ClipboardBusy : public Error {
+public:
+    ClipboardBusy() : Error("the clipboard is in use by another program") {}
+};
+
+namespace platform {
+
+using WindowId = std::uint64_t;  // 0 is no window
+
+// Message-box styles used by the program.
+inline constexpr int kMbOk = 0;               // application-modal, OK only
+inline constexpr int kMbSystemModal = 0x1000; // system-modal, OK only
+
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // Text under application, section and key; `fallback` when the key is absent.
+    virtual std::string GetSetting(const std::string& app, const std::string& section,
+                                   const std::string& key, const std::string& fallback) = 0;
+    virtual void SaveSetting(const std::string& app, const std::string& section,
+                             const std::string& key, const std::string& value) = 0;
+};
+
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    // Both throw ClipboardBusy while another process has the clipboard open.
+    virtual void Clear() = 0;
+    virtual std::string GetText() = 0;  // empty when the clipboard holds no text
+    // Changes whenever the clipboard's content changes.
+    virtual std::uint32_t SequenceNumber() = 0;
+};
+
+class Messages {
+public:
+    virtual ~Messages() = default;
+    // Processes every pending window message of this thread, then returns.
+    virtual void DoEvents() = 0;
+    // Sleeps until input or a message arrives or `ms` milliseconds pass, then
+    // processes what is pending. Never busy-waits.
+    virtual void WaitForEvents(int ms) = 0;
+    // A monotonic clock in milliseconds.
+    virtual std::int64_t NowMs() = 0;
+};
+
+class Windows {
+public:
+    virtual ~Windows() = default;
+    // Brings the visible top-level window of another program with this title to
+    // the front (see ChooseWindowByTitle) and returns it; throws Error when no
+    // window qualifies. Does not wait for the window to become the foreground.
+    virtual WindowId ActivateByTitle(const std::string& title) = 0;
+    virtual WindowId ForegroundWindow() = 0;
+};
+
+struct KeyEvent {
+    std::uint16_t vk = 0;
+    bool up = false;
+    bool extended = false;
+    friend bool operator==(const KeyEvent&, const KeyEvent&) = default;
+};
+
+class Keyboard {
+public:
+    virtual ~Keyboard() = default;
+    // Non-zero while the key is down or if it was pressed since the last query.
+    virtual std::int16_t GetAsyncKeyState(int vk) = 0;
+    // Injects the events as one uninterruptible batch; returns how many went in.
+    virtual std::size_t SendInput(const std::vector<KeyEvent>& events) = 0;
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Blocks until dismissed; returns the button pressed.
+    virtual int ShowMessageBox(const std::string& text, int style, const std::string& caption) = 0;
+};
+
+// The services the program uses, installed once at start-up (or by a test).
+struct Services {
+    SettingsStore* store = nullptr;
+    Clipboard* clipboard = nullptr;
+    Messages* messages = nullptr;
+    Windows* windows = nullptr;
+    Keyboard* keyboard = nullptr;
+    Dialogs* dialogs = nullptr;
+};
+
+Services& Current();
+void Install(const Services& services);
+
+// Installs services for a scope and puts the previous ones back afterwards.
+class ScopedServices {
+public:
+    explicit ScopedServices(const Services& services);
+    ~ScopedServices();
+    ScopedServices(const ScopedServices&) = delete;
+    ScopedServices& operator=(const ScopedServices&) = delete;
+
+private:
+    Services previous_;
+};
+
+// A top-level window as activation by title sees it.
+struct WindowCandidate {
+    WindowId id = 0;
+    std::string title;
+    bool visible = false;
+    bool ownProcess = false;
+};
+
+// Only visible windows of other programs qualify. A title equal to `title`
+// wins over one that merely begins with it; both comparisons ignore case, as
+// users type titles by eye. Among equals the first in z-order wins. 0 if none.
+WindowId ChooseWindowByTitle(const std::vector<WindowCandidate>& windows, const std::string& title);
+
+}  // namespace platform
+}  // namespace kestrel

@@ -1,0 +1,86 @@
+#pragma once
+// Owners of Windows handles: one move-only type per kind, copying deleted, so
+// that no handle is closed twice or leaked.
+#include <windows.h>
+
+#include <utility>
+
+namespace kestrel::win32 {
+
+template <typename Handle, typename Traits>
+class Owned {
+public:
+    Owned() = default;
+    explicit Owned(Handle h) : h_(h) {}
+    ~Owned() { reset(); }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    Owned(Owned&& other) noexcept : h_(std::exchange(other.h_, Traits::none())) {}
+    Owned& operator=(Owned&& other) noexcept {
+        if (this != &other) {
+            reset();
+            h_ = std::exchange(other.h_, Traits::none());
+        }
+        return *this;
+    }
+    Handle get() const { return h_; }
+    Handle* receive() {
+        reset();
+        return &h_;
+    }
+    explicit operator bool() const { return h_ != Traits::none(); }
+    void reset() {
+        if (h_ != Traits::none()) Traits::close(h_);
+        h_ = Traits::none();
+    }
+
+private:
+    Handle h_ = Traits::none();
+};
+
+struct RegKeyTraits {
+    static HKEY none() { return nullptr; }
+    static void close(HKEY h) { RegCloseKey(h); }
+};
+using RegKey = Owned<HKEY, RegKeyTraits>;
+
+struct KernelHandleTraits {
+    static HANDLE none() { return nullptr; }
+    static void close(HANDLE h) { CloseHandle(h); }
+};
+using KernelHandle = Owned<HANDLE, KernelHandleTraits>;
+
+struct WindowTraits {
+    static HWND none() { return nullptr; }
+    static void close(HWND h) { DestroyWindow(h); }
+};
+using Window = Owned<HWND, WindowTraits>;
+
+// The clipboard, open for the life of the object. Opened without an owner
+// window: emptying it then does not make this process the clipboard's owner,
+// which would otherwise block the source application's copy until we pump.
+class ClipboardOpen {
+public:
+    ClipboardOpen();  // throws ClipboardBusy
+    ~ClipboardOpen() { CloseClipboard(); }
+    ClipboardOpen(const ClipboardOpen&) = delete;
+    ClipboardOpen& operator=(const ClipboardOpen&) = delete;
+};
+
+// GlobalLock for the life of the object.
+class GlobalLockGuard {
+public:
+    explicit GlobalLockGuard(HGLOBAL h) : h_(h), p_(h ? GlobalLock(h) : nullptr) {}
+    ~GlobalLockGuard() {
+        if (p_) GlobalUnlock(h_);
+    }
+    GlobalLockGuard(const GlobalLockGuard&) = delete;
+    GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
+    void* get() const { return p_; }
+
+private:
+    HGLOBAL h_;
+    void* p_;
+};
+
+}  // namespace kestrel::win32

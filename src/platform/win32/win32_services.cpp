@@ -1,0 +1,187 @@
+#include "platform/win32/win32_services.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/text.h"
+
+namespace kestrel::win32 {
+
+// SendInput is handed an array of these; the sizes are part of its contract.
+static_assert(sizeof(INPUT) == (sizeof(void*) == 8 ? 40 : 28), "INPUT has the size SendInput expects");
+static_assert(sizeof(KEYBDINPUT) == (sizeof(void*) == 8 ? 24 : 16), "KEYBDINPUT layout");
+
+ClipboardOpen::ClipboardOpen() {
+    if (!OpenClipboard(nullptr)) throw ClipboardBusy();
+}
+
+namespace {
+
+// Settings kept per user by application and section, where programs of this
+// kind have always kept them, so that an earlier install's settings are found.
+class RegistryStore final : public platform::SettingsStore {
+public:
+    std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
+                           const std::string& fallback) override {
+        RegKey k;
+        LONG rc = RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_QUERY_VALUE, k.receive());
+        if (rc == ERROR_FILE_NOT_FOUND) return fallback;
+        if (rc != ERROR_SUCCESS) throw Error(LastErrorText("cannot open the settings of " + app, rc));
+        const auto name = Widen(key);
+        DWORD type = 0, size = 0;
+        rc = RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, nullptr, &size);
+        if (rc == ERROR_FILE_NOT_FOUND) return fallback;
+        if (rc != ERROR_SUCCESS) throw Error(LastErrorText("cannot read the setting \"" + key + "\"", rc));
+        if (type != REG_SZ && type != REG_EXPAND_SZ) throw Error("the setting \"" + key + "\" is not text");
+        std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+        rc = RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        if (rc != ERROR_SUCCESS) throw Error(LastErrorText("cannot read the setting \"" + key + "\"", rc));
+        data.resize(size / sizeof(wchar_t));
+        while (!data.empty() && data.back() == L'\0') data.pop_back();
+        return Narrow(data);
+    }
+
+    void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
+                     const std::string& value) override {
+        RegKey k;
+        LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                  nullptr, k.receive(), nullptr);
+        if (rc != ERROR_SUCCESS) throw Error(LastErrorText("cannot open the settings of " + app, rc));
+        const auto data = Widen(value);
+        rc = RegSetValueExW(k.get(), Widen(key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+        if (rc != ERROR_SUCCESS) throw Error(LastErrorText("cannot save the setting \"" + key + "\"", rc));
+    }
+
+private:
+    static std::wstring KeyPath(const std::string& app, const std::string& section) {
+        return L"Software\\VB and VBA Program Settings\\" + Widen(app) + L"\\" + Widen(section);
+    }
+};
+
+class RealClipboard final : public platform::Clipboard {
+public:
+    void Clear() override {
+        ClipboardOpen open;
+        if (!EmptyClipboard()) throw Error(LastErrorText("cannot empty the clipboard", GetLastError()));
+    }
+
+    std::string GetText() override {
+        ClipboardOpen open;
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        if (!data) return {};
+        GlobalLockGuard lock(data);
+        if (!lock.get()) return {};
+        const auto* text = static_cast<const wchar_t*>(lock.get());
+        // The block may be larger than the text; never read beyond it.
+        return Narrow(text, wcsnlen(text, GlobalSize(data) / sizeof(wchar_t)));
+    }
+
+    std::uint32_t SequenceNumber() override { return GetClipboardSequenceNumber(); }
+};
+
+class RealMessages final : public platform::Messages {
+public:
+    void DoEvents() override {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                // Not ours to swallow: leave it for the message loop that ends the program.
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+
+    void WaitForEvents(int ms) override {
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(ms), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        DoEvents();
+    }
+
+    std::int64_t NowMs() override { return static_cast<std::int64_t>(GetTickCount64()); }
+};
+
+struct EnumState {
+    std::vector<platform::WindowCandidate> windows;
+};
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam) {
+    auto& state = *reinterpret_cast<EnumState*>(lParam);
+    wchar_t title[512];
+    const int n = GetWindowTextW(hwnd, title, 512);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    state.windows.push_back({reinterpret_cast<platform::WindowId>(hwnd), Narrow(title, static_cast<std::size_t>(n)),
+                             IsWindowVisible(hwnd) != FALSE, pid == GetCurrentProcessId()});
+    return TRUE;
+}
+
+class RealWindows final : public platform::Windows {
+public:
+    platform::WindowId ActivateByTitle(const std::string& title) override {
+        EnumState state;
+        EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&state));
+        const auto id = platform::ChooseWindowByTitle(state.windows, title);
+        if (!id) throw Error("no window is titled \"" + title + "\"");
+        const HWND hwnd = reinterpret_cast<HWND>(id);
+        if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+        // Windows grants the foreground only to the thread that has the user's
+        // input; sharing the current foreground thread's input state for the
+        // moment of the call lets the change through.
+        const DWORD self = GetCurrentThreadId();
+        const HWND front = GetForegroundWindow();
+        const DWORD frontThread = front ? GetWindowThreadProcessId(front, nullptr) : 0;
+        const bool attached = frontThread && frontThread != self && AttachThreadInput(self, frontThread, TRUE);
+        SetForegroundWindow(hwnd);
+        BringWindowToTop(hwnd);
+        if (attached) AttachThreadInput(self, frontThread, FALSE);
+        return id;
+    }
+
+    platform::WindowId ForegroundWindow() override {
+        return reinterpret_cast<platform::WindowId>(GetForegroundWindow());
+    }
+};
+
+class RealKeyboard final : public platform::Keyboard {
+public:
+    std::int16_t GetAsyncKeyState(int vk) override { return ::GetAsyncKeyState(vk); }
+
+    std::size_t SendInput(const std::vector<platform::KeyEvent>& events) override {
+        std::vector<INPUT> inputs(events.size());
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            INPUT& in = inputs[i];
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = events[i].vk;
+            in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(events[i].vk, MAPVK_VK_TO_VSC));
+            in.ki.dwFlags = (events[i].up ? KEYEVENTF_KEYUP : 0) | (events[i].extended ? KEYEVENTF_EXTENDEDKEY : 0);
+        }
+        if (inputs.empty()) return 0;
+        return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    }
+};
+
+class RealDialogs final : public platform::Dialogs {
+public:
+    int ShowMessageBox(const std::string& text, int style, const std::string& caption) override {
+        return MessageBoxW(nullptr, Widen(text).c_str(), Widen(caption).c_str(), static_cast<UINT>(style));
+    }
+};
+
+}  // namespace
+
+platform::Services RealServices() {
+    static RegistryStore store;
+    static RealClipboard clipboard;
+    static RealMessages messages;
+    static RealWindows windows;
+    static RealKeyboard keyboard;
+    static RealDialogs dialogs;
+    return {&store, &clipboard, &messages, &windows, &keyboard, &dialogs};
+}
+
+}  // namespace kestrel::win32

@@ -1,0 +1,118 @@
+#pragma once
+// A scripted desktop behind the seam for the native tests: windows with text,
+// a clipboard, a keyboard held by the user, a settings store and message boxes
+// nobody has to dismiss. Time is virtual and moves only when the code under
+// test waits. Everything the code asks for is recorded in `log`, and the fake
+// fails the way Windows fails: a busy clipboard, a copy that lands late or
+// never, an activation refused.
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/keys.h"
+#include "platform/platform.h"
+
+namespace kestrel::fake {
+
+using platform::KeyEvent;
+using platform::WindowId;
+
+struct FakeWindow {
+    WindowId id = 0;
+    std::string title;
+    bool visible = true;
+    bool ownProcess = false;
+    bool refusesActivation = false;
+    // The text box the window shows: its lines, the caret's line and what is selected.
+    std::vector<std::string> lines;
+    int caretLine = 0;
+    std::string selection;
+    // How long after Ctrl+C the copy reaches the clipboard; negative: never.
+    int copyDelayMs = 0;
+};
+
+struct ShownMessage {
+    std::string text;
+    int style = 0;
+    std::string caption;
+};
+
+class FakeDesktop final : public platform::SettingsStore,
+                          public platform::Clipboard,
+                          public platform::Messages,
+                          public platform::Windows,
+                          public platform::Keyboard,
+                          public platform::Dialogs {
+public:
+    platform::Services Services();
+
+    // The record of what the code asked for, in order ("clear", "activate:T",
+    // "keys", "read-clipboard", "message:T", "read:Key", "save:Key=Value").
+    std::vector<std::string> log;
+    std::vector<platform::Chord> chords;  // every SendInput batch
+    std::vector<ShownMessage> messages;
+
+    // Settings store, by "app\section\key".
+    std::map<std::string, std::string> store;
+    std::string failReadAt, failSaveAt;  // a key whose access fails
+    static std::string StoreKey(const std::string& app, const std::string& section, const std::string& key) {
+        return app + "\\" + section + "\\" + key;
+    }
+
+    // Clipboard.
+    std::string clipboard;
+    std::uint32_t sequence = 1;
+    int busyOpens = 0;  // this many next opens fail as if another program held it
+
+    // Time.
+    std::int64_t now = 1000;
+    void At(std::int64_t time, std::function<void()> action) { scheduled_.push_back({time, std::move(action)}); }
+
+    // Windows.
+    std::vector<FakeWindow> windows;
+    WindowId foreground = 0;
+    FakeWindow& AddWindow(const std::string& title, std::vector<std::string> lines = {});
+    FakeWindow* Find(WindowId id);
+
+    // Keyboard: a key the user holds down until the given time.
+    std::map<int, std::int64_t> heldUntil;
+    std::size_t injectLimit = std::numeric_limits<std::size_t>::max();  // events taken per batch
+    int keyStateQueries = 0;
+
+    // Called when a message box is shown, while it is "open".
+    std::function<void(const ShownMessage&)> onMessage;
+
+    // The seam.
+    std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
+                           const std::string& fallback) override;
+    void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
+                     const std::string& value) override;
+    void Clear() override;
+    std::string GetText() override;
+    std::uint32_t SequenceNumber() override { return sequence; }
+    void DoEvents() override;
+    void WaitForEvents(int ms) override;
+    std::int64_t NowMs() override { return now; }
+    WindowId ActivateByTitle(const std::string& title) override;
+    WindowId ForegroundWindow() override { return foreground; }
+    std::int16_t GetAsyncKeyState(int vk) override;
+    std::size_t SendInput(const std::vector<KeyEvent>& events) override;
+    int ShowMessageBox(const std::string& text, int style, const std::string& caption) override;
+
+private:
+    void RunDue();
+    void Key(const KeyEvent& e);
+    struct Scheduled {
+        std::int64_t time;
+        std::function<void()> action;
+    };
+    std::vector<Scheduled> scheduled_;
+    bool ctrl_ = false, shift_ = false, alt_ = false;
+    WindowId nextId_ = 100;
+};
+
+}  // namespace kestrel::fake

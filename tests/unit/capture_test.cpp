@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include "app/modMain.h"
+#include "fake/fake_fixture.h"
+#include "platform/keys.h"
+
+namespace kestrel {
+namespace {
+
+using platform::ParseKeys;
+using Log = std::vector<std::string>;
+
+class CaptureTest : public fake::FakeTest {
+protected:
+    CaptureTest() {
+        AppLink().oSettings()->SourceAppTitle("Orders");
+        auto& other = desk.AddWindow("Mail");
+        desk.foreground = other.id;
+    }
+    std::string Capture(const std::string& title = "Orders") { return modMain::GetSourceText(title, "Cursor"); }
+    std::vector<platform::Chord> Sent(const std::string& keys) { return ParseKeys(keys); }
+    std::vector<platform::Chord> Sent(const std::string& a, const std::string& b) {
+        auto chords = ParseKeys(a);
+        for (auto& c : ParseKeys(b)) chords.push_back(c);
+        return chords;
+    }
+};
+
+TEST_F(CaptureTest, ASelectionIsCopiedWithOneCtrlC) {
+    desk.AddWindow("Orders", {"ACME Ltd", "Account 12345"}).selection = "12345";
+    EXPECT_EQ(Capture(), "12345");
+    EXPECT_EQ(desk.log, (Log{"clear", "activate:Orders", "keys", "read-clipboard", "read-clipboard"}));
+    EXPECT_EQ(desk.chords, Sent("^c"));
+    EXPECT_EQ(desk.clipboard, "12345") << "the captured text stays on the clipboard";
+    EXPECT_TRUE(desk.messages.empty());
+}
+
+TEST_F(CaptureTest, WithoutASelectionTheCaretsLineIsSelectedAndCopied) {
+    auto& w = desk.AddWindow("Orders", {"ACME Ltd", "Account 12345"});
+    w.caretLine = 1;
+    const auto start = desk.now;
+    EXPECT_EQ(Capture(), "Account 12345");
+    EXPECT_EQ(desk.chords, Sent("^c", "{home}+{end}^c"));
+    EXPECT_EQ(desk.Find(w.id)->selection, "Account 12345") << "the line stays selected";
+    EXPECT_GE(desk.now - start, modMain::kFirstCopyBoundMs) << "the first copy was given its time";
+    EXPECT_LT(desk.now - start, modMain::kFirstCopyBoundMs + 100) << "the line's copy is read as soon as it lands";
+}
+
+TEST_F(CaptureTest, ASourceThatAnswersLateIsWaitedFor) {
+    auto& w = desk.AddWindow("Orders", {"ACME Ltd"});
+    w.selection = "ACME";
+    w.copyDelayMs = 150;
+    EXPECT_EQ(Capture(), "ACME");
+    EXPECT_EQ(desk.chords, Sent("^c")) << "no fallback destroys the user's selection";
+}
+
+TEST_F(CaptureTest, ACopyThatNeverLandsGivesEmptyTextAfterBothTries) {
+    auto& w = desk.AddWindow("Orders", {"ACME Ltd"});
+    w.selection = "ACME";
+    w.copyDelayMs = -1;
+    desk.clipboard = "left over from before";
+    EXPECT_EQ(Capture(), "");
+    EXPECT_EQ(desk.chords, Sent("^c", "{home}+{end}^c"));
+    EXPECT_TRUE(desk.messages.empty()) << "empty text is the caller's to report";
+}
+
+TEST_F(CaptureTest, AnEmptyTitleActivatesNothingAndTypesIntoTheFocusedWindow) {
+    auto& w = desk.AddWindow("Scratch", {"typed here"});
+    w.selection = "typed";
+    desk.foreground = w.id;
+    EXPECT_EQ(Capture(""), "typed");
+    EXPECT_EQ(desk.log, (Log{"clear", "keys", "read-clipboard", "read-clipboard"}));
+}
+
+TEST_F(CaptureTest, AMissingWindowIsReportedWithTheConfiguredTitle) {
+    desk.clipboard = "old";
+    EXPECT_EQ(Capture(), "");
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_EQ(desk.messages[0].text, "error activating: 'Orders' window.");
+    EXPECT_EQ(desk.messages[0].style, 0x1000);
+    EXPECT_EQ(desk.messages[0].caption, "Kestrel");
+    EXPECT_TRUE(desk.chords.empty());
+    EXPECT_EQ(desk.clipboard, "") << "the clipboard was emptied before activation";
+}
+
+TEST_F(CaptureTest, ARefusedActivationSendsNoKeystroke) {
+    auto& w = desk.AddWindow("Orders", {"ACME"});
+    w.selection = "ACME";
+    w.refusesActivation = true;
+    EXPECT_EQ(Capture(), "");
+    EXPECT_TRUE(desk.chords.empty()) << "keys would have gone to another window";
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_EQ(desk.messages[0].text, "error activating: 'Orders' window.");
+}
+
+TEST_F(CaptureTest, NoKeystrokeUntilCtrlShiftAndAltAreReleased) {
+    desk.AddWindow("Orders", {"ACME"}).selection = "ACME";
+    const auto start = desk.now;
+    desk.heldUntil[0x11] = start + 300;   // Ctrl
+    desk.heldUntil[0x10] = start + 1200;  // Shift, released last
+    desk.heldUntil[0x12] = start + 50;    // Alt
+    std::int64_t sentAt = 0;
+    desk.At(start + 1199, [&] { EXPECT_TRUE(desk.chords.empty()) << "Shift is still down"; });
+    EXPECT_EQ(Capture(), "ACME");
+    sentAt = desk.now;
+    EXPECT_GE(sentAt, start + 1200);
+    // It sleeps between looks instead of spinning: a few queries per 10 ms.
+    EXPECT_LT(desk.keyStateQueries, 3 * (1200 / 10 + 5));
+    EXPECT_EQ(desk.keyStateQueries % 3, 0) << "all three keys are queried on every pass";
+}
+
+TEST_F(CaptureTest, ABusyClipboardIsRetriedForAMoment) {
+    desk.AddWindow("Orders", {"ACME"}).selection = "ACME";
+    desk.busyOpens = 3;
+    EXPECT_EQ(Capture(), "ACME");
+    EXPECT_TRUE(desk.messages.empty());
+}
+
+TEST_F(CaptureTest, AClipboardThatStaysBusyFailsTheCapture) {
+    desk.AddWindow("Orders", {"ACME"}).selection = "ACME";
+    desk.busyOpens = 1000;
+    EXPECT_EQ(Capture(), "");
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_TRUE(desk.chords.empty());
+}
+
+TEST_F(CaptureTest, KeystrokesTheSystemRefusesFailTheCapture) {
+    desk.AddWindow("Orders", {"ACME"}).selection = "ACME";
+    desk.injectLimit = 1;
+    EXPECT_EQ(Capture(), "");
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_EQ(desk.chords.size(), 1u);
+}
+
+TEST_F(CaptureTest, AnotherGrabTypeSendsNoKeysButStillReads) {
+    desk.AddWindow("Orders", {"ACME"}).selection = "ACME";
+    EXPECT_EQ(modMain::GetSourceText("Orders", "cursor"), "");
+    EXPECT_TRUE(desk.chords.empty());
+    EXPECT_EQ(desk.log.back(), "read-clipboard");
+}
+
+class GrabTest : public fake::FakeTest {};
+
+TEST_F(GrabTest, StoresTheCaptureAsField1sValueEvenWhenEmpty) {
+    auto& w = desk.AddWindow("Orders", {"ACME"});
+    w.selection = "ACME";
+    AppLink().oSettings()->SourceAppTitle("Orders");
+    AppLink().colFields()->Add("Account", "");
+    AppLink().GrabData();
+    EXPECT_EQ(AppLink().colFields()->Item(1)->value(), "ACME");
+    desk.Find(w.id)->selection.clear();
+    desk.Find(w.id)->lines = {""};
+    AppLink().GrabData();
+    EXPECT_EQ(AppLink().colFields()->Item(1)->value(), "") << "the previous value is gone";
+}
+
+TEST_F(GrabTest, WithoutField1NothingIsCaptured) {
+    desk.AddWindow("Orders", {"ACME"}).selection = "ACME";
+    EXPECT_THROW(AppLink().GrabData(), Error);
+    AppLink().colFields();  // an empty collection fails the same way
+    EXPECT_THROW(AppLink().GrabData(), Error);
+    EXPECT_TRUE(desk.log.empty());
+}
+
+}  // namespace
+}  // namespace kestrel
