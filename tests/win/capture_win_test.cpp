@@ -1,0 +1,62 @@
+#include "app/modMain.h"
+#include "win/win_support.h"
+
+namespace kestrel::wintest {
+namespace {
+
+class CaptureWinTest : public WinTest {
+protected:
+    std::string Capture(const std::string& title) {
+        AppLink().oSettings()->SourceAppTitle(title);
+        return modMain::GetSourceText(title, "Cursor");
+    }
+};
+
+TEST_F(CaptureWinTest, CopiesTheSelection) {
+    SourceApp app(L"Orders - ACME", L"--text \"ACME Ltd\\nAccount 12345\" --select 18 23");
+    MessageBoxWatcher boxes;
+    EXPECT_EQ(Capture("Orders - ACME"), "12345");
+    EXPECT_EQ(GetForegroundWindow(), app.window());
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST_F(CaptureWinTest, WithoutASelectionCopiesAndSelectsTheCaretsLine) {
+    SourceApp app(L"Orders - ACME", L"--text \"ACME Ltd\\nAccount 12345\\nLast line\" --caret 13");
+    EXPECT_EQ(Capture("Orders - ACME"), "Account 12345");
+    EXPECT_EQ(app.Selection(), (std::pair<DWORD, DWORD>{10, 23})) << "the line stays selected";
+}
+
+TEST_F(CaptureWinTest, WaitsForASourceThatAnswersLate) {
+    SourceApp app(L"Slow Orders", L"--text \"first\\nsecond line\" --select 0 5 --copy-delay 150");
+    EXPECT_EQ(Capture("Slow Orders"), "first");
+    EXPECT_EQ(app.Selection(), (std::pair<DWORD, DWORD>{0, 5})) << "the selection was not replaced by the fallback";
+}
+
+TEST_F(CaptureWinTest, ATitleThatMatchesNoWindowIsReported) {
+    MessageBoxWatcher boxes;
+    EXPECT_EQ(Capture("No Such Window 4711"), "");
+    ASSERT_EQ(boxes.Texts(), std::vector<std::string>{"error activating: 'No Such Window 4711' window."});
+    EXPECT_EQ(boxes.Captions(), std::vector<std::string>{"Kestrel"});
+}
+
+TEST_F(CaptureWinTest, AVisibleWindowWhoseTitleBeginsWithTheTextBeatsAHiddenExactOne) {
+    SourceApp hidden(L"Ledger", L"--text \"hidden one\" --select 0 6 --hidden");
+    SourceApp shown(L"Ledger - Main", L"--text \"visible one\" --select 0 7");
+    EXPECT_EQ(Capture("Ledger"), "visible");
+}
+
+TEST_F(CaptureWinTest, NonAsciiTextAndTitlesSurvive) {
+    SourceApp app(L"Kunden \x2013 Gr\x00FC\x00DF" L"e", L"--text \"Gr\x00FC\x00DF" L"e \x6771\x4EAC\" --select 0 8");
+    EXPECT_EQ(Capture("Kunden \u2013 Grüße"), "Grüße 東京");
+}
+
+TEST_F(CaptureWinTest, AWindowBehindAnotherIsBroughtToTheFront) {
+    SourceApp back(L"Back Office", L"--text \"behind\" --select 0 6");
+    SourceApp front(L"Front Desk", L"--text \"in front\" --select 0 8");
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == front.window(); }, 2000));
+    EXPECT_EQ(Capture("Back Office"), "behind");
+    EXPECT_EQ(GetForegroundWindow(), back.window());
+}
+
+}  // namespace
+}  // namespace kestrel::wintest

@@ -1,0 +1,67 @@
+#include "platform/keys.h"
+#include "win/win_support.h"
+
+namespace kestrel::wintest {
+namespace {
+
+// A window of the test's own that records the key messages it receives.
+std::vector<platform::KeyEvent>* g_received = nullptr;
+
+LRESULT CALLBACK RecorderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (g_received && (msg == WM_KEYDOWN || msg == WM_KEYUP || msg == WM_SYSKEYDOWN || msg == WM_SYSKEYUP))
+        g_received->push_back({static_cast<std::uint16_t>(wParam), msg == WM_KEYUP || msg == WM_SYSKEYUP,
+                               ((lParam >> 24) & 1) != 0});
+    if (msg == WM_SYSKEYDOWN || msg == WM_SYSKEYUP || msg == WM_SYSCHAR) return 0;  // no menu
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+class KeysWinTest : public WinTest {
+protected:
+    KeysWinTest() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = RecorderProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"KestrelKeyRecorder";
+        RegisterClassW(&wc);
+        window_ = win32::Window(CreateWindowExW(0, wc.lpszClassName, L"Key recorder", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                                50, 50, 300, 200, nullptr, nullptr, wc.hInstance, nullptr));
+        SetForegroundWindow(window_.get());
+        SetFocus(window_.get());
+        WaitFor([&] { return GetForegroundWindow() == window_.get(); }, 2000);
+        g_received = &received_;
+    }
+    ~KeysWinTest() override { g_received = nullptr; }
+
+    std::vector<platform::KeyEvent> Typed(const std::string& keys) {
+        received_.clear();
+        platform::SendKeys(keys);
+        std::vector<platform::KeyEvent> expected;
+        for (const auto& chord : platform::ParseKeys(keys)) expected.insert(expected.end(), chord.begin(), chord.end());
+        WaitFor([&] { return received_.size() >= expected.size(); }, 2000);
+        Pump(20);
+        return received_;
+    }
+    static std::vector<platform::KeyEvent> Flat(const std::string& keys) {
+        std::vector<platform::KeyEvent> all;
+        for (const auto& chord : platform::ParseKeys(keys)) all.insert(all.end(), chord.begin(), chord.end());
+        return all;
+    }
+
+    win32::Window window_;
+    std::vector<platform::KeyEvent> received_;
+};
+
+TEST_F(KeysWinTest, TheWindowReceivesExactlyTheParsedKeyEvents) {
+    ASSERT_EQ(GetForegroundWindow(), window_.get());
+    for (const char* keys : {"^c", "{home}+{end}^c", "%z", "{F5}{del}", "aB1 "}) {
+        EXPECT_EQ(Typed(keys), Flat(keys)) << keys;
+    }
+}
+
+TEST_F(KeysWinTest, NoModifierIsLeftDownAfterwards) {
+    Typed("^+%{F11}");
+    for (int vk : {VK_CONTROL, VK_SHIFT, VK_MENU}) EXPECT_EQ(GetAsyncKeyState(vk) & 0x8000, 0) << vk;
+}
+
+}  // namespace
+}  // namespace kestrel::wintest

@@ -1,0 +1,97 @@
+#pragma once
+// What the Windows-side tests share: the real services installed for a test,
+// the test source application started and stopped around a test, and a watcher
+// that reads and dismisses the program's message boxes as a person would.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/clsAppLink.h"
+#include "platform/platform.h"
+#include "platform/win32/handles.h"
+
+namespace kestrel::wintest {
+
+// The folder the test programs were built into.
+std::wstring ProgramDir();
+
+// Runs `command_line` and returns at once; the process is ended when the object goes.
+class Process {
+public:
+    explicit Process(const std::wstring& commandLine);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    DWORD id() const { return id_; }
+    HANDLE handle() const { return handle_.get(); }
+
+private:
+    win32::KernelHandle handle_;
+    DWORD id_ = 0;
+};
+
+// The test source application, with the window found and ready.
+class SourceApp {
+public:
+    // `args` are the options of the fixture program (see source_app.cpp).
+    SourceApp(const std::wstring& title, const std::wstring& args);
+    HWND window() const { return window_; }
+    HWND edit() const { return edit_; }
+    std::pair<DWORD, DWORD> Selection() const;
+
+private:
+    Process process_;
+    HWND window_ = nullptr;
+    HWND edit_ = nullptr;
+};
+
+// Dismisses every message box this process shows, keeping their texts.
+class MessageBoxWatcher {
+public:
+    MessageBoxWatcher();
+    ~MessageBoxWatcher();
+    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
+    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
+    std::vector<std::string> Texts();
+    std::vector<std::string> Captions();
+
+private:
+    void Run();
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::vector<std::string> texts_, captions_;
+    std::thread thread_;
+};
+
+// Pumps this thread's messages for `ms` milliseconds.
+void Pump(int ms);
+// Waits (pumping) until `done` holds or `ms` pass; returns whether it held.
+template <typename Condition>
+bool WaitFor(Condition done, int ms = 5000) {
+    const auto deadline = GetTickCount64() + static_cast<ULONGLONG>(ms);
+    while (!done()) {
+        if (GetTickCount64() >= deadline) return false;
+        Pump(10);
+    }
+    return true;
+}
+
+// A test with the real services installed and a fresh controller.
+class WinTest : public ::testing::Test {
+protected:
+    WinTest();
+    ~WinTest() override;
+
+private:
+    platform::ScopedServices scope_;
+};
+
+std::string Utf8(const std::wstring& s);
+
+}  // namespace kestrel::wintest
