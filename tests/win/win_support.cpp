@@ -89,8 +89,9 @@ SourceApp::SourceApp(const std::wstring& title, const std::wstring& args)
 std::pair<DWORD, DWORD> SourceApp::Selection() const {
     DWORD start = 0, end = 0;
     DWORD_PTR sel = 0;
-    if (!SendMessageTimeoutW(edit_, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &sel))
-        throw Error("the test source application does not answer");
+    SetLastError(0);
+    if (!SendMessageTimeoutW(edit_, EM_GETSEL, 0, 0, SMTO_NORMAL, 2000, &sel))
+        throw Error("the test source application does not answer: " + std::to_string(GetLastError()) + " window " + std::to_string(IsWindow(edit_)));
     start = LOWORD(sel);
     end = HIWORD(sel);
     return {start, end};
