@@ -5,11 +5,16 @@
 // tests/fake/. All text crossing the seam is UTF-8.
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace kestrel {
+
+namespace forms {
+class FormHost;
+}
 
 // A run-time error that travels to the nearest procedure that reports failures.
 // what() is the description shown to the user.
@@ -97,6 +102,35 @@ public:
     virtual int ShowMessageBox(const std::string& text, int style, const std::string& caption) = 0;
 };
 
+class Programs {
+public:
+    virtual ~Programs() = default;
+    // Starts `commandLine` with the given show-window style (2: minimised and
+    // activated; 1: normal) and returns without waiting. `application` names
+    // the program file so that nothing has to be guessed from the command
+    // line; empty: the command line's first word. Throws Error on failure.
+    virtual void Start(const std::string& commandLine, const std::string& application, int windowStyle) = 0;
+};
+
+// A text file open for appending, written in the system's ANSI code page.
+class TextFile {
+public:
+    virtual ~TextFile() = default;
+    // Writes the text and a CR LF; throws Error when it cannot be written.
+    virtual void WriteLine(const std::string& text) = 0;
+    virtual void Close() = 0;
+};
+
+class Files {
+public:
+    virtual ~Files() = default;
+    // Whether an ordinary file (neither hidden, system nor a folder) matches `path`.
+    virtual bool FindOrdinaryFile(const std::string& path) = 0;
+    virtual void Delete(const std::string& path) = 0;  // throws Error
+    // Creates the file when it does not exist; throws Error.
+    virtual std::unique_ptr<TextFile> OpenForAppend(const std::string& path) = 0;
+};
+
 // The services the program uses, installed once at start-up (or by a test).
 struct Services {
     SettingsStore* store = nullptr;
@@ -105,6 +139,9 @@ struct Services {
     Windows* windows = nullptr;
     Keyboard* keyboard = nullptr;
     Dialogs* dialogs = nullptr;
+    forms::FormHost* forms = nullptr;
+    Programs* programs = nullptr;
+    Files* files = nullptr;
 };
 
 Services& Current();

@@ -1,10 +1,85 @@
 #include "fake/fake_desktop.h"
 
+#include <cctype>
+
 #include "platform/keys.h"
 
 namespace kestrel::fake {
 
-platform::Services FakeDesktop::Services() { return {this, this, this, this, this, this}; }
+platform::Services FakeDesktop::Services() {
+    platform::Services services{this, this, this, this, this, this};
+    services.programs = this;
+    services.files = this;
+    return services;
+}
+
+namespace {
+
+std::string Lower(std::string s) {
+    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+
+}  // namespace
+
+class FakeTextFile final : public platform::TextFile {
+public:
+    FakeTextFile(FakeDesktop& desk, std::string path) : desk_(desk), path_(std::move(path)) { ++desk_.openFiles; }
+    ~FakeTextFile() override { Close(); }
+    void WriteLine(const std::string& text) override {
+        if (!open_) throw Error(path_ + " is closed");
+        desk_.log.push_back("write:" + text);
+        if (++desk_.linesWritten_ == desk_.failWriteAtLine) throw Error("the disk is full");
+        desk_.files[path_].content += text + "\r\n";
+    }
+    void Close() override {
+        if (!open_) return;
+        open_ = false;
+        --desk_.openFiles;
+        desk_.log.push_back("close");
+    }
+
+private:
+    FakeDesktop& desk_;
+    std::string path_;
+    bool open_ = true;
+};
+
+FakeFile* FakeDesktop::File(const std::string& path) {
+    const auto found = files.find(Lower(path));
+    return found == files.end() ? nullptr : &found->second;
+}
+
+void FakeDesktop::Start(const std::string& commandLine, const std::string& application, int windowStyle) {
+    log.push_back("start:" + commandLine);
+    if (startFails) throw Error("the system cannot find the file specified");
+    started.push_back({commandLine, application, windowStyle});
+    if (onStart) onStart(started.back());
+}
+
+bool FakeDesktop::FindOrdinaryFile(const std::string& path) {
+    log.push_back("find:" + path);
+    const auto* file = File(path);
+    return file && !file->hidden;
+}
+
+void FakeDesktop::Delete(const std::string& path) {
+    log.push_back("delete:" + path);
+    if (!File(path) || Lower(path) == Lower(failDeleteOf)) throw Error("cannot delete " + path);
+    files.erase(Lower(path));
+}
+
+std::unique_ptr<platform::TextFile> FakeDesktop::OpenForAppend(const std::string& path) {
+    log.push_back("open:" + path);
+    bool folderExists = false;
+    for (const auto& f : folders) folderExists = folderExists || Lower(f) == Lower(FolderOf(path));
+    if (!folderExists) throw Error("the path " + path + " does not exist");
+    files[Lower(path)];  // created when absent
+    linesWritten_ = 0;
+    return std::make_unique<FakeTextFile>(*this, Lower(path));
+}
 
 FakeWindow& FakeDesktop::AddWindow(const std::string& title, std::vector<std::string> lines) {
     FakeWindow w;

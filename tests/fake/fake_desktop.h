@@ -41,7 +41,20 @@ struct ShownMessage {
     std::string caption;
 };
 
+struct StartedProgram {
+    std::string commandLine;
+    std::string application;
+    int windowStyle = 0;
+};
+
+struct FakeFile {
+    std::string content;  // bytes as written, CR LF included
+    bool hidden = false;
+};
+
 class FakeDesktop final : public platform::SettingsStore,
+                          public platform::Programs,
+                          public platform::Files,
                           public platform::Clipboard,
                           public platform::Messages,
                           public platform::Windows,
@@ -83,6 +96,20 @@ public:
     std::size_t injectLimit = std::numeric_limits<std::size_t>::max();  // events taken per batch
     int keyStateQueries = 0;
 
+    // Programs: every start, and whether starting fails (as for a missing program).
+    std::vector<StartedProgram> started;
+    bool startFails = false;
+    // Called after a start, e.g. to open the started program's window.
+    std::function<void(const StartedProgram&)> onStart;
+
+    // Files, by path compared without case, and folders that exist.
+    std::map<std::string, FakeFile> files;
+    std::vector<std::string> folders;
+    std::string failDeleteOf;
+    int failWriteAtLine = -1;  // the 1-based line whose write fails
+    int openFiles = 0;
+    FakeFile* File(const std::string& path);
+
     // Called when a message box is shown, while it is "open".
     std::function<void(const ShownMessage&)> onMessage;
 
@@ -102,6 +129,10 @@ public:
     std::int16_t GetAsyncKeyState(int vk) override;
     std::size_t SendInput(const std::vector<KeyEvent>& events) override;
     int ShowMessageBox(const std::string& text, int style, const std::string& caption) override;
+    void Start(const std::string& commandLine, const std::string& application, int windowStyle) override;
+    bool FindOrdinaryFile(const std::string& path) override;
+    void Delete(const std::string& path) override;
+    std::unique_ptr<platform::TextFile> OpenForAppend(const std::string& path) override;
 
 private:
     void RunDue();
@@ -111,6 +142,8 @@ private:
         std::function<void()> action;
     };
     std::vector<Scheduled> scheduled_;
+    int linesWritten_ = 0;
+    friend class FakeTextFile;
     bool ctrl_ = false, shift_ = false, alt_ = false;
     WindowId nextId_ = 100;
 };

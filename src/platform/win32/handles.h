@@ -50,6 +50,13 @@ struct KernelHandleTraits {
 };
 using KernelHandle = Owned<HANDLE, KernelHandleTraits>;
 
+// FindFirstFile's handle: INVALID_HANDLE_VALUE is its "none".
+struct FindHandleTraits {
+    static HANDLE none() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { FindClose(h); }
+};
+using FindHandle = Owned<HANDLE, FindHandleTraits>;
+
 struct WindowTraits {
     static HWND none() { return nullptr; }
     static void close(HWND h) { DestroyWindow(h); }

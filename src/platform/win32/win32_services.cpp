@@ -172,6 +172,79 @@ public:
     }
 };
 
+class RealPrograms final : public platform::Programs {
+public:
+    void Start(const std::string& commandLine, const std::string& application, int windowStyle) override {
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESHOWWINDOW;
+        si.wShowWindow = static_cast<WORD>(windowStyle);
+        PROCESS_INFORMATION pi{};
+        const auto app = Widen(application);
+        auto line = Widen(commandLine);  // CreateProcessW may write to it
+        if (!CreateProcessW(app.empty() ? nullptr : app.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &si, &pi))
+            throw Error(LastErrorText("cannot start " + (application.empty() ? commandLine : application),
+                                      GetLastError()));
+        // Nobody waits for it: let go of both handles at once.
+        KernelHandle process(pi.hProcess), thread(pi.hThread);
+    }
+};
+
+// Text in the system's ANSI code page, for the script runner that reads it so.
+class AnsiFile final : public platform::TextFile {
+public:
+    AnsiFile(KernelHandle file, std::string path) : file_(std::move(file)), path_(std::move(path)) {}
+
+    void WriteLine(const std::string& text) override {
+        if (!file_) throw Error(path_ + " is closed");
+        const auto wide = Widen(text) + L"\r\n";
+        BOOL lossy = FALSE;
+        const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                          &lossy);
+        std::string bytes(static_cast<std::size_t>(n), '\0');
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), n, nullptr, &lossy);
+        // A character the code page lacks would reach the runner as "?": a
+        // different field name. Refuse rather than write the wrong script.
+        if (lossy) throw Error("\"" + text + "\" cannot be written in the system's code page");
+        DWORD written = 0;
+        if (!WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+            written != bytes.size())
+            throw Error(LastErrorText("cannot write " + path_, GetLastError()));
+    }
+
+    void Close() override { file_.reset(); }
+
+private:
+    KernelHandle file_;
+    std::string path_;
+};
+
+class RealFiles final : public platform::Files {
+public:
+    bool FindOrdinaryFile(const std::string& path) override {
+        WIN32_FIND_DATAW data;
+        FindHandle find(FindFirstFileW(Widen(path).c_str(), &data));
+        if (!find) return false;
+        do {
+            if (!(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+                return true;
+        } while (FindNextFileW(find.get(), &data));
+        return false;
+    }
+
+    void Delete(const std::string& path) override {
+        if (!DeleteFileW(Widen(path).c_str())) throw Error(LastErrorText("cannot delete " + path, GetLastError()));
+    }
+
+    std::unique_ptr<platform::TextFile> OpenForAppend(const std::string& path) override {
+        HANDLE file = CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) throw Error(LastErrorText("cannot open " + path, GetLastError()));
+        return std::make_unique<AnsiFile>(KernelHandle(file), path);
+    }
+};
+
 }  // namespace
 
 platform::Services RealServices() {
@@ -181,7 +254,12 @@ platform::Services RealServices() {
     static RealWindows windows;
     static RealKeyboard keyboard;
     static RealDialogs dialogs;
-    return {&store, &clipboard, &messages, &windows, &keyboard, &dialogs};
+    static RealPrograms programs;
+    static RealFiles files;
+    platform::Services services{&store, &clipboard, &messages, &windows, &keyboard, &dialogs};
+    services.programs = &programs;
+    services.files = &files;
+    return services;
 }
 
 }  // namespace kestrel::win32

@@ -1,0 +1,127 @@
+#pragma once
+// Forms are data plus handlers. A window's design (names, kinds, captions,
+// twips rectangles, tab order, menu) is a table in the portable code; the
+// platform renders a design into a real window and routes its events to the
+// form's handlers by name ("cmdOK_Click", "txtHotKey_KeyDown"). The fake lets
+// native tests set texts, press keys and click.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace kestrel::forms {
+
+// Positions and sizes in twips (1/1440 inch).
+struct Twips {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+enum class ControlKind { Label, TextBox, Button, Picture, Line };
+
+struct ControlDesign {
+    std::string name;
+    ControlKind kind = ControlKind::Label;
+    std::string text;  // caption or initial text; "&" marks an access key on buttons
+    Twips rect;        // for a Line: left/top is the start point, width/height the end point (x2, y2)
+    int tabIndex = 0;
+    // Lines only: colour 0xRRGGBB and width in pixels.
+    std::uint32_t lineColour = 0;
+    int lineWidth = 1;
+};
+
+struct MenuItemDesign {
+    std::string name;     // the handler is name + "_Click"
+    std::string caption;  // "-" is a separator
+};
+
+struct MenuDesign {
+    std::string name;     // e.g. "Options"; used by PopupMenu
+    std::string caption;
+    std::vector<MenuItemDesign> items;
+};
+
+enum class Border { FixedSingle, Sizable, FixedDialog };
+enum class StartPosition { CenterScreen, WindowsDefault, Manual };
+
+struct FormDesign {
+    std::string name;     // "frmSettings"
+    std::string caption;
+    Border border = Border::FixedSingle;
+    bool minButton = false, maxButton = false;
+    int clientWidth = 0, clientHeight = 0;  // twips
+    StartPosition start = StartPosition::WindowsDefault;
+    int left = 0, top = 0;  // client area's top-left on the screen, twips; Manual only
+    bool showIcon = true;   // the program's icon in the title bar
+    std::string defaultButton;  // Enter presses it (empty: none)
+    std::string cancelButton;   // Esc presses it (empty: none)
+    std::vector<ControlDesign> controls;
+    std::vector<MenuDesign> menus;  // a hidden menu bar: its menus serve as pop-up menus
+};
+
+// Key-down arguments as text boxes report them: the virtual-key code and the
+// modifier mask (1 Shift, 2 Ctrl, 4 Alt) read from the keyboard state.
+struct KeyDownArgs {
+    std::int16_t keyCode = 0;
+    std::int16_t shift = 0;
+};
+
+// The handlers of one form, looked up by name when the event happens. A
+// missing name means the event is not handled.
+struct Handlers {
+    std::function<void()> load;                     // Form_Load: after the controls exist, before showing
+    std::function<void(bool& cancel)> unload;       // Form_Unload: before the window goes; cancel keeps it
+    std::map<std::string, std::function<void()>> click;  // "cmdOK_Click", "mnuExit_Click", ...
+    std::map<std::string, std::function<void(KeyDownArgs&)>> keyDown;  // "txtHotKey_KeyDown"
+    std::map<std::string, std::function<void(std::int16_t& keyAscii)>> keyPress;  // "txtHotKey_KeyPress"
+    // Form_MouseMove(button, shift, x, y), x and y in twips.
+    std::function<void(int button, int shift, float x, float y)> mouseMove;
+    // Messages other than the ones routed above, seen before the form's own
+    // handling; return true to mark one handled (result in `result`).
+    std::function<bool(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t& result)> message;
+};
+
+enum class WindowState { Normal, Minimized, Maximized };
+
+// A loaded form. Destroying the object unloads the window if it is still loaded.
+class Form {
+public:
+    virtual ~Form() = default;
+    virtual bool Loaded() const = 0;
+    virtual platform::WindowId Handle() const = 0;  // the window's handle; 0 once unloaded
+    virtual std::string Text(const std::string& control) const = 0;
+    virtual void SetText(const std::string& control, const std::string& text) = 0;
+    virtual std::string Caption() const = 0;
+    virtual void SetCaption(const std::string& text) = 0;
+    virtual void SetFocus(const std::string& control) = 0;
+    virtual void Show() = 0;  // modeless
+    // Modal: disables the program's other windows and returns once the form is unloaded.
+    virtual void ShowModal() = 0;
+    virtual void Hide() = 0;
+    virtual bool Visible() const = 0;
+    virtual void SetWindowState(WindowState state) = 0;
+    virtual WindowState GetWindowState() const = 0;
+    // Runs Form_Unload, then destroys the window unless the handler cancelled.
+    virtual void Unload() = 0;
+    // Pops up the named menu at the mouse position; returns after the user has
+    // dismissed it or the chosen item's handler has run.
+    virtual void PopupMenu(const std::string& menu) = 0;
+};
+
+class FormHost {
+public:
+    virtual ~FormHost() = default;
+    // Creates the window and its controls hidden, runs Form_Load, returns the form.
+    virtual std::unique_ptr<Form> Load(const FormDesign& design, Handlers handlers) = 0;
+    // The screen's twips per pixel, horizontal.
+    virtual float TwipsPerPixelX() = 0;
+    // Runs the message loop until no form of the program remains loaded.
+    virtual void RunUntilNoForms() = 0;
+    virtual int LoadedForms() const = 0;
+};
+
+}  // namespace kestrel::forms
