@@ -136,6 +136,90 @@ void MessageBoxWatcher::Run() {
     }
 }
 
+namespace {
+
+BOOL CALLBACK CloseTitled(HWND hwnd, LPARAM lParam) {
+    wchar_t title[256];
+    GetWindowTextW(hwnd, title, 256);
+    if (*reinterpret_cast<const std::wstring*>(lParam) == title) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+bool AnyWindowTitled(const std::wstring& title) {
+    return FindWindowW(nullptr, title.c_str()) != nullptr;
+}
+
+}  // namespace
+
+void CloseWindowsTitled(const std::wstring& title) {
+    EnumWindows(CloseTitled, reinterpret_cast<LPARAM>(&title));
+    WaitFor([&] { return !AnyWindowTitled(title); }, 3000);
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    std::string bytes;
+    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
+        char buffer[4096];
+        std::size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+        fclose(f);
+    }
+    return bytes;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+InstalledRunner::InstalledRunner() {
+    CloseWindowsTitled(L"Document Center");
+    CreateDirectoryW(L"C:\\program files", nullptr);
+    CreateDirectoryW(L"C:\\program files\\tamarind", nullptr);
+    CreateDirectoryW(kFolder, nullptr);
+    const std::wstring stub = ProgramDir() + L"\\" KESTREL_STUB_RUNNER;
+    // A stub whose window just closed may still be running from the file for a moment.
+    DWORD error = 0;
+    const bool copied = WaitFor(
+        [&] {
+            if (CopyFileW(stub.c_str(), kProgram, FALSE)) return true;
+            error = GetLastError();
+            return false;
+        },
+        1000);
+    // One still running from a moment ago is the same program: good enough.
+    if (!copied && ReadBytes(stub) != ReadBytes(kProgram))
+        throw Error(win32::LastErrorText("cannot install the stub runner", error));
+    DeleteFileW((std::wstring(kProgram) + L".log").c_str());
+}
+
+InstalledRunner::~InstalledRunner() {
+    CloseWindowsTitled(L"Document Center");
+    DeleteFileW((std::wstring(kProgram) + L".log").c_str());
+}
+
+std::vector<InstalledRunner::Call> InstalledRunner::Calls(const std::wstring& program) {
+    const auto log = ReadBytes(program + L".log");
+    std::vector<Call> calls;
+    std::size_t pos = 0;
+    for (;;) {
+        const auto end = log.find("\x1E\n", pos);
+        if (end == std::string::npos) break;
+        const auto record = log.substr(pos, end - pos);
+        const auto tab = record.find('\t');
+        calls.push_back({std::stoi(record.substr(0, tab)), record.substr(tab + 1)});
+        pos = end + 2;
+    }
+    return calls;
+}
+
+std::vector<InstalledRunner::Call> InstalledRunner::WaitForCalls(std::size_t count, int ms) {
+    WaitFor([&] { return Calls().size() >= count; }, ms);
+    return Calls();
+}
+
 void Pump(int ms) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms), QS_ALLINPUT);
     MSG msg;

@@ -69,6 +69,32 @@ private:
     std::thread thread_;
 };
 
+// The stub runner installed where the program looks for halyard, for the
+// length of a test; every "Document Center" window is closed afterwards.
+class InstalledRunner {
+public:
+    static constexpr const wchar_t* kFolder = L"C:\\program files\\tamarind\\scripts";
+    static constexpr const wchar_t* kProgram = L"C:\\program files\\tamarind\\scripts\\halyard.exe";
+    static constexpr const wchar_t* kScript = L"C:\\program files\\tamarind\\scripts\\halyard.sc";
+    InstalledRunner();
+    ~InstalledRunner();
+    InstalledRunner(const InstalledRunner&) = delete;
+    InstalledRunner& operator=(const InstalledRunner&) = delete;
+
+    struct Call {
+        int windowStyle = 0;
+        std::string commandLine;
+    };
+    // The starts recorded so far by the stub at `program`.
+    static std::vector<Call> Calls(const std::wstring& program = kProgram);
+    // Waits (pumping) until `count` starts are recorded.
+    static std::vector<Call> WaitForCalls(std::size_t count, int ms = 5000);
+};
+
+void CloseWindowsTitled(const std::wstring& title);
+std::string ReadBytes(const std::wstring& path);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+
 // Pumps this thread's messages for `ms` milliseconds.
 void Pump(int ms);
 // Waits (pumping) until `done` holds or `ms` pass; returns whether it held.

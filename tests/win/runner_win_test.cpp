@@ -1,0 +1,117 @@
+#include "link/clsAppLink.h"
+#include "platform/win32/text.h"
+#include "win/win_support.h"
+
+namespace kestrel::wintest {
+namespace {
+
+const std::string kRunner = "\"C:\\program files\\tamarind\\scripts\\halyard.exe\"";
+
+class RunnerWinTest : public WinTest {
+protected:
+    RunnerWinTest() {
+        AppLink().oSettings()->AppName("Claims");
+        AppLink().oSettings()->Field("Account");
+        AppLink().colFields()->Add("Account", "");
+    }
+    void Value(const std::string& v) { AppLink().colFields()->Item(1)->value(v); }
+    static std::string ForegroundTitle() {
+        wchar_t title[256] = L"";
+        GetWindowTextW(GetForegroundWindow(), title, 256);
+        return Utf8(title);
+    }
+
+    InstalledRunner runner;
+};
+
+TEST_F(RunnerWinTest, SearchStartsTheRunnerWithTheExactCommandLine) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"12345", " Index=Claims;Criteria=Account='12345'"},
+        {"say \"hi\"", " Index=Claims;Criteria=Account='say \"hi\"'"},
+        {"C:\\dir\\", " Index=Claims;Criteria=Account='C:\\dir\\'"},
+        {"A&B 100% %PATH%", " Index=Claims;Criteria=Account='A&B 100% %PATH%'"},
+        {"O'Brien; Grüße 東京", " Index=Claims;Criteria=Account='O'Brien; Grüße 東京'"},
+    };
+    std::size_t count = 0;
+    for (const auto& [value, arguments] : rows) {
+        Value(value);
+        AppLink().RunSearch();
+        const auto calls = InstalledRunner::WaitForCalls(++count);
+        ASSERT_EQ(calls.size(), count) << value;
+        EXPECT_EQ(calls.back().commandLine, kRunner + arguments);
+        EXPECT_EQ(calls.back().windowStyle, 2) << "minimised and activated";
+    }
+}
+
+TEST_F(RunnerWinTest, DocumentCenterEndsUpInFront) {
+    Value("12345");
+    AppLink().RunSearch();
+    EXPECT_TRUE(WaitFor([] { return ForegroundTitle() == "Document Center"; }, 5000)) << ForegroundTitle();
+}
+
+TEST_F(RunnerWinTest, AProgramAtTheSpotOfTheUnquotedPathIsNeverStarted) {
+    const std::wstring decoy = L"C:\\program.exe";
+    ASSERT_TRUE(CopyFileW((ProgramDir() + L"\\" KESTREL_STUB_RUNNER).c_str(), decoy.c_str(), FALSE));
+    DeleteFileW((decoy + L".log").c_str());
+    Value("12345");
+    AppLink().RunSearch();
+    AppLink().RunIndex();
+    EXPECT_EQ(InstalledRunner::WaitForCalls(2).size(), 2u);
+    EXPECT_TRUE(InstalledRunner::Calls(decoy).empty()) << "the decoy ran";
+    DeleteFileW(decoy.c_str());
+    DeleteFileW((decoy + L".log").c_str());
+}
+
+TEST_F(RunnerWinTest, IndexReplacesTheScriptAndStartsTheRunnerOnIt) {
+    WriteBytes(InstalledRunner::kScript, "an old script that must not survive\r\n");
+    AppLink().oSettings()->savenext(true);
+    Value("12345");
+    AppLink().RunIndex();
+    EXPECT_EQ(ReadBytes(InstalledRunner::kScript),
+              "Sub main()\r\nIndex.Field(\"Account\") = Clipboard\r\ndoevents\r\nIndex.Save\r\nIndex.nextdocument\r\n"
+              "Index.setfocuson 1\r\nEnd Sub\r\n\r\n\r\n");
+    const auto calls = InstalledRunner::WaitForCalls(1);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].commandLine, kRunner + " C:\\program files\\tamarind\\scripts\\halyard.sc");
+    EXPECT_EQ(calls[0].windowStyle, 2);
+}
+
+TEST_F(RunnerWinTest, TheScriptIsWrittenInTheAnsiCodePage) {
+    if (GetACP() != 1252) GTEST_SKIP() << "the byte check is written for code page 1252";
+    AppLink().colFields()->Item(1)->Field("Straße");
+    AppLink().oSettings()->savenext(false);
+    Value("12345");
+    AppLink().RunIndex();
+    EXPECT_EQ(ReadBytes(InstalledRunner::kScript),
+              "Sub main()\r\nIndex.Field(\"Stra\xDF" "e\") = Clipboard\r\ndoevents\r\nIndex.setfocuson 1\r\nEnd Sub\r\n\r\n\r\n");
+    EXPECT_EQ(InstalledRunner::WaitForCalls(1).size(), 1u);
+}
+
+TEST_F(RunnerWinTest, AFieldNameTheCodePageCannotHoldStartsNothing) {
+    if (GetACP() != 1252) GTEST_SKIP() << "written for code page 1252";
+    AppLink().colFields()->Item(1)->Field("東京");
+    Value("12345");
+    MessageBoxWatcher boxes;
+    AppLink().RunIndex();
+    Pump(300);
+    EXPECT_TRUE(InstalledRunner::Calls().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST_F(RunnerWinTest, AMissingRunnerOrFolderStartsAndShowsNothing) {
+    MessageBoxWatcher boxes;
+    Value("12345");
+    ASSERT_TRUE(DeleteFileW(InstalledRunner::kProgram));
+    EXPECT_NO_THROW(AppLink().RunSearch());
+    EXPECT_NO_THROW(AppLink().RunIndex());
+    DeleteFileW(InstalledRunner::kScript);
+    ASSERT_TRUE(RemoveDirectoryW(InstalledRunner::kFolder));
+    EXPECT_NO_THROW(AppLink().RunIndex());
+    EXPECT_EQ(GetFileAttributesW(InstalledRunner::kScript), INVALID_FILE_ATTRIBUTES);
+    Pump(300);
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(FindWindowW(nullptr, L"Document Center"), nullptr);
+}
+
+}  // namespace
+}  // namespace kestrel::wintest
