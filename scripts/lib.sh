@@ -20,6 +20,8 @@ kestrel_install_deps() {
     command -v x86_64-w64-mingw32-windres >/dev/null || missing+=(binutils-mingw-w64-x86-64)
     command -v i686-w64-mingw32-windres >/dev/null || missing+=(binutils-mingw-w64-i686)
     [ -x "$WINE_LOADER" ] || missing+=(wine64)
+    # Wine's own fonts: without them title-bar buttons and dialogs lack glyphs.
+    [ -f /usr/share/wine/fonts/marlett.ttf ] || missing+=(fonts-wine)
     command -v Xvfb >/dev/null || missing+=(xvfb)
     command -v xwd >/dev/null || missing+=(x11-apps)
     [ -x /usr/bin/convert ] || missing+=(imagemagick)

@@ -70,10 +70,14 @@ struct KeyDownArgs {
     std::int16_t shift = 0;
 };
 
+class Form;
+
 // The handlers of one form, looked up by name when the event happens. A
 // missing name means the event is not handled.
 struct Handlers {
-    std::function<void()> load;                     // Form_Load: after the controls exist, before showing
+    // Form_Load: after the controls exist, before showing; given the form, which
+    // its loader does not hold yet.
+    std::function<void(Form& self)> load;
     std::function<void(bool& cancel)> unload;       // Form_Unload: before the window goes; cancel keeps it
     std::map<std::string, std::function<void()>> click;  // "cmdOK_Click", "mnuExit_Click", ...
     std::map<std::string, std::function<void(KeyDownArgs&)>> keyDown;  // "txtHotKey_KeyDown"

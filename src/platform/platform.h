@@ -131,6 +131,56 @@ public:
     virtual std::unique_ptr<TextFile> OpenForAppend(const std::string& path) = 0;
 };
 
+// A window procedure as the portable code writes it.
+using WindowProcedure = std::intptr_t (*)(WindowId window, std::uint32_t msg, std::uintptr_t wParam,
+                                          std::intptr_t lParam);
+inline constexpr std::uint32_t kWmHotKey = 0x312;
+
+// Hotkeys, and the replacement of a window's procedure by one of the program's.
+class HotKeys {
+public:
+    virtual ~HotKeys() = default;
+    // Makes `procedure` the window's procedure and returns the previous one (an
+    // address, 0 on failure). Only one procedure is installed at a time.
+    virtual std::intptr_t SetWindowProcedure(WindowId window, WindowProcedure procedure) = 0;
+    // Puts a procedure returned by SetWindowProcedure back.
+    virtual void RestoreWindowProcedure(WindowId window, std::intptr_t previous) = 0;
+    virtual std::intptr_t CallWindowProcedure(std::intptr_t previous, WindowId window, std::uint32_t msg,
+                                              std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    // RegisterHotKey and UnregisterHotKey: 1 for success, 0 for failure.
+    virtual int RegisterHotKey(WindowId window, std::int32_t id, std::uint32_t modifiers, std::uint32_t key) = 0;
+    virtual int UnregisterHotKey(WindowId window, std::int32_t id) = 0;
+    // Global atoms: 0 for failure.
+    virtual std::int32_t AddGlobalAtom(const std::string& text) = 0;
+    virtual void DeleteGlobalAtom(std::int32_t atom) = 0;
+    // The local date and time in the user's locale form.
+    virtual std::string LocalDateTimeText() = 0;
+};
+
+// What the notification-area icon is made of; the platform lays it out as the
+// shell's first-version ANSI record.
+struct TrayIconRecord {
+    WindowId window = 0;
+    std::uint32_t id = 0;
+    std::uint32_t flags = 0;
+    std::uint32_t callbackMessage = 0;
+    std::uintptr_t icon = 0;
+    std::string tip;  // up to 63 characters reach the shell
+};
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Shell_NotifyIcon: 0 adds, 2 deletes; the result is of no use to the program.
+    virtual void NotifyIcon(std::uint32_t message, const TrayIconRecord& record) = 0;
+    virtual std::uintptr_t WindowIcon(WindowId window) = 0;
+    // Off (or back on) the task list and Alt+Tab.
+    virtual void SetTaskVisible(WindowId window, bool visible) = 0;
+    virtual void SetForegroundWindow(WindowId window) = 0;
+    // The message the shell broadcasts when it has recreated the notification area.
+    virtual std::uint32_t TaskbarCreatedMessage() = 0;
+};
+
 // The services the program uses, installed once at start-up (or by a test).
 struct Services {
     SettingsStore* store = nullptr;
@@ -142,6 +192,8 @@ struct Services {
     forms::FormHost* forms = nullptr;
     Programs* programs = nullptr;
     Files* files = nullptr;
+    HotKeys* hotkeys = nullptr;
+    Shell* shell = nullptr;
 };
 
 Services& Current();

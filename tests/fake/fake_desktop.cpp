@@ -10,6 +10,8 @@ platform::Services FakeDesktop::Services() {
     platform::Services services{this, this, this, this, this, this};
     services.programs = this;
     services.files = this;
+    services.hotkeys = this;
+    services.shell = this;
     return services;
 }
 
@@ -50,6 +52,60 @@ private:
 FakeFile* FakeDesktop::File(const std::string& path) {
     const auto found = files.find(Lower(path));
     return found == files.end() ? nullptr : &found->second;
+}
+
+std::intptr_t FakeDesktop::SetWindowProcedure(WindowId window, platform::WindowProcedure procedure) {
+    log.push_back("hook");
+    if (hookFails) throw Error("access is denied");
+    const auto previous = procedureOf.count(window) ? procedureOf[window] : kBaseProcedure;
+    installed_ = procedure;
+    procedureOf[window] = kInstalled;
+    return previous;
+}
+
+void FakeDesktop::RestoreWindowProcedure(WindowId window, std::intptr_t previous) {
+    log.push_back("unhook");
+    procedureOf[window] = previous;
+}
+
+std::intptr_t FakeDesktop::CallWindowProcedure(std::intptr_t previous, WindowId window, std::uint32_t msg,
+                                               std::uintptr_t wParam, std::intptr_t lParam) {
+    if (previous == kInstalled) {
+        // A window hooked twice calls itself: stop the recursion and say so.
+        if (++depth_ > 20) throw Error("the window procedure calls itself");
+        const auto result = installed_(window, msg, wParam, lParam);
+        --depth_;
+        return result;
+    }
+    log.push_back("base:" + std::to_string(msg));
+    return baseResult;
+}
+
+std::intptr_t FakeDesktop::Deliver(WindowId window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    return CallWindowProcedure(procedureOf.count(window) ? procedureOf[window] : kBaseProcedure, window, msg, wParam,
+                               lParam);
+}
+
+int FakeDesktop::RegisterHotKey(WindowId, std::int32_t id, std::uint32_t modifiers, std::uint32_t key) {
+    log.push_back("register:" + std::to_string(id) + "," + std::to_string(modifiers) + "," + std::to_string(key));
+    return registerFails ? 0 : 1;
+}
+
+int FakeDesktop::UnregisterHotKey(WindowId, std::int32_t id) {
+    log.push_back("unregister:" + std::to_string(id));
+    return unregisterFails ? 0 : 1;
+}
+
+std::int32_t FakeDesktop::AddGlobalAtom(const std::string& text) {
+    log.push_back("atom-add:" + text);
+    return atomFails ? 0 : nextAtom++;
+}
+
+void FakeDesktop::DeleteGlobalAtom(std::int32_t atom) { log.push_back("atom-delete:" + std::to_string(atom)); }
+
+void FakeDesktop::NotifyIcon(std::uint32_t message, const platform::TrayIconRecord& record) {
+    log.push_back(message == 0 ? "tray-add" : message == 2 ? "tray-delete" : "tray-" + std::to_string(message));
+    trayRecords.push_back(record);
 }
 
 void FakeDesktop::Start(const std::string& commandLine, const std::string& application, int windowStyle) {

@@ -54,6 +54,8 @@ struct FakeFile {
 
 class FakeDesktop final : public platform::SettingsStore,
                           public platform::Programs,
+                          public platform::HotKeys,
+                          public platform::Shell,
                           public platform::Files,
                           public platform::Clipboard,
                           public platform::Messages,
@@ -110,6 +112,27 @@ public:
     int openFiles = 0;
     FakeFile* File(const std::string& path);
 
+    // Window procedures: every window starts with its own (kBaseProcedure),
+    // which answers a message with `baseResult` and records "base:<msg>".
+    static constexpr std::intptr_t kBaseProcedure = 0xBA5E;
+    static constexpr std::intptr_t kInstalled = 0x1407;
+    std::map<WindowId, std::intptr_t> procedureOf;
+    std::intptr_t baseResult = 42;
+    bool hookFails = false;
+    // Sends a message to the window's current procedure.
+    std::intptr_t Deliver(WindowId window, std::uint32_t msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+
+    // Hotkeys and atoms.
+    bool registerFails = false, unregisterFails = false;
+    std::int32_t nextAtom = 0xC001;
+    bool atomFails = false;
+
+    // Shell: the tray records it was given ("tray-add", "tray-delete"), whether
+    // the program is on the task list.
+    std::vector<platform::TrayIconRecord> trayRecords;
+    bool taskVisible = true;
+    static constexpr std::uint32_t kTaskbarCreated = 0xC123;
+
     // Called when a message box is shown, while it is "open".
     std::function<void(const ShownMessage&)> onMessage;
 
@@ -129,6 +152,23 @@ public:
     std::int16_t GetAsyncKeyState(int vk) override;
     std::size_t SendInput(const std::vector<KeyEvent>& events) override;
     int ShowMessageBox(const std::string& text, int style, const std::string& caption) override;
+    std::intptr_t SetWindowProcedure(WindowId window, platform::WindowProcedure procedure) override;
+    void RestoreWindowProcedure(WindowId window, std::intptr_t previous) override;
+    std::intptr_t CallWindowProcedure(std::intptr_t previous, WindowId window, std::uint32_t msg,
+                                      std::uintptr_t wParam, std::intptr_t lParam) override;
+    int RegisterHotKey(WindowId window, std::int32_t id, std::uint32_t modifiers, std::uint32_t key) override;
+    int UnregisterHotKey(WindowId window, std::int32_t id) override;
+    std::int32_t AddGlobalAtom(const std::string& text) override;
+    void DeleteGlobalAtom(std::int32_t atom) override;
+    std::string LocalDateTimeText() override { return "07/12/2026 13:10:00"; }
+    void NotifyIcon(std::uint32_t message, const platform::TrayIconRecord& record) override;
+    std::uintptr_t WindowIcon(WindowId window) override { return 0x1C000 + window; }
+    void SetTaskVisible(WindowId, bool visible) override { taskVisible = visible; }
+    void SetForegroundWindow(WindowId window) override {
+        log.push_back("foreground:" + std::to_string(window));
+        foreground = window;
+    }
+    std::uint32_t TaskbarCreatedMessage() override { return kTaskbarCreated; }
     void Start(const std::string& commandLine, const std::string& application, int windowStyle) override;
     bool FindOrdinaryFile(const std::string& path) override;
     void Delete(const std::string& path) override;
@@ -143,6 +183,8 @@ private:
     };
     std::vector<Scheduled> scheduled_;
     int linesWritten_ = 0;
+    platform::WindowProcedure installed_ = nullptr;
+    int depth_ = 0;
     friend class FakeTextFile;
     bool ctrl_ = false, shift_ = false, alt_ = false;
     WindowId nextId_ = 100;

@@ -1,6 +1,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include "app/modHotKey.h"
 #include "fake/fake_desktop.h"
 #include "link/clsAppLink.h"
 #include "platform/platform.h"
@@ -10,8 +11,14 @@ namespace kestrel::fake {
 // Each test gets a fresh fake desktop and a fresh program-wide controller.
 class FakeTest : public ::testing::Test {
 protected:
-    FakeTest() : scope_(desk.Services()) { ResetAppLink(); }
-    ~FakeTest() override { ResetAppLink(); }
+    FakeTest() : scope_(desk.Services()) {
+        ResetAppLink();
+        modHotKey::WindowDestroyed();
+    }
+    ~FakeTest() override {
+        ResetAppLink();
+        modHotKey::WindowDestroyed();
+    }
 
     void Store(const std::string& key, const std::string& value) {
         desk.store[FakeDesktop::StoreKey("Kestrel", "Settings", key)] = value;

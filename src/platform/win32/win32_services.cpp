@@ -4,7 +4,9 @@
 
 #include <cwchar>
 
+#include "platform/win32/forms_win32.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/shell_win32.h"
 #include "platform/win32/text.h"
 
 namespace kestrel::win32 {
@@ -92,6 +94,8 @@ public:
                 PostQuitMessage(static_cast<int>(msg.wParam));
                 return;
             }
+            // Tab, Enter and Esc in an open dialog must work while the program yields.
+            if (PreTranslateFormMessage(msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -245,6 +249,55 @@ public:
     }
 };
 
+// The one procedure the program installs in a window: the system calls this,
+// and it hands over to the portable code's procedure.
+platform::WindowProcedure g_procedure = nullptr;
+
+LRESULT CALLBACK HookTrampoline(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return g_procedure ? g_procedure(reinterpret_cast<platform::WindowId>(hwnd), msg, wParam, lParam) : 0;
+}
+
+class RealHotKeys final : public platform::HotKeys {
+public:
+    std::intptr_t SetWindowProcedure(platform::WindowId window, platform::WindowProcedure procedure) override {
+        g_procedure = procedure;
+        SetLastError(0);
+        const auto previous = SetWindowLongPtrA(reinterpret_cast<HWND>(window), GWLP_WNDPROC,
+                                                reinterpret_cast<LONG_PTR>(&HookTrampoline));
+        if (!previous && GetLastError()) throw Error(LastErrorText("SetWindowLong", GetLastError()));
+        return previous;
+    }
+
+    void RestoreWindowProcedure(platform::WindowId window, std::intptr_t previous) override {
+        SetWindowLongPtrA(reinterpret_cast<HWND>(window), GWLP_WNDPROC, previous);
+    }
+
+    std::intptr_t CallWindowProcedure(std::intptr_t previous, platform::WindowId window, std::uint32_t msg,
+                                      std::uintptr_t wParam, std::intptr_t lParam) override {
+        return CallWindowProcA(reinterpret_cast<WNDPROC>(previous), reinterpret_cast<HWND>(window), msg, wParam,
+                               lParam);
+    }
+
+    int RegisterHotKey(platform::WindowId window, std::int32_t id, std::uint32_t modifiers,
+                       std::uint32_t key) override {
+        return ::RegisterHotKey(reinterpret_cast<HWND>(window), id, modifiers, key) ? 1 : 0;
+    }
+
+    int UnregisterHotKey(platform::WindowId window, std::int32_t id) override {
+        return ::UnregisterHotKey(reinterpret_cast<HWND>(window), id) ? 1 : 0;
+    }
+
+    std::int32_t AddGlobalAtom(const std::string& text) override { return ::GlobalAddAtomW(Widen(text).c_str()); }
+    void DeleteGlobalAtom(std::int32_t atom) override { ::GlobalDeleteAtom(static_cast<ATOM>(atom)); }
+
+    std::string LocalDateTimeText() override {
+        wchar_t date[128] = L"", time[128] = L"";
+        GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 128);
+        GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, time, 128);
+        return Narrow(std::wstring(date) + L" " + time);
+    }
+};
+
 }  // namespace
 
 platform::Services RealServices() {
@@ -259,6 +312,10 @@ platform::Services RealServices() {
     platform::Services services{&store, &clipboard, &messages, &windows, &keyboard, &dialogs};
     services.programs = &programs;
     services.files = &files;
+    static RealHotKeys hotkeys;
+    services.hotkeys = &hotkeys;
+    services.shell = &RealShell();
+    services.forms = &Win32FormHost();
     return services;
 }
 

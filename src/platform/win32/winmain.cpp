@@ -1,0 +1,18 @@
+// The program users run: the real services behind the seam, then Main, then
+// the message loop until no window of the program remains loaded.
+#include <windows.h>
+
+#include "app/frmmain.h"
+#include "link/clsAppLink.h"
+#include "platform/win32/win32_services.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    using namespace kestrel;
+    platform::Install(win32::RealServices());
+    modMain::Main();
+    platform::Current().forms->RunUntilNoForms();
+    // The atom goes with the main window object, the settings with the controller.
+    frmmain::Release();
+    ResetAppLink();
+    return 0;
+}

@@ -1,0 +1,268 @@
+#include "fake/fake_forms.h"
+
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+
+namespace kestrel::fake {
+
+using forms::ControlKind;
+
+namespace {
+
+bool CanTakeFocus(ControlKind kind) { return kind == ControlKind::TextBox || kind == ControlKind::Button; }
+
+void AppendUtf8(std::string& text, std::uint16_t c) {
+    if (c < 0x80) {
+        text += static_cast<char>(c);
+    } else if (c < 0x800) {
+        text += static_cast<char>(0xC0 | (c >> 6));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        text += static_cast<char>(0xE0 | (c >> 12));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+void EraseLastUtf8(std::string& text) {
+    while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80) text.pop_back();
+    if (!text.empty()) text.pop_back();
+}
+
+}  // namespace
+
+FakeForm::FakeForm(FakeFormHost& host, const forms::FormDesign& design, forms::Handlers handlers)
+    : host_(host), design_(design), handlers_(std::move(handlers)), id_(host.nextId_++), caption_(design.caption) {
+    for (const auto& c : design_.controls) texts_[c.name] = c.text;
+    host_.loaded_.push_back(this);
+}
+
+FakeForm::~FakeForm() {
+    *alive_ = false;
+    // As the real host: the window goes without Form_Unload.
+    auto& loaded = host_.loaded_;
+    loaded.erase(std::remove(loaded.begin(), loaded.end(), this), loaded.end());
+}
+
+const forms::ControlDesign& FakeForm::Control(const std::string& name) const {
+    for (const auto& c : design_.controls)
+        if (c.name == name) return c;
+    throw std::logic_error("the form " + design_.name + " has no control named " + name);
+}
+
+void FakeForm::RequireLoaded() const {
+    if (!loaded_) throw Error("the form " + design_.name + " is not loaded");
+}
+
+void FakeForm::Log(const std::string& what) { host_.log.push_back(what + ":" + design_.name); }
+
+void FakeForm::Run(const std::string& handlerName) {
+    const auto found = handlers_.click.find(handlerName);
+    if (found == handlers_.click.end()) return;
+    const auto click = found->second;  // the handler may destroy this form
+    click();
+}
+
+void FakeForm::Click(const std::string& control) {
+    RequireLoaded();
+    bool known = false;
+    for (const auto& c : design_.controls) known = known || (c.name == control && c.kind == ControlKind::Button);
+    for (const auto& menu : design_.menus)
+        for (const auto& item : menu.items) known = known || (item.name == control && item.caption != "-");
+    if (!known) throw std::logic_error("the form " + design_.name + " has no button or menu item named " + control);
+    Run(control + "_Click");
+}
+
+void FakeForm::KeyDown(const std::string& box, std::int16_t keyCode, std::int16_t shift) {
+    RequireLoaded();
+    if (Control(box).kind != ControlKind::TextBox) throw std::logic_error(box + " is not a text box");
+    const auto found = handlers_.keyDown.find(box + "_KeyDown");
+    if (found == handlers_.keyDown.end()) return;
+    forms::KeyDownArgs args{keyCode, shift};
+    const auto keyDown = found->second;
+    keyDown(args);
+}
+
+void FakeForm::KeyPress(const std::string& box, std::int16_t keyAscii) {
+    RequireLoaded();
+    if (Control(box).kind != ControlKind::TextBox) throw std::logic_error(box + " is not a text box");
+    const auto found = handlers_.keyPress.find(box + "_KeyPress");
+    if (found != handlers_.keyPress.end()) {
+        const auto alive = alive_;
+        const auto keyPress = found->second;
+        keyPress(keyAscii);
+        if (!*alive || !loaded_) return;
+    }
+    if (keyAscii == 0) return;
+    auto& text = texts_[box];
+    if (keyAscii == 8)
+        EraseLastUtf8(text);
+    else if (static_cast<std::uint16_t>(keyAscii) >= 32)
+        AppendUtf8(text, static_cast<std::uint16_t>(keyAscii));
+}
+
+void FakeForm::Type(const std::string& box, const std::string& ascii) {
+    for (char c : ascii) KeyPress(box, static_cast<std::int16_t>(static_cast<unsigned char>(c)));
+}
+
+void FakeForm::PressEnter(const std::string& control) {
+    RequireLoaded();
+    Control(control);
+    if (!design_.defaultButton.empty()) Run(design_.defaultButton + "_Click");
+}
+
+void FakeForm::PressEsc() {
+    RequireLoaded();
+    if (!design_.cancelButton.empty()) Run(design_.cancelButton + "_Click");
+}
+
+void FakeForm::MouseMove(int button, int shift, float x, float y) {
+    RequireLoaded();
+    if (!handlers_.mouseMove) return;
+    const auto mouseMove = handlers_.mouseMove;
+    mouseMove(button, shift, x, y);
+}
+
+bool FakeForm::Message(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result) {
+    RequireLoaded();
+    if (!handlers_.message) return false;
+    std::intptr_t ignored = 0;
+    const auto message = handlers_.message;
+    return message(msg, wParam, lParam, result ? *result : ignored);
+}
+
+std::string FakeForm::Text(const std::string& control) const {
+    RequireLoaded();
+    const auto found = texts_.find(control);
+    if (found == texts_.end()) throw Error("the form " + design_.name + " has no control named " + control);
+    return found->second;
+}
+
+void FakeForm::SetText(const std::string& control, const std::string& text) {
+    RequireLoaded();
+    const auto found = texts_.find(control);
+    if (found == texts_.end()) throw Error("the form " + design_.name + " has no control named " + control);
+    found->second = text;
+}
+
+std::string FakeForm::Caption() const {
+    RequireLoaded();
+    return caption_;
+}
+
+void FakeForm::SetCaption(const std::string& text) {
+    RequireLoaded();
+    caption_ = text;
+}
+
+void FakeForm::SetFocus(const std::string& control) {
+    RequireLoaded();
+    if (!texts_.count(control)) throw Error("the form " + design_.name + " has no control named " + control);
+    if (!CanTakeFocus(Control(control).kind)) throw Error(control + " cannot take the focus");
+    focus_ = control;
+}
+
+void FakeForm::Show() {
+    RequireLoaded();
+    Log("show");
+    Reveal();
+}
+
+// As the real host: the focus goes where SetFocus put it, else to the first
+// control in tab order that can take it.
+void FakeForm::Reveal() {
+    visible_ = true;
+    if (!focus_.empty()) return;
+    const forms::ControlDesign* first = nullptr;
+    for (const auto& c : design_.controls)
+        if (CanTakeFocus(c.kind) && (!first || c.tabIndex < first->tabIndex)) first = &c;
+    if (first) focus_ = first->name;
+}
+
+void FakeForm::ShowModal() {
+    RequireLoaded();
+    Log("modal");
+    Reveal();
+    modal_ = true;
+    const auto alive = alive_;
+    if (host_.onShowModal) host_.onShowModal(*this);
+    if (*alive) modal_ = false;
+}
+
+void FakeForm::Hide() {
+    RequireLoaded();
+    Log("hide");
+    visible_ = false;
+}
+
+void FakeForm::SetWindowState(forms::WindowState state) {
+    RequireLoaded();
+    state_ = state;
+}
+
+void FakeForm::Unload() {
+    if (!loaded_ || unloading_) return;
+    bool cancel = false;
+    if (handlers_.unload) {
+        const auto unload = handlers_.unload;
+        unloading_ = true;
+        unload(cancel);
+        unloading_ = false;
+    }
+    if (cancel || !loaded_) return;
+    loaded_ = false;
+    visible_ = false;
+    modal_ = false;
+    focus_.clear();
+    auto& loaded = host_.loaded_;
+    loaded.erase(std::remove(loaded.begin(), loaded.end(), this), loaded.end());
+    Log("unload");
+}
+
+void FakeForm::PopupMenu(const std::string& menu) {
+    RequireLoaded();
+    const auto found = std::find_if(design_.menus.begin(), design_.menus.end(),
+                                    [&](const forms::MenuDesign& m) { return m.name == menu; });
+    if (found == design_.menus.end()) throw Error("the form " + design_.name + " has no menu named " + menu);
+    host_.log.push_back("popup:" + design_.name + "." + menu);
+    if (host_.menuChoices.empty()) return;
+    const std::string choice = host_.menuChoices.front();
+    host_.menuChoices.pop_front();
+    if (choice.empty()) return;
+    const bool offered = std::any_of(found->items.begin(), found->items.end(), [&](const forms::MenuItemDesign& item) {
+        return item.name == choice && item.caption != "-";
+    });
+    if (!offered) throw std::logic_error("the menu " + menu + " has no item named " + choice);
+    Run(choice + "_Click");
+}
+
+std::unique_ptr<forms::Form> FakeFormHost::Load(const forms::FormDesign& design, forms::Handlers handlers) {
+    log.push_back("load:" + design.name);
+    loads.push_back(design.name);
+    auto form = std::make_unique<FakeForm>(*this, design, std::move(handlers));
+    if (form->handlers_.load) {
+        const auto load = form->handlers_.load;
+        load(*form);
+    }
+    return form;
+}
+
+FakeForm* FakeFormHost::Find(const std::string& designName) const {
+    for (auto it = loaded_.rbegin(); it != loaded_.rend(); ++it)
+        if ((*it)->Name() == designName) return *it;
+    return nullptr;
+}
+
+FakeForm& FakeFormHost::Get(const std::string& designName) const {
+    FakeForm* form = Find(designName);
+    if (!form) throw std::logic_error("no form " + designName + " is loaded");
+    return *form;
+}
+
+void FakeFormHost::RunUntilNoForms() {
+    log.push_back("run");
+    if (onRun) onRun(*this);
+}
+
+}  // namespace kestrel::fake

@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include "fake/fake_fixture.h"
+#include "fake/fake_forms.h"
+#include "settings/frmSettings.h"
+
+namespace kestrel {
+namespace {
+
+TEST(HotKeyNames, KeysAndModifiersAreNamedAsTheDialogShowsThem) {
+    const std::pair<int, const char*> keys[] = {
+        {3, "CANCEL"}, {8, "BACKSPACE"}, {13, "ENTER"}, {20, "CAPS LOCK"}, {27, "ESC"}, {32, "SPACEBAR"},
+        {44, "PRINT SCREEN"}, {47, "HELP"}, {48, "0"}, {57, "9"}, {65, "A"}, {90, "Z"}, {91, "Left Windows key"},
+        {93, "Applications key"}, {96, "Numeric keypad 0"}, {105, "Numeric keypad 9"}, {109, "Substract"},
+        {111, "Divide"}, {112, "F1"}, {122, "F11"}, {135, "F24"},
+        // Codes without a name, and codes beyond the table.
+        {0, ""}, {2, ""}, {16, ""}, {42, ""}, {58, ""}, {64, ""}, {94, ""}, {95, ""}, {136, ""}, {-1, ""}, {255, ""},
+    };
+    for (const auto& [code, name] : keys) EXPECT_EQ(KeyName(code), name) << code;
+    const char* masks[] = {"", "Shift", "Ctrl", "Ctrl-Shift", "Alt", "Alt-Shift", "Ctrl-Alt", "Ctrl-Alt-Shift", ""};
+    for (int m = 0; m <= 8; ++m) EXPECT_EQ(ShiftName(m), masks[m]) << m;
+    EXPECT_EQ(ShiftName(9), "");
+    EXPECT_EQ(ShiftName(-1), "");
+    EXPECT_EQ(HotKeyDisplayText(0, 122), " F11");
+    EXPECT_EQ(HotKeyDisplayText(2, 123), "Ctrl F12");
+    EXPECT_EQ(HotKeyDisplayText(7, 90), "Ctrl-Alt-Shift Z");
+}
+
+class SettingsDialogTest : public fake::FakeTest {
+protected:
+    SettingsDialogTest() : scope_(Services()) { AppLink().oSettings()->GetSettings(); }
+    platform::Services Services() {
+        auto services = desk.Services();
+        services.forms = &host;
+        return services;
+    }
+    // Opens the dialog and works it while it is open.
+    void Open(std::function<void(fake::FakeForm&)> work) {
+        host.onShowModal = [&](fake::FakeForm& f) {
+            form = &f;
+            work(f);
+            stillOpen = f.Loaded();
+        };
+        desk.log.clear();
+        frmSettings::ShowModal();
+    }
+    void Fill(fake::FakeForm& f, const std::string& title, const std::string& type, const std::string& field) {
+        f.SetText("txtSourceWindow", title);
+        f.SetText("txtDocType", type);
+        f.SetText("txtSearchField", field);
+    }
+    std::vector<std::string> Saves() {
+        std::vector<std::string> saves;
+        for (const auto& e : desk.log)
+            if (e.rfind("save:", 0) == 0) saves.push_back(e);
+        return saves;
+    }
+
+    fake::FakeFormHost host;
+    fake::FakeForm* form = nullptr;
+    bool stillOpen = false;
+
+private:
+    platform::ScopedServices scope_;
+};
+
+TEST_F(SettingsDialogTest, AFirstStartShowsF11AndEmptyBoxes) {
+    Open([](fake::FakeForm& f) {
+        EXPECT_EQ(f.Text("txtHotKey"), " F11");
+        EXPECT_EQ(f.Text("txtSourceWindow"), "");
+        EXPECT_EQ(f.Text("txtDocType"), "");
+        EXPECT_EQ(f.Text("txtSearchField"), "");
+        EXPECT_EQ(f.Focus(), "txtSourceWindow");
+        EXPECT_EQ(f.Caption(), "Settings");
+        EXPECT_TRUE(f.Modal());
+    });
+    EXPECT_EQ(host.loads, std::vector<std::string>{"frmSettings"});
+}
+
+TEST_F(SettingsDialogTest, CtrlShiftF5IsShownAndSavedWithTheTextsInOrder) {
+    Open([&](fake::FakeForm& f) {
+        Fill(f, "Orders - ACME", "Claims", "Account");
+        f.KeyDown("txtHotKey", 116, 3);
+        EXPECT_EQ(f.Text("txtHotKey"), "Ctrl-Shift F5");
+        f.Click("cmdOK");
+    });
+    EXPECT_FALSE(stillOpen);
+    const auto s = AppLink().oSettings();
+    EXPECT_EQ(s->HotKey(), 116);
+    EXPECT_EQ(s->HotKeyShift(), 3);
+    EXPECT_EQ(s->HotKeyMod(), 6);
+    EXPECT_EQ(Saves(), (std::vector<std::string>{"save:SourceWindow=Orders - ACME", "save:Field=Account",
+                                                 "save:AppName=Claims", "save:Hotkey=116", "save:HotKeyShift=3",
+                                                 "save:SaveNext=False"}));
+}
+
+TEST_F(SettingsDialogTest, WhichKeyDownsAreAccepted) {
+    struct Row {
+        std::int16_t code, shift;
+        const char* shown;  // nullptr: refused, the display stays
+    };
+    const Row rows[] = {
+        {135, 0, " F24"}, {112, 7, "Ctrl-Alt-Shift F1"}, {90, 4, "Alt Z"}, {53, 4, "Alt 5"}, {65, 3, "Ctrl-Shift A"},
+        {58, 2, "Ctrl "}, {64, 6, "Ctrl-Alt "},
+        {65, 1, nullptr}, {65, 0, nullptr}, {48, 0, nullptr}, {17, 2, nullptr}, {16, 1, nullptr}, {91, 2, nullptr},
+        {13, 0, nullptr}, {111, 2, nullptr}, {136, 0, nullptr}, {47, 2, nullptr},
+    };
+    for (const auto& row : rows) {
+        Open([&](fake::FakeForm& f) {
+            f.KeyDown("txtHotKey", row.code, row.shift);
+            EXPECT_EQ(f.Text("txtHotKey"), row.shown ? row.shown : " F11") << row.code << "/" << row.shift;
+            Fill(f, "", "Claims", "Account");
+            f.Click("cmdOK");
+        });
+        const auto s = AppLink().oSettings();
+        EXPECT_EQ(s->HotKey(), row.shown ? row.code : 122) << "pending after " << row.code << "/" << row.shift;
+        EXPECT_EQ(s->HotKeyShift(), row.shown ? row.shift : 0);
+        s->HotKey(122);
+        s->HotKeyShift(0);
+    }
+}
+
+TEST_F(SettingsDialogTest, ACharacterEmptiesTheBoxBeforeItsOwnEditing) {
+    Open([](fake::FakeForm& f) {
+        f.KeyDown("txtHotKey", 65, 1);  // Shift+A: refused
+        EXPECT_EQ(f.Text("txtHotKey"), " F11");
+        f.KeyPress("txtHotKey", 'A');
+        EXPECT_EQ(f.Text("txtHotKey"), "A");
+        f.KeyDown("txtHotKey", 65, 2);  // Ctrl+A shows, then its character empties the box
+        EXPECT_EQ(f.Text("txtHotKey"), "Ctrl A");
+        f.KeyPress("txtHotKey", 1);
+        EXPECT_EQ(f.Text("txtHotKey"), "");
+        f.KeyDown("txtHotKey", 122, 0);  // a function key has no character: the display stays
+        EXPECT_EQ(f.Text("txtHotKey"), " F11");
+    });
+}
+
+TEST_F(SettingsDialogTest, OkRefusesAnEmptySearchFieldFirstThenAnEmptyDocumentType) {
+    Open([&](fake::FakeForm& f) {
+        Fill(f, "Orders", "", "");
+        f.KeyDown("txtHotKey", 116, 3);
+        f.Click("cmdOK");
+        f.SetText("txtSearchField", "Account");
+        f.Click("cmdOK");
+    });
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(desk.messages.size(), 2u);
+    EXPECT_EQ(desk.messages[0].text, "error: cannot save settings.  Please enter a field to search.");
+    EXPECT_EQ(desk.messages[1].text, "error: cannot save settings.  Please enter a Document Type.");
+    EXPECT_EQ(desk.messages[0].style, 0x1000);
+    EXPECT_EQ(desk.messages[1].style, 0x1000);
+    EXPECT_TRUE(Saves().empty());
+    EXPECT_EQ(AppLink().oSettings()->SourceAppTitle(), "") << "nothing changed";
+    EXPECT_EQ(AppLink().oSettings()->HotKey(), 122);
+}
+
+TEST_F(SettingsDialogTest, BlanksCountAsTextAndAnEmptyTitleIsSaved) {
+    Open([&](fake::FakeForm& f) {
+        Fill(f, "", " ", "   ");
+        f.Click("cmdOK");
+    });
+    EXPECT_FALSE(stillOpen);
+    EXPECT_EQ(AppLink().oSettings()->Field(), "   ");
+    EXPECT_EQ(AppLink().oSettings()->AppName(), " ");
+    EXPECT_EQ(Stored("SourceWindow"), "");
+}
+
+TEST_F(SettingsDialogTest, CancelAndTheCloseBoxChangeNothing) {
+    AppLink().oSettings()->Field("Account");
+    for (bool closeBox : {false, true}) {
+        Open([&](fake::FakeForm& f) {
+            EXPECT_EQ(f.Text("txtSearchField"), "Account") << "the old values, not the last opening's edits";
+            Fill(f, "Other", "Other", "Other");
+            f.KeyDown("txtHotKey", 116, 3);
+            if (closeBox)
+                f.CloseBox();
+            else
+                f.Click("cmdCancel");
+        });
+        EXPECT_FALSE(stillOpen);
+        EXPECT_TRUE(Saves().empty());
+        EXPECT_EQ(AppLink().oSettings()->Field(), "Account");
+        EXPECT_EQ(AppLink().oSettings()->HotKey(), 122);
+    }
+}
+
+TEST_F(SettingsDialogTest, EnterAndEscInABoxPressNeitherButton) {
+    Open([&](fake::FakeForm& f) {
+        Fill(f, "Orders", "Claims", "Account");
+        for (const char* box : {"txtSourceWindow", "txtDocType", "txtSearchField", "txtHotKey"}) f.PressEnter(box);
+        f.PressEsc();
+    });
+    EXPECT_TRUE(stillOpen);
+    EXPECT_TRUE(Saves().empty());
+}
+
+TEST_F(SettingsDialogTest, AStoredCombinationBeyondTheTablesStaysPending) {
+    AppLink().oSettings()->HotKey(200);
+    AppLink().oSettings()->HotKeyShift(9);
+    Open([&](fake::FakeForm& f) {
+        EXPECT_EQ(f.Text("txtHotKey"), " ");
+        Fill(f, "", "Claims", "Account");
+        f.Click("cmdOK");
+    });
+    EXPECT_EQ(Stored("Hotkey"), "200");
+    EXPECT_EQ(Stored("HotKeyShift"), "9");
+}
+
+TEST_F(SettingsDialogTest, ASaveThatFailsIsReportedAndTheDialogStaysOpen) {
+    desk.failSaveAt = "AppName";
+    Open([&](fake::FakeForm& f) {
+        Fill(f, "", "Claims", "Account");
+        f.Click("cmdOK");
+    });
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_EQ(desk.messages[0].text, "error: the settings could not be saved.  the store cannot be written");
+    EXPECT_EQ(desk.messages[0].style, 0x1000);
+}
+
+}  // namespace
+}  // namespace kestrel
