@@ -40,13 +40,18 @@ BOOL CALLBACK FindSourceWindow(HWND hwnd, LPARAM lParam) {
     return s.found ? FALSE : TRUE;
 }
 
+struct BoxSearch {
+    DWORD pid;
+    std::vector<HWND> boxes;
+};
+
 BOOL CALLBACK CollectMessageBoxes(HWND hwnd, LPARAM lParam) {
+    auto& search = *reinterpret_cast<BoxSearch*>(lParam);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     wchar_t cls[16];
     GetClassNameW(hwnd, cls, 16);
-    if (pid == GetCurrentProcessId() && std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd))
-        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
+    if (pid == search.pid && std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd)) search.boxes.push_back(hwnd);
     return TRUE;
 }
 
@@ -97,7 +102,7 @@ std::pair<DWORD, DWORD> SourceApp::Selection() const {
     return {start, end};
 }
 
-MessageBoxWatcher::MessageBoxWatcher() : thread_([this] { Run(); }) {}
+MessageBoxWatcher::MessageBoxWatcher(DWORD processId) : processId_(processId), thread_([this] { Run(); }) {}
 
 MessageBoxWatcher::~MessageBoxWatcher() {
     stop_ = true;
@@ -117,9 +122,9 @@ std::vector<std::string> MessageBoxWatcher::Captions() {
 void MessageBoxWatcher::Run() {
     std::vector<HWND> seen;
     while (!stop_) {
-        std::vector<HWND> boxes;
-        EnumWindows(CollectMessageBoxes, reinterpret_cast<LPARAM>(&boxes));
-        for (HWND box : boxes) {
+        BoxSearch search{processId_, {}};
+        EnumWindows(CollectMessageBoxes, reinterpret_cast<LPARAM>(&search));
+        for (HWND box : search.boxes) {
             if (std::find(seen.begin(), seen.end(), box) != seen.end()) continue;
             seen.push_back(box);
             wchar_t text[1024] = L"", caption[256] = L"";

@@ -51,10 +51,11 @@ private:
     HWND edit_ = nullptr;
 };
 
-// Dismisses every message box this process shows, keeping their texts.
+// Dismisses every message box that this process (or the given one) shows,
+// keeping their texts.
 class MessageBoxWatcher {
 public:
-    MessageBoxWatcher();
+    explicit MessageBoxWatcher(DWORD processId = GetCurrentProcessId());
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
@@ -63,6 +64,7 @@ public:
 
 private:
     void Run();
+    DWORD processId_;
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
     std::vector<std::string> texts_, captions_;
