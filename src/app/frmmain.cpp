@@ -3,14 +3,13 @@
 #include <cmath>
 #include <utility>
 
+#include "about/frmAbout.h"
 #include "app/CIAsystray.h"
 #include "app/application.h"
 #include "link/clsAppLink.h"
 #include "settings/frmSettings.h"
 
 namespace kestrel {
-
-void (*g_showAbout)() = nullptr;
 
 namespace {
 
@@ -147,9 +146,7 @@ void frmmain::mnuExit_Click() { self_->Unload(); }
 void frmmain::cmdExit_Click() { self_->Unload(); }
 void frmmain::cmdMinimize_Click() { self_->SetWindowState(forms::WindowState::Minimized); }
 
-void frmmain::mnuAbout_Click() {
-    if (g_showAbout) g_showAbout();
-}
+void frmmain::mnuAbout_Click() { frmAbout::ShowAbout(); }
 
 void frmmain::Form_MouseMove(int, int, float x, float) {
     const auto code = static_cast<long>(std::lround(x / platform::Current().forms->TwipsPerPixelX()));

@@ -54,7 +54,4 @@ namespace modMain {
 void Main();
 }  // namespace modMain
 
-// Opens the About box; set by the About dialog's module when it is linked in.
-extern void (*g_showAbout)();
-
 }  // namespace kestrel

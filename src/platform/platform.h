@@ -129,6 +129,8 @@ public:
     virtual void Delete(const std::string& path) = 0;  // throws Error
     // Creates the file when it does not exist; throws Error.
     virtual std::unique_ptr<TextFile> OpenForAppend(const std::string& path) = 0;
+    // Whether any file matches the full path.
+    virtual bool FileExists(const std::string& path) = 0;
 };
 
 // A window procedure as the portable code writes it.
@@ -179,6 +181,30 @@ public:
     virtual void SetForegroundWindow(WindowId window) = 0;
     // The message the shell broadcasts when it has recreated the notification area.
     virtual std::uint32_t TaskbarCreatedMessage() = 0;
+    // The program's version numbers, from its version resource.
+    struct Version {
+        int major = 0, minor = 0, revision = 0;
+    };
+    virtual Version ApplicationVersion() = 0;
+};
+
+// A value read from the machine-wide registry, as the system returned it.
+struct RegistryRead {
+    long openStatus = 0;   // 0: the key was opened
+    long queryStatus = 0;  // 0: the value was read
+    std::uint32_t type = 0;
+    std::string data;      // the bytes the system reported, REG_SZ in the ANSI code page
+};
+
+class Registry {
+public:
+    virtual ~Registry() = default;
+    // Opens the key for reading only, reads the value into a buffer of
+    // `bufferSize` bytes and closes the key again.
+    virtual RegistryRead ReadValue(std::uint32_t root, const std::string& key, const std::string& name,
+                                   std::size_t bufferSize) = 0;
+    // Text in the system's ANSI code page, as UTF-8.
+    virtual std::string FromAnsi(const std::string& bytes) = 0;
 };
 
 // The services the program uses, installed once at start-up (or by a test).
@@ -194,6 +220,7 @@ struct Services {
     Files* files = nullptr;
     HotKeys* hotkeys = nullptr;
     Shell* shell = nullptr;
+    Registry* registry = nullptr;
 };
 
 Services& Current();

@@ -12,6 +12,7 @@ platform::Services FakeDesktop::Services() {
     services.files = this;
     services.hotkeys = this;
     services.shell = this;
+    services.registry = this;
     return services;
 }
 
@@ -106,6 +107,30 @@ void FakeDesktop::DeleteGlobalAtom(std::int32_t atom) { log.push_back("atom-dele
 void FakeDesktop::NotifyIcon(std::uint32_t message, const platform::TrayIconRecord& record) {
     log.push_back(message == 0 ? "tray-add" : message == 2 ? "tray-delete" : "tray-" + std::to_string(message));
     trayRecords.push_back(record);
+}
+
+platform::RegistryRead FakeDesktop::ReadValue(std::uint32_t root, const std::string& key, const std::string& name,
+                                              std::size_t bufferSize) {
+    log.push_back("registry:" + key + "\\" + name);
+    const auto found = registryValues.find(std::to_string(root) + "\\" + key + "\\" + name);
+    platform::RegistryRead read;
+    if (found == registryValues.end()) {
+        read.openStatus = 2;  // ERROR_FILE_NOT_FOUND
+        return read;
+    }
+    read = found->second;
+    if (read.openStatus == 0 && read.queryStatus == 0 && read.data.size() > bufferSize) {
+        read.queryStatus = 234;  // ERROR_MORE_DATA
+        read.data.clear();
+    }
+    return read;
+}
+
+bool FakeDesktop::FileExists(const std::string& path) {
+    log.push_back("exists:" + path);
+    for (const auto& f : existingFiles)
+        if (Lower(f) == Lower(path)) return true;
+    return File(path) != nullptr;
 }
 
 void FakeDesktop::Start(const std::string& commandLine, const std::string& application, int windowStyle) {

@@ -56,6 +56,7 @@ class FakeDesktop final : public platform::SettingsStore,
                           public platform::Programs,
                           public platform::HotKeys,
                           public platform::Shell,
+                          public platform::Registry,
                           public platform::Files,
                           public platform::Clipboard,
                           public platform::Messages,
@@ -133,6 +134,11 @@ public:
     bool taskVisible = true;
     static constexpr std::uint32_t kTaskbarCreated = 0xC123;
 
+    // Machine-wide registry values by "root\\key\\name"; an absent entry cannot be read.
+    std::map<std::string, platform::RegistryRead> registryValues;
+    platform::Shell::Version version{1, 0, 14};
+    std::vector<std::string> existingFiles;  // for FileExists, compared without case
+
     // Called when a message box is shown, while it is "open".
     std::function<void(const ShownMessage&)> onMessage;
 
@@ -169,6 +175,11 @@ public:
         foreground = window;
     }
     std::uint32_t TaskbarCreatedMessage() override { return kTaskbarCreated; }
+    Version ApplicationVersion() override { return version; }
+    platform::RegistryRead ReadValue(std::uint32_t root, const std::string& key, const std::string& name,
+                                     std::size_t bufferSize) override;
+    std::string FromAnsi(const std::string& bytes) override { return bytes; }
+    bool FileExists(const std::string& path) override;
     void Start(const std::string& commandLine, const std::string& application, int windowStyle) override;
     bool FindOrdinaryFile(const std::string& path) override;
     void Delete(const std::string& path) override;

@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <map>
 
 #include "platform/win32/text.h"
@@ -312,6 +313,33 @@ TEST_F(ProgramWinTest, TheTrayMenuOpensSettingsAndExitEndsTheProgram) {
     Chord({VK_RETURN});
     EXPECT_TRUE(Ended()) << "the program ends when its last window goes";
     EXPECT_FALSE(IconShown(main)) << "the icon is gone";
+}
+
+TEST_F(ProgramWinTest, AboutShowsTheVersionAndOutlivesExit) {
+    CompleteSettings();
+    Start();
+    HWND main = Main();
+    ASSERT_TRUE(WaitFor([&] { return IconShown(main); }));
+    ASSERT_NE(OpenMenu(main), nullptr);
+    for (int i = 0; i < 3; ++i) Chord({VK_DOWN});  // Settings, Exit, About
+    Chord({VK_RETURN});
+    HWND about = WaitForWindow(L"About Kestrel");
+    ASSERT_NE(about, nullptr);
+    const auto labels = Controls(about, L"Static");
+    std::vector<std::wstring> texts;
+    for (HWND l : labels) texts.push_back(TextOf(l));
+    EXPECT_NE(std::find(texts.begin(), texts.end(), L"Version 1.0.0"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), L"Kestrel"), texts.end());
+
+    ASSERT_NE(OpenMenu(main), nullptr);
+    Chord({VK_DOWN});
+    Chord({VK_DOWN});
+    Chord({VK_RETURN});  // Exit
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(main); })) << "the main window goes";
+    EXPECT_FALSE(IconShown(main)) << "the icon goes at once";
+    EXPECT_FALSE(Ended(500)) << "the About box keeps the program alive";
+    ClickOn(ButtonCaptioned(about, L"OK"));
+    EXPECT_TRUE(Ended()) << "and it ends when the box closes";
 }
 
 TEST_F(ProgramWinTest, ARecreatedNotificationAreaGetsTheIconAgain) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 #include "platform/win32/shell_win32.h"
 #include "platform/win32/text.h"
@@ -69,6 +70,22 @@ public:
 
     void SetForegroundWindow(platform::WindowId window) override {
         ::SetForegroundWindow(reinterpret_cast<HWND>(window));
+    }
+
+    Version ApplicationVersion() override {
+        wchar_t self[MAX_PATH];
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        DWORD ignored = 0;
+        const DWORD size = GetFileVersionInfoSizeW(self, &ignored);
+        if (!size) return {};
+        std::string block(size, '\0');
+        VS_FIXEDFILEINFO* info = nullptr;
+        UINT length = 0;
+        if (!GetFileVersionInfoW(self, 0, size, block.data()) ||
+            !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info)
+            return {};
+        // Major, minor, and the revision in the last of the four numbers.
+        return {HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionLS)};
     }
 
     std::uint32_t TaskbarCreatedMessage() override {

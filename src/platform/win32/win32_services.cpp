@@ -241,6 +241,12 @@ public:
         if (!DeleteFileW(Widen(path).c_str())) throw Error(LastErrorText("cannot delete " + path, GetLastError()));
     }
 
+    bool FileExists(const std::string& path) override {
+        WIN32_FIND_DATAW data;
+        FindHandle find(FindFirstFileW(Widen(path).c_str(), &data));
+        return static_cast<bool>(find);
+    }
+
     std::unique_ptr<platform::TextFile> OpenForAppend(const std::string& path) override {
         HANDLE file = CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -298,6 +304,36 @@ public:
     }
 };
 
+// Machine-wide values, read with the ANSI functions and for reading only: a
+// standard user may read these keys but not change them.
+class RealRegistry final : public platform::Registry {
+public:
+    platform::RegistryRead ReadValue(std::uint32_t root, const std::string& key, const std::string& name,
+                                     std::size_t bufferSize) override {
+        platform::RegistryRead read;
+        RegKey k;
+        const auto rootKey = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
+        read.openStatus = RegOpenKeyExA(rootKey, key.c_str(), 0, KEY_QUERY_VALUE, k.receive());
+        if (read.openStatus != ERROR_SUCCESS) return read;
+        std::string buffer(bufferSize, '\0');
+        DWORD type = 0, size = static_cast<DWORD>(bufferSize);
+        read.queryStatus = RegQueryValueExA(k.get(), name.c_str(), nullptr, &type,
+                                            reinterpret_cast<BYTE*>(buffer.data()), &size);
+        if (read.queryStatus != ERROR_SUCCESS) return read;
+        read.type = type;
+        read.data = buffer.substr(0, size);
+        return read;
+    }
+
+    std::string FromAnsi(const std::string& bytes) override {
+        if (bytes.empty()) return {};
+        const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        std::wstring wide(static_cast<std::size_t>(n), L'\0');
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+        return Narrow(wide);
+    }
+};
+
 }  // namespace
 
 platform::Services RealServices() {
@@ -315,6 +351,8 @@ platform::Services RealServices() {
     static RealHotKeys hotkeys;
     services.hotkeys = &hotkeys;
     services.shell = &RealShell();
+    static RealRegistry registry;
+    services.registry = &registry;
     services.forms = &Win32FormHost();
     return services;
 }
