@@ -99,6 +99,7 @@ private:
     friend class FakeFormHost;
 };
 
+// Outlives every form it loads.
 class FakeFormHost final : public forms::FormHost {
 public:
     // What the code did, in order: "load:frmX", "show:frmX", "modal:frmX",

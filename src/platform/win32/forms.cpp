@@ -1,3 +1,5 @@
+#include "platform/win32/forms_win32.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/forms_win32.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
 
@@ -671,7 +672,7 @@ LRESULT Win32Form::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SYSCOMMAND:
         // Alt (or F10) released in a key-capturing box would otherwise enter the menu.
-        
+        if ((wParam & 0xFFF0) == SC_KEYMENU && CapturesKeys(GetFocus())) return 0;
         break;
     case WM_MOUSEMOVE:
         if (handlers_.mouseMove) {
