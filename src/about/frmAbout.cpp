@@ -15,17 +15,6 @@ constexpr std::size_t kBufferSize = 1024;
 
 std::unique_ptr<frmAbout> g_about;
 
-forms::ControlDesign Control(const char* name, forms::ControlKind kind, const char* text, int left, int top,
-                             int width, int height, int tabIndex) {
-    forms::ControlDesign c;
-    c.name = name;
-    c.kind = kind;
-    c.text = text;
-    c.rect = {left, top, width, height};
-    c.tabIndex = tabIndex;
-    return c;
-}
-
 forms::ControlDesign Line(const char* name, int x1, int y1, int x2, int y2, std::uint32_t colour, int width) {
     forms::ControlDesign c;
     c.name = name;
@@ -97,16 +86,16 @@ forms::FormDesign frmAbout::Design() {
     d.defaultButton = "cmdOK";
     d.cancelButton = "cmdOK";
     d.controls = {
-        Control("picIcon", ControlKind::Picture, "", 240, 240, 432, 432, 1),
-        Control("lblTitle", ControlKind::Label, "Application Title", 1056, 240, 2556, 480, 5),
-        Control("lblVersion", ControlKind::Label, "Version", 1056, 780, 2556, 228, 6),
-        Control("lblDescription", ControlKind::Label, "", 1056, 1128, 2556, 684, 3),
+        forms::MakeControl("picIcon", ControlKind::Picture, "", 240, 240, 432, 432, 1),
+        forms::MakeControl("lblTitle", ControlKind::Label, "Application Title", 1056, 240, 2556, 480, 5),
+        forms::MakeControl("lblVersion", ControlKind::Label, "Version", 1056, 780, 2556, 228, 6),
+        forms::MakeControl("lblDescription", ControlKind::Label, "", 1056, 1128, 2556, 684, 3),
         // The etched rule: a grey line with a white one just below it.
         Line("Line1_1", 96, 2448, 4320, 2448, 0x808080, 1),
         Line("Line1_0", 108, 2472, 4320, 2472, 0xFFFFFF, 2),
-        Control("lblDisclaimer", ControlKind::Label, "", 252, 2628, 2640, 828, 4),
-        Control("cmdOK", ControlKind::Button, "OK", 3120, 2625, 1260, 345, 0),
-        Control("cmdSysInfo", ControlKind::Button, "&System Info...", 3120, 3075, 1245, 345, 2),
+        forms::MakeControl("lblDisclaimer", ControlKind::Label, "", 252, 2628, 2640, 828, 4),
+        forms::MakeControl("cmdOK", ControlKind::Button, "OK", 3120, 2625, 1260, 345, 0),
+        forms::MakeControl("cmdSysInfo", ControlKind::Button, "&System Info...", 3120, 3075, 1245, 345, 2),
     };
     return d;
 }

@@ -16,13 +16,7 @@ namespace {
 std::unique_ptr<frmmain> g_main;
 
 forms::ControlDesign Button(const char* name, const char* caption, int top, int tabIndex) {
-    forms::ControlDesign c;
-    c.name = name;
-    c.kind = forms::ControlKind::Button;
-    c.text = caption;
-    c.rect = {120, top, 855, 375};
-    c.tabIndex = tabIndex;
-    return c;
+    return forms::MakeControl(name, forms::ControlKind::Button, caption, 120, top, 855, 375, tabIndex);
 }
 
 }  // namespace

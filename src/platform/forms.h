@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -33,6 +34,17 @@ struct ControlDesign {
     std::uint32_t lineColour = 0;
     int lineWidth = 1;
 };
+
+inline ControlDesign MakeControl(std::string name, ControlKind kind, std::string text, int left, int top, int width,
+                                 int height, int tabIndex) {
+    ControlDesign c;
+    c.name = std::move(name);
+    c.kind = kind;
+    c.text = std::move(text);
+    c.rect = {left, top, width, height};
+    c.tabIndex = tabIndex;
+    return c;
+}
 
 struct MenuItemDesign {
     std::string name;     // the handler is name + "_Click"

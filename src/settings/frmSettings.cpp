@@ -54,17 +54,6 @@ std::array<std::string, 136> KeyNames() {
     return k;
 }
 
-forms::ControlDesign Control(const char* name, ControlKind kind, const char* text, int left, int top, int width,
-                             int height, int tabIndex) {
-    forms::ControlDesign c;
-    c.name = name;
-    c.kind = kind;
-    c.text = text;
-    c.rect = {left, top, width, height};
-    c.tabIndex = tabIndex;
-    return c;
-}
-
 }  // namespace
 
 std::string ShiftName(std::int32_t mask) {
@@ -93,17 +82,17 @@ forms::FormDesign frmSettings::Design() {
     d.start = forms::StartPosition::WindowsDefault;
     // Neither button is the default or the cancel button: Enter and Esc in a box press neither.
     d.controls = {
-        Control("Label3", ControlKind::Label, "HotKey", 480, 360, 1455, 255, 10),
-        Control("txtHotKey", ControlKind::TextBox, "F12", 2160, 240, 2055, 375, 9),
-        Control("lblWindowTitle", ControlKind::Label, "Source Window Title", 480, 840, 1575, 255, 7),
-        Control("txtSourceWindow", ControlKind::TextBox, "", 2160, 720, 2775, 375, 0),
-        Control("Label1", ControlKind::Label, "(optional)", 5040, 840, 855, 255, 8),
-        Control("lblDocType", ControlKind::Label, "Document Type", 480, 1320, 1575, 255, 6),
-        Control("txtDocType", ControlKind::TextBox, "", 2160, 1200, 2775, 375, 1),
-        Control("lblSearchField", ControlKind::Label, "Search Field", 480, 1800, 1455, 255, 4),
-        Control("txtSearchField", ControlKind::TextBox, "", 2160, 1680, 2772, 375, 2),
-        Control("cmdOK", ControlKind::Button, "OK", 2280, 2400, 1215, 375, 3),
-        Control("cmdCancel", ControlKind::Button, "Cancel", 3840, 2400, 1215, 375, 5),
+        forms::MakeControl("Label3", ControlKind::Label, "HotKey", 480, 360, 1455, 255, 10),
+        forms::MakeControl("txtHotKey", ControlKind::TextBox, "F12", 2160, 240, 2055, 375, 9),
+        forms::MakeControl("lblWindowTitle", ControlKind::Label, "Source Window Title", 480, 840, 1575, 255, 7),
+        forms::MakeControl("txtSourceWindow", ControlKind::TextBox, "", 2160, 720, 2775, 375, 0),
+        forms::MakeControl("Label1", ControlKind::Label, "(optional)", 5040, 840, 855, 255, 8),
+        forms::MakeControl("lblDocType", ControlKind::Label, "Document Type", 480, 1320, 1575, 255, 6),
+        forms::MakeControl("txtDocType", ControlKind::TextBox, "", 2160, 1200, 2775, 375, 1),
+        forms::MakeControl("lblSearchField", ControlKind::Label, "Search Field", 480, 1800, 1455, 255, 4),
+        forms::MakeControl("txtSearchField", ControlKind::TextBox, "", 2160, 1680, 2772, 375, 2),
+        forms::MakeControl("cmdOK", ControlKind::Button, "OK", 2280, 2400, 1215, 375, 3),
+        forms::MakeControl("cmdCancel", ControlKind::Button, "Cancel", 3840, 2400, 1215, 375, 5),
     };
     return d;
 }

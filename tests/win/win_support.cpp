@@ -95,8 +95,14 @@ std::pair<DWORD, DWORD> SourceApp::Selection() const {
     DWORD start = 0, end = 0;
     DWORD_PTR sel = 0;
     SetLastError(0);
-    if (!SendMessageTimeoutW(edit_, EM_GETSEL, 0, 0, SMTO_NORMAL, 2000, &sel))
-        throw Error("the test source application does not answer: " + std::to_string(GetLastError()) + " window " + std::to_string(IsWindow(edit_)));
+    if (!SendMessageTimeoutW(edit_, EM_GETSEL, 0, 0, SMTO_NORMAL, 2000, &sel)) {
+        const auto error = GetLastError();
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process_.handle(), &exitCode);
+        throw Error("the test source application does not answer (error " + std::to_string(error) +
+                    (IsWindow(edit_) ? "" : ", its window is gone") +
+                    (exitCode == STILL_ACTIVE ? "" : ", it ended with " + std::to_string(exitCode)) + ")");
+    }
     start = LOWORD(sel);
     end = HIWORD(sel);
     return {start, end};

@@ -255,6 +255,7 @@ public:
     void Hide() override {
         RequireLoaded();
         ShowWindow(hwnd_, SW_HIDE);
+        WakeMessageLoops();
     }
 
     bool Visible() const override { return hwnd_ && IsWindowVisible(hwnd_); }
@@ -304,7 +305,14 @@ public:
         // Before the window goes, so that activation returns to the windows it disabled.
         EndModal();
         DestroyWindow(hwnd_);
+        WakeMessageLoops();
     }
+
+    // A form may go while a message sent from elsewhere is handled (a click
+    // sent by another program, a WM_CLOSE from a task manager): GetMessage
+    // then returns nothing, and a loop waiting for the form to go would wait
+    // on. An empty posted message makes it look again.
+    static void WakeMessageLoops() { PostMessageW(nullptr, WM_NULL, 0, 0); }
 
     void PopupMenu(const std::string& menu) override;
 
