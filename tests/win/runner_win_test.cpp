@@ -55,6 +55,7 @@ TEST_F(RunnerWinTest, AProgramAtTheSpotOfTheUnquotedPathIsNeverStarted) {
     DeleteFileW((decoy + L".log").c_str());
     Value("12345");
     AppLink().RunSearch();
+    EXPECT_EQ(InstalledRunner::WaitForCalls(1).size(), 1u);
     AppLink().RunIndex();
     EXPECT_EQ(InstalledRunner::WaitForCalls(2).size(), 2u);
     EXPECT_TRUE(InstalledRunner::Calls(decoy).empty()) << "the decoy ran";
