@@ -122,8 +122,7 @@ std::string frmSettings::DisplayText(std::int16_t mask, std::int16_t keyCode) co
 void frmSettings::Form_Load() {
     sShiftNames = ShiftNames();
     sKeyNames = KeyNames();
-    const auto settings = AppLink().oSettings();
-    form_->SetText("txtSourceWindow", settings->SourceAppTitle());
+    form_->SetText("txtSourceWindow", AppLink().oSettings()->SourceAppTitle());
     form_->SetText("txtDocType", AppLink().oSettings()->AppName());
     form_->SetText("txtHotKey", DisplayText(AppLink().oSettings()->HotKeyShift(), AppLink().oSettings()->HotKey()));
     // A stored combination beyond the tables shows partly empty and stays

@@ -1,4 +1,5 @@
 #include "app/modHotKey.h"
+#include "fixtures/chord.h"
 #include "win/win_support.h"
 
 namespace kestrel::wintest {
@@ -15,13 +16,7 @@ LRESULT CALLBACK PlainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 class HotKeyWinTest : public WinTest {
 protected:
     HotKeyWinTest() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = PlainProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"KestrelHotKeyTest";
-        RegisterClassW(&wc);
-        window_ = win32::Window(CreateWindowExW(0, wc.lpszClassName, L"Kestrel", WS_OVERLAPPED, 0, 0, 100, 100,
-                                                nullptr, nullptr, wc.hInstance, nullptr));
+        window_ = TestWindow(L"KestrelHotKeyTest", PlainProc, L"Kestrel", WS_OVERLAPPED);
         auto settings = AppLink().oSettings();
         settings->SourceAppTitle("Orders - ACME");
         settings->AppName("Claims");
@@ -41,16 +36,7 @@ protected:
     platform::WindowId Id() const { return reinterpret_cast<platform::WindowId>(window_.get()); }
 
     // Ctrl+Shift+F11 as a person presses it.
-    static void Press() {
-        INPUT in[6]{};
-        const WORD keys[] = {VK_CONTROL, VK_SHIFT, VK_F11, VK_F11, VK_SHIFT, VK_CONTROL};
-        for (int i = 0; i < 6; ++i) {
-            in[i].type = INPUT_KEYBOARD;
-            in[i].ki.wVk = keys[i];
-            in[i].ki.dwFlags = i >= 3 ? KEYEVENTF_KEYUP : 0;
-        }
-        ASSERT_EQ(SendInput(6, in, sizeof(INPUT)), 6u);
-    }
+    static void Press() { ASSERT_TRUE(fixtures::PressChord({VK_CONTROL, VK_SHIFT, VK_F11})); }
 
     win32::Window window_;
     std::unique_ptr<HotKeySwitch> switch_;

@@ -18,13 +18,8 @@ LRESULT CALLBACK RecorderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 class KeysWinTest : public WinTest {
 protected:
     KeysWinTest() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = RecorderProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"KestrelKeyRecorder";
-        RegisterClassW(&wc);
-        window_ = win32::Window(CreateWindowExW(0, wc.lpszClassName, L"Key recorder", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                                50, 50, 300, 200, nullptr, nullptr, wc.hInstance, nullptr));
+        window_ = TestWindow(L"KestrelKeyRecorder", RecorderProc, L"Key recorder", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                             {50, 50, 350, 250});
         SetForegroundWindow(window_.get());
         SetFocus(window_.get());
         WaitFor([&] { return GetForegroundWindow() == window_.get(); }, 2000);
@@ -35,9 +30,8 @@ protected:
     std::vector<platform::KeyEvent> Typed(const std::string& keys) {
         received_.clear();
         platform::SendKeys(keys);
-        std::vector<platform::KeyEvent> expected;
-        for (const auto& chord : platform::ParseKeys(keys)) expected.insert(expected.end(), chord.begin(), chord.end());
-        WaitFor([&] { return received_.size() >= expected.size(); }, 2000);
+        const auto expected = Flat(keys).size();
+        WaitFor([&] { return received_.size() >= expected; }, 2000);
         Pump(20);
         return received_;
     }

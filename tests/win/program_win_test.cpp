@@ -94,26 +94,6 @@ void Click(HWND button) {
     SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored);
 }
 
-// Keys pressed in order and released in reverse: {VK_CONTROL, VK_SHIFT, VK_F11}.
-void Chord(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> in;
-    for (WORD k : keys) {
-        INPUT i{};
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = k;
-        in.push_back(i);
-    }
-    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) {
-        INPUT i{};
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = *it;
-        i.ki.dwFlags = KEYEVENTF_KEYUP;
-        in.push_back(i);
-    }
-    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
-    Pump(50);
-}
-
 // Whether the shell shows an icon for the window: modifying nothing succeeds
 // only for an icon that is there.
 bool IconShown(HWND window) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "fixtures/chord.h"
+
 #include "platform/win32/text.h"
 #include "platform/win32/win32_services.h"
 
@@ -229,6 +231,21 @@ std::vector<InstalledRunner::Call> InstalledRunner::Calls(const std::wstring& pr
 std::vector<InstalledRunner::Call> InstalledRunner::WaitForCalls(std::size_t count, int ms) {
     WaitFor([&] { return Calls().size() >= count; }, ms);
     return Calls();
+}
+
+void Chord(const std::vector<WORD>& keys) {
+    ASSERT_TRUE(fixtures::PressChord(keys));
+    Pump(50);
+}
+
+win32::Window TestWindow(const wchar_t* className, WNDPROC procedure, const wchar_t* title, DWORD style, RECT rect) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = className;
+    RegisterClassW(&wc);
+    return win32::Window(CreateWindowExW(0, className, title, style, rect.left, rect.top, rect.right - rect.left,
+                                         rect.bottom - rect.top, nullptr, nullptr, wc.hInstance, nullptr));
 }
 
 void Pump(int ms) {

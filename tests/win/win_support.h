@@ -97,6 +97,14 @@ void CloseWindowsTitled(const std::wstring& title);
 std::string ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 
+// Presses a key combination ({VK_CONTROL, VK_SHIFT, VK_F11}) with SendInput
+// and lets it arrive.
+void Chord(const std::vector<WORD>& keys);
+
+// A top-level window of the test's own, with its own class and procedure.
+win32::Window TestWindow(const wchar_t* className, WNDPROC procedure, const wchar_t* title, DWORD style,
+                         RECT rect = {0, 0, 100, 100});
+
 // Pumps this thread's messages for `ms` milliseconds.
 void Pump(int ms);
 // Waits (pumping) until `done` holds or `ms` pass; returns whether it held.
