@@ -1,13 +1,54 @@
 #pragma once
-#include <string>
+#include <optional>
+
+#include "about/about_box.h"
+#include "app/hotkey.h"
+#include "app/main_window.h"
+#include "app/text_capture.h"
+#include "app/tray_icon.h"
+#include "link/app_link.h"
+#include "platform/services.h"
+#include "settings/settings.h"
 
 namespace kestrel {
 
-// The application's title: the settings store's application name, the caption
-// of every message box and of the main window, and the tray icon's tip.
-inline constexpr const char* kAppTitle = "Kestrel";
+// The program: it owns the settings, the link, the main window, the tray icon
+// and the hotkey, and gives each the services it uses.
+class Application {
+public:
+    explicit Application(platform::Services services);
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
 
-// A message box captioned with the application's title.
-int ShowMessage(const std::string& text, int style);
+    // Loads the hidden main window with its icon and hotkey, opening Settings
+    // first when they are incomplete. A start-up error is reported ("error in
+    // Main: ...") and the main window unloaded, so the program ends cleanly.
+    void Start();
+    // Handles messages until no window of the program remains; an error that
+    // escapes a handler is reported and the program goes on.
+    void Run();
+
+    const Settings& settings() const { return settings_; }
+    const AppLink& link() const { return link_; }
+    MainWindow& mainWindow() { return mainWindow_; }
+    AboutBox& aboutBox() { return aboutBox_; }
+    const HotKey* hotKey() const { return hotKey_ ? &*hotKey_ : nullptr; }
+
+private:
+    void Load();
+    void Unloading();
+    void OpenSettings();
+    void ArmHotKey();
+    void HotKeyPressed();
+
+    platform::Services s_;
+    Settings settings_;
+    TextCapture capture_;
+    AppLink link_;
+    AboutBox aboutBox_;
+    MainWindow mainWindow_;
+    std::optional<TrayIcon> trayIcon_;
+    std::optional<HotKey> hotKey_;
+};
 
 }  // namespace kestrel

@@ -2,8 +2,8 @@
 // Forms are data plus handlers. A window's design (names, kinds, captions,
 // twips rectangles, tab order, menu) is a table in the portable code; the
 // platform renders a design into a real window and routes its events to the
-// form's handlers by name ("cmdOK_Click", "txtHotKey_KeyDown"). The fake lets
-// native tests set texts, press keys and click.
+// handlers bound to its controls. The fake lets native tests set texts, press
+// keys and click.
 
 #include <cstdint>
 #include <functional>
@@ -13,7 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/error.h"
+#include "platform/window_id.h"
 
 namespace kestrel::forms {
 
@@ -47,7 +48,7 @@ inline ControlDesign MakeControl(std::string name, ControlKind kind, std::string
 }
 
 struct MenuItemDesign {
-    std::string name;     // the handler is name + "_Click"
+    std::string name;     // what a click handler is bound to
     std::string caption;  // "-" is a separator
 };
 
@@ -75,7 +76,7 @@ struct FormDesign {
     std::vector<MenuDesign> menus;  // a hidden menu bar: its menus serve as pop-up menus
 };
 
-// Key-down arguments as text boxes report them: the virtual-key code and the
+// Key-down arguments as text boxes report them: the key code and the
 // modifier mask (1 Shift, 2 Ctrl, 4 Alt) read from the keyboard state.
 struct KeyDownArgs {
     std::int16_t keyCode = 0;
@@ -84,21 +85,39 @@ struct KeyDownArgs {
 
 class Form;
 
-// The handlers of one form, looked up by name when the event happens. A
-// missing name means the event is not handled.
-struct Handlers {
-    // Form_Load: after the controls exist, before showing; given the form, which
-    // its loader does not hold yet.
+// The handlers of one form, bound to its controls by name. The host checks
+// every binding against the design when it loads the form, so a misspelt
+// control name fails at once instead of never firing.
+class Handlers {
+public:
+    // After the controls exist, before showing; given the form, which its
+    // loader does not hold yet.
     std::function<void(Form& self)> load;
-    std::function<void(bool& cancel)> unload;       // Form_Unload: before the window goes; cancel keeps it
-    std::map<std::string, std::function<void()>> click;  // "cmdOK_Click", "mnuExit_Click", ...
-    std::map<std::string, std::function<void(KeyDownArgs&)>> keyDown;  // "txtHotKey_KeyDown"
-    std::map<std::string, std::function<void(std::int16_t& keyAscii)>> keyPress;  // "txtHotKey_KeyPress"
-    // Form_MouseMove(button, shift, x, y), x and y in twips.
-    std::function<void(int button, int shift, float x, float y)> mouseMove;
-    // Messages other than the ones routed above, seen before the form's own
-    // handling; return true to mark one handled (result in `result`).
-    std::function<bool(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t& result)> message;
+    // Before the window goes; setting `cancel` keeps it.
+    std::function<void(bool& cancel)> unload;
+
+    // A button's or menu item's click.
+    Handlers& OnClick(const std::string& control, std::function<void()> handler);
+    // A text box's key-down, before the box handles the key.
+    Handlers& OnKeyDown(const std::string& box, std::function<void(KeyDownArgs&)> handler);
+    // A text box's typed character; the handler may change it, 0 drops it.
+    Handlers& OnKeyPress(const std::string& box, std::function<void(std::int16_t& keyAscii)> handler);
+
+    // The bound handler, or an empty function. Callers keep a copy while it
+    // runs: a handler may unload the form that holds it.
+    std::function<void()> Click(const std::string& control) const;
+    std::function<void(KeyDownArgs&)> KeyDown(const std::string& box) const;
+    std::function<void(std::int16_t&)> KeyPress(const std::string& box) const;
+
+    // Throws Error naming the first binding to a control the design lacks or
+    // that cannot raise that event (buttons and menu items click, text boxes
+    // take keys).
+    void CheckAgainst(const FormDesign& design) const;
+
+private:
+    std::map<std::string, std::function<void()>> click_;
+    std::map<std::string, std::function<void(KeyDownArgs&)>> keyDown_;
+    std::map<std::string, std::function<void(std::int16_t&)>> keyPress_;
 };
 
 enum class WindowState { Normal, Minimized, Maximized };
@@ -121,7 +140,7 @@ public:
     virtual bool Visible() const = 0;
     virtual void SetWindowState(WindowState state) = 0;
     virtual WindowState GetWindowState() const = 0;
-    // Runs Form_Unload, then destroys the window unless the handler cancelled.
+    // Runs the unload handler, then destroys the window unless it cancelled.
     virtual void Unload() = 0;
     // Pops up the named menu at the mouse position; returns after the user has
     // dismissed it or the chosen item's handler has run.
@@ -131,10 +150,9 @@ public:
 class FormHost {
 public:
     virtual ~FormHost() = default;
-    // Creates the window and its controls hidden, runs Form_Load, returns the form.
+    // Checks the handlers against the design (throws Error), creates the
+    // window and its controls hidden, runs the load handler, returns the form.
     virtual std::unique_ptr<Form> Load(const FormDesign& design, Handlers handlers) = 0;
-    // The screen's twips per pixel, horizontal.
-    virtual float TwipsPerPixelX() = 0;
     // Runs the message loop until no form of the program remains loaded.
     virtual void RunUntilNoForms() = 0;
     virtual int LoadedForms() const = 0;

@@ -2,18 +2,13 @@
 
 #include <cctype>
 
-#include "platform/keys.h"
+#include "platform/error.h"
+#include "platform/keystrokes.h"
 
 namespace kestrel::fake {
 
-platform::Services FakeDesktop::Services() {
-    platform::Services services{this, this, this, this, this, this};
-    services.programs = this;
-    services.files = this;
-    services.hotkeys = this;
-    services.shell = this;
-    services.registry = this;
-    return services;
+platform::Services FakeDesktop::Services(forms::FormHost& forms) {
+    return {*this, *this, *this, *this, *this, *this, forms, *this, *this, *this, *this, *this};
 }
 
 namespace {
@@ -55,88 +50,84 @@ FakeFile* FakeDesktop::File(const std::string& path) {
     return found == files.end() ? nullptr : &found->second;
 }
 
-std::intptr_t FakeDesktop::SetWindowProcedure(WindowId window, platform::WindowProcedure procedure) {
+void FakeDesktop::Listen(WindowId window, std::function<void()> onPress) {
     log.push_back("hook");
     if (hookFails) throw Error("access is denied");
-    const auto previous = procedureOf.count(window) ? procedureOf[window] : kBaseProcedure;
-    installed_ = procedure;
-    procedureOf[window] = kInstalled;
-    return previous;
+    listeners[window] = std::move(onPress);
 }
 
-void FakeDesktop::RestoreWindowProcedure(WindowId window, std::intptr_t previous) {
+void FakeDesktop::StopListening(WindowId window) {
     log.push_back("unhook");
-    procedureOf[window] = previous;
+    listeners.erase(window);
 }
 
-std::intptr_t FakeDesktop::CallWindowProcedure(std::intptr_t previous, WindowId window, std::uint32_t msg,
-                                               std::uintptr_t wParam, std::intptr_t lParam) {
-    if (previous == kInstalled) {
-        // A window hooked twice calls itself: stop the recursion and say so.
-        if (++depth_ > 20) throw Error("the window procedure calls itself");
-        const auto result = installed_(window, msg, wParam, lParam);
-        --depth_;
-        return result;
-    }
-    log.push_back("base:" + std::to_string(msg));
-    return baseResult;
+bool FakeDesktop::PressHotKey(WindowId window) {
+    const auto found = listeners.find(window);
+    if (found == listeners.end()) return false;
+    const auto onPress = found->second;  // the press may stop the listening
+    onPress();
+    return true;
 }
 
-std::intptr_t FakeDesktop::Deliver(WindowId window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
-    return CallWindowProcedure(procedureOf.count(window) ? procedureOf[window] : kBaseProcedure, window, msg, wParam,
-                               lParam);
-}
-
-int FakeDesktop::RegisterHotKey(WindowId, std::int32_t id, std::uint32_t modifiers, std::uint32_t key) {
+bool FakeDesktop::Register(WindowId, std::int32_t id, std::uint32_t modifiers, std::uint32_t key) {
     log.push_back("register:" + std::to_string(id) + "," + std::to_string(modifiers) + "," + std::to_string(key));
-    return registerFails ? 0 : 1;
+    return !registerFails;
 }
 
-int FakeDesktop::UnregisterHotKey(WindowId, std::int32_t id) {
+bool FakeDesktop::Unregister(WindowId, std::int32_t id) {
     log.push_back("unregister:" + std::to_string(id));
-    return unregisterFails ? 0 : 1;
+    return !unregisterFails;
 }
 
-std::int32_t FakeDesktop::AddGlobalAtom(const std::string& text) {
+std::int32_t FakeDesktop::AddAtom(const std::string& text) {
     log.push_back("atom-add:" + text);
     return atomFails ? 0 : nextAtom++;
 }
 
-void FakeDesktop::DeleteGlobalAtom(std::int32_t atom) { log.push_back("atom-delete:" + std::to_string(atom)); }
+void FakeDesktop::DeleteAtom(std::int32_t atom) { log.push_back("atom-delete:" + std::to_string(atom)); }
 
-void FakeDesktop::NotifyIcon(std::uint32_t message, const platform::TrayIconRecord& record) {
-    log.push_back(message == 0 ? "tray-add" : message == 2 ? "tray-delete" : "tray-" + std::to_string(message));
-    trayRecords.push_back(record);
+void FakeDesktop::Add(WindowId owner, const std::string& tip, std::function<void()> onMenu) {
+    log.push_back("tray-add");
+    trayIcons[owner] = {owner, tip, std::move(onMenu)};
 }
 
-platform::RegistryRead FakeDesktop::ReadValue(std::uint32_t root, const std::string& key, const std::string& name,
+void FakeDesktop::Remove(WindowId owner) {
+    log.push_back("tray-delete");
+    trayIcons.erase(owner);
+}
+
+bool FakeDesktop::RightClickTrayIcon(WindowId owner) {
+    const auto found = trayIcons.find(owner);
+    if (found == trayIcons.end()) return false;
+    const auto onMenu = found->second.onMenu;
+    onMenu();
+    return true;
+}
+
+platform::RegistryRead FakeDesktop::ReadValue(platform::RegistryRoot, const std::string& key, const std::string& name,
                                               std::size_t bufferSize) {
     log.push_back("registry:" + key + "\\" + name);
-    const auto found = registryValues.find(std::to_string(root) + "\\" + key + "\\" + name);
-    platform::RegistryRead read;
-    if (found == registryValues.end()) {
-        read.openStatus = 2;  // ERROR_FILE_NOT_FOUND
-        return read;
-    }
-    read = found->second;
-    if (read.openStatus == 0 && read.queryStatus == 0 && read.data.size() > bufferSize) {
-        read.queryStatus = 234;  // ERROR_MORE_DATA
+    const auto found = registryValues.find(key + "\\" + name);
+    if (found == registryValues.end()) return {};
+    auto read = found->second;
+    if (read.opened && read.read && read.data.size() > bufferSize) {
+        read.read = false;  // the buffer is too small
         read.data.clear();
     }
     return read;
 }
 
-bool FakeDesktop::FileExists(const std::string& path) {
+bool FakeDesktop::Exists(const std::string& path) {
     log.push_back("exists:" + path);
     for (const auto& f : existingFiles)
         if (Lower(f) == Lower(path)) return true;
     return File(path) != nullptr;
 }
 
-void FakeDesktop::Start(const std::string& commandLine, const std::string& application, int windowStyle) {
+void FakeDesktop::Start(const std::string& commandLine, const std::string& application, platform::ShowAs show) {
     log.push_back("start:" + commandLine);
     if (startFails) throw Error("the system cannot find the file specified");
-    started.push_back({commandLine, application, windowStyle});
+    started.push_back({commandLine, application, show});
     if (onStart) onStart(started.back());
 }
 
@@ -177,7 +168,7 @@ FakeWindow* FakeDesktop::Find(WindowId id) {
     return nullptr;
 }
 
-std::string FakeDesktop::GetSetting(const std::string& app, const std::string& section, const std::string& key,
+std::string FakeDesktop::Read(const std::string& app, const std::string& section, const std::string& key,
                                     const std::string& fallback) {
     log.push_back("read:" + key);
     if (key == failReadAt) throw Error("the store cannot be read");
@@ -185,7 +176,7 @@ std::string FakeDesktop::GetSetting(const std::string& app, const std::string& s
     return found == store.end() ? fallback : found->second;
 }
 
-void FakeDesktop::SaveSetting(const std::string& app, const std::string& section, const std::string& key,
+void FakeDesktop::Write(const std::string& app, const std::string& section, const std::string& key,
                               const std::string& value) {
     log.push_back("save:" + key + "=" + value);
     if (key == failSaveAt) throw Error("the store cannot be written");
@@ -202,7 +193,7 @@ void FakeDesktop::Clear() {
     ++sequence;
 }
 
-std::string FakeDesktop::GetText() {
+std::string FakeDesktop::Text() {
     if (busyOpens > 0) {
         --busyOpens;
         throw ClipboardBusy();
@@ -241,13 +232,13 @@ WindowId FakeDesktop::ActivateByTitle(const std::string& title) {
     return id;
 }
 
-std::int16_t FakeDesktop::GetAsyncKeyState(int vk) {
+bool FakeDesktop::IsDown(platform::KeyCode key) {
     ++keyStateQueries;
-    const auto found = heldUntil.find(vk);
-    return found != heldUntil.end() && found->second > now ? static_cast<std::int16_t>(0x8000) : 0;
+    const auto found = heldUntil.find(key);
+    return found != heldUntil.end() && found->second > now;
 }
 
-std::size_t FakeDesktop::SendInput(const std::vector<KeyEvent>& events) {
+std::size_t FakeDesktop::Send(const std::vector<KeyEvent>& events) {
     log.push_back("keys");
     chords.push_back(events);
     const auto taken = std::min(events.size(), injectLimit);
@@ -259,18 +250,18 @@ std::size_t FakeDesktop::SendInput(const std::vector<KeyEvent>& events) {
 // selects to its end, Ctrl+C copies a non-empty selection (after the window's
 // delay) and does nothing without one.
 void FakeDesktop::Key(const KeyEvent& e) {
-    if (e.vk == platform::kVkControl) ctrl_ = !e.up;
-    if (e.vk == platform::kVkShift) shift_ = !e.up;
-    if (e.vk == platform::kVkMenu) alt_ = !e.up;
+    if (e.key == platform::kKeyControl) ctrl_ = !e.up;
+    if (e.key == platform::kKeyShift) shift_ = !e.up;
+    if (e.key == platform::kKeyAlt) alt_ = !e.up;
     if (e.up) return;
     FakeWindow* w = Find(foreground);
     if (!w) return;
-    if (e.vk == 0x24) {
+    if (e.key == platform::kKeyHome) {
         w->selection.clear();
-    } else if (e.vk == 0x23 && shift_) {
+    } else if (e.key == platform::kKeyEnd && shift_) {
         if (w->caretLine >= 0 && w->caretLine < static_cast<int>(w->lines.size()))
             w->selection = w->lines[static_cast<std::size_t>(w->caretLine)];
-    } else if (e.vk == 'C' && ctrl_ && !shift_ && !alt_ && !w->selection.empty() && w->copyDelayMs >= 0) {
+    } else if (e.key == 'C' && ctrl_ && !shift_ && !alt_ && !w->selection.empty() && w->copyDelayMs >= 0) {
         const auto text = w->selection;
         At(now + w->copyDelayMs, [this, text] {
             clipboard = text;
@@ -279,11 +270,10 @@ void FakeDesktop::Key(const KeyEvent& e) {
     }
 }
 
-int FakeDesktop::ShowMessageBox(const std::string& text, int style, const std::string& caption) {
+void FakeDesktop::Show(const std::string& text, const std::string& caption, platform::Modality modality) {
     log.push_back("message:" + text);
-    messages.push_back({text, style, caption});
+    messages.push_back({text, modality, caption});
     if (onMessage) onMessage(messages.back());
-    return 1;
 }
 
 }  // namespace kestrel::fake

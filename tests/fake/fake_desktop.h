@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/keys.h"
-#include "platform/platform.h"
+#include "platform/keystrokes.h"
+#include "platform/services.h"
 
 namespace kestrel::fake {
 
@@ -37,14 +37,14 @@ struct FakeWindow {
 
 struct ShownMessage {
     std::string text;
-    int style = 0;
+    platform::Modality modality = platform::Modality::Application;
     std::string caption;
 };
 
 struct StartedProgram {
     std::string commandLine;
     std::string application;
-    int windowStyle = 0;
+    platform::ShowAs show = platform::ShowAs::Normal;
 };
 
 struct FakeFile {
@@ -55,16 +55,17 @@ struct FakeFile {
 class FakeDesktop final : public platform::SettingsStore,
                           public platform::Programs,
                           public platform::HotKeys,
-                          public platform::Shell,
+                          public platform::NotificationArea,
                           public platform::Registry,
                           public platform::Files,
                           public platform::Clipboard,
-                          public platform::Messages,
-                          public platform::Windows,
+                          public platform::EventLoop,
+                          public platform::Desktop,
                           public platform::Keyboard,
-                          public platform::Dialogs {
+                          public platform::MessageBoxes {
 public:
-    platform::Services Services();
+    // Every service but the forms, which a test brings.
+    platform::Services Services(forms::FormHost& forms);
 
     // The record of what the code asked for, in order ("clear", "activate:T",
     // "keys", "read-clipboard", "message:T", "read:Key", "save:Key=Value").
@@ -113,74 +114,73 @@ public:
     int openFiles = 0;
     FakeFile* File(const std::string& path);
 
-    // Window procedures: every window starts with its own (kBaseProcedure),
-    // which answers a message with `baseResult` and records "base:<msg>".
-    static constexpr std::intptr_t kBaseProcedure = 0xBA5E;
-    static constexpr std::intptr_t kInstalled = 0x1407;
-    std::map<WindowId, std::intptr_t> procedureOf;
-    std::intptr_t baseResult = 42;
+    // Hotkey presses reach the listener of the window they were registered for.
     bool hookFails = false;
-    // Sends a message to the window's current procedure.
-    std::intptr_t Deliver(WindowId window, std::uint32_t msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+    std::map<WindowId, std::function<void()>> listeners;
+    // A press of the hotkey, as the system delivers it; false when nobody listens.
+    bool PressHotKey(WindowId window);
 
     // Hotkeys and atoms.
     bool registerFails = false, unregisterFails = false;
     std::int32_t nextAtom = 0xC001;
     bool atomFails = false;
 
-    // Shell: the tray records it was given ("tray-add", "tray-delete"), whether
-    // the program is on the task list.
-    std::vector<platform::TrayIconRecord> trayRecords;
+    // The notification area: the icons shown, by owner, and whether the
+    // program is on the task list.
+    struct TrayIconShown {
+        WindowId owner = 0;
+        std::string tip;
+        std::function<void()> onMenu;
+    };
+    std::map<WindowId, TrayIconShown> trayIcons;
     bool taskVisible = true;
-    static constexpr std::uint32_t kTaskbarCreated = 0xC123;
+    // The user right-clicks the owner's icon; false when it has none.
+    bool RightClickTrayIcon(WindowId owner);
 
-    // Machine-wide registry values by "root\\key\\name"; an absent entry cannot be read.
+    // Machine-wide registry values by "key\\name"; an absent entry cannot be read.
     std::map<std::string, platform::RegistryRead> registryValues;
-    platform::Shell::Version version{1, 0, 14};
+    platform::Version version{1, 0, 14};
     std::vector<std::string> existingFiles;  // for FileExists, compared without case
 
     // Called when a message box is shown, while it is "open".
     std::function<void(const ShownMessage&)> onMessage;
 
     // The seam.
-    std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
-                           const std::string& fallback) override;
-    void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
-                     const std::string& value) override;
+    std::string Read(const std::string& app, const std::string& section, const std::string& key,
+                     const std::string& fallback) override;
+    void Write(const std::string& app, const std::string& section, const std::string& key,
+               const std::string& value) override;
     void Clear() override;
-    std::string GetText() override;
+    std::string Text() override;
     std::uint32_t SequenceNumber() override { return sequence; }
     void DoEvents() override;
     void WaitForEvents(int ms) override;
     std::int64_t NowMs() override { return now; }
     WindowId ActivateByTitle(const std::string& title) override;
     WindowId ForegroundWindow() override { return foreground; }
-    std::int16_t GetAsyncKeyState(int vk) override;
-    std::size_t SendInput(const std::vector<KeyEvent>& events) override;
-    int ShowMessageBox(const std::string& text, int style, const std::string& caption) override;
-    std::intptr_t SetWindowProcedure(WindowId window, platform::WindowProcedure procedure) override;
-    void RestoreWindowProcedure(WindowId window, std::intptr_t previous) override;
-    std::intptr_t CallWindowProcedure(std::intptr_t previous, WindowId window, std::uint32_t msg,
-                                      std::uintptr_t wParam, std::intptr_t lParam) override;
-    int RegisterHotKey(WindowId window, std::int32_t id, std::uint32_t modifiers, std::uint32_t key) override;
-    int UnregisterHotKey(WindowId window, std::int32_t id) override;
-    std::int32_t AddGlobalAtom(const std::string& text) override;
-    void DeleteGlobalAtom(std::int32_t atom) override;
-    std::string LocalDateTimeText() override { return "07/12/2026 13:10:00"; }
-    void NotifyIcon(std::uint32_t message, const platform::TrayIconRecord& record) override;
-    std::uintptr_t WindowIcon(WindowId window) override { return 0x1C000 + window; }
-    void SetTaskVisible(WindowId, bool visible) override { taskVisible = visible; }
-    void SetForegroundWindow(WindowId window) override {
+    void BringToFront(WindowId window) override {
         log.push_back("foreground:" + std::to_string(window));
         foreground = window;
     }
-    std::uint32_t TaskbarCreatedMessage() override { return kTaskbarCreated; }
-    Version ApplicationVersion() override { return version; }
-    platform::RegistryRead ReadValue(std::uint32_t root, const std::string& key, const std::string& name,
+    void HideFromTaskList(WindowId) override { taskVisible = false; }
+    bool IsDown(platform::KeyCode key) override;
+    std::size_t Send(const std::vector<KeyEvent>& events) override;
+    void Show(const std::string& text, const std::string& caption, platform::Modality modality) override;
+    void Listen(WindowId window, std::function<void()> onPress) override;
+    void StopListening(WindowId window) override;
+    bool Register(WindowId window, std::int32_t id, std::uint32_t modifiers, std::uint32_t key) override;
+    bool Unregister(WindowId window, std::int32_t id) override;
+    std::int32_t AddAtom(const std::string& text) override;
+    void DeleteAtom(std::int32_t atom) override;
+    std::string LocalDateTimeText() override { return "07/12/2026 13:10:00"; }
+    void Add(WindowId owner, const std::string& tip, std::function<void()> onMenu) override;
+    void Remove(WindowId owner) override;
+    platform::Version OwnVersion() override { return version; }
+    platform::RegistryRead ReadValue(platform::RegistryRoot root, const std::string& key, const std::string& name,
                                      std::size_t bufferSize) override;
     std::string FromAnsi(const std::string& bytes) override { return bytes; }
-    bool FileExists(const std::string& path) override;
-    void Start(const std::string& commandLine, const std::string& application, int windowStyle) override;
+    bool Exists(const std::string& path) override;
+    void Start(const std::string& commandLine, const std::string& application, platform::ShowAs show) override;
     bool FindOrdinaryFile(const std::string& path) override;
     void Delete(const std::string& path) override;
     std::unique_ptr<platform::TextFile> OpenForAppend(const std::string& path) override;
@@ -194,8 +194,6 @@ private:
     };
     std::vector<Scheduled> scheduled_;
     int linesWritten_ = 0;
-    platform::WindowProcedure installed_ = nullptr;
-    int depth_ = 0;
     friend class FakeTextFile;
     bool ctrl_ = false, shift_ = false, alt_ = false;
     WindowId nextId_ = 100;

@@ -1,25 +1,15 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include "app/modHotKey.h"
 #include "fake/fake_desktop.h"
-#include "link/clsAppLink.h"
-#include "platform/platform.h"
+#include "fake/fake_forms.h"
 
 namespace kestrel::fake {
 
-// Each test gets a fresh fake desktop and a fresh program-wide controller.
+// A fresh fake desktop and form host for each test; objects under test are
+// built on `services`.
 class FakeTest : public ::testing::Test {
 protected:
-    FakeTest() : scope_(desk.Services()) {
-        ResetAppLink();
-        modHotKey::WindowDestroyed();
-    }
-    ~FakeTest() override {
-        ResetAppLink();
-        modHotKey::WindowDestroyed();
-    }
-
     void Store(const std::string& key, const std::string& value) {
         desk.store[FakeDesktop::StoreKey("Kestrel", "Settings", key)] = value;
     }
@@ -29,9 +19,8 @@ protected:
     }
 
     FakeDesktop desk;
-
-private:
-    platform::ScopedServices scope_;
+    FakeFormHost host;
+    platform::Services services = desk.Services(host);
 };
 
 }  // namespace kestrel::fake

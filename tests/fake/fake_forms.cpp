@@ -57,11 +57,9 @@ void FakeForm::RequireLoaded() const {
 
 void FakeForm::Log(const std::string& what) { host_.log.push_back(what + ":" + design_.name); }
 
-void FakeForm::Run(const std::string& handlerName) {
-    const auto found = handlers_.click.find(handlerName);
-    if (found == handlers_.click.end()) return;
-    const auto click = found->second;  // the handler may destroy this form
-    click();
+void FakeForm::RunClick(const std::string& control) {
+    const auto click = handlers_.Click(control);  // a copy: the handler may destroy this form
+    if (click) click();
 }
 
 void FakeForm::Click(const std::string& control) {
@@ -71,26 +69,23 @@ void FakeForm::Click(const std::string& control) {
     for (const auto& menu : design_.menus)
         for (const auto& item : menu.items) known = known || (item.name == control && item.caption != "-");
     if (!known) throw std::logic_error("the form " + design_.name + " has no button or menu item named " + control);
-    Run(control + "_Click");
+    RunClick(control);
 }
 
 void FakeForm::KeyDown(const std::string& box, std::int16_t keyCode, std::int16_t shift) {
     RequireLoaded();
     if (Control(box).kind != ControlKind::TextBox) throw std::logic_error(box + " is not a text box");
-    const auto found = handlers_.keyDown.find(box + "_KeyDown");
-    if (found == handlers_.keyDown.end()) return;
+    const auto keyDown = handlers_.KeyDown(box);
+    if (!keyDown) return;
     forms::KeyDownArgs args{keyCode, shift};
-    const auto keyDown = found->second;
     keyDown(args);
 }
 
 void FakeForm::KeyPress(const std::string& box, std::int16_t keyAscii) {
     RequireLoaded();
     if (Control(box).kind != ControlKind::TextBox) throw std::logic_error(box + " is not a text box");
-    const auto found = handlers_.keyPress.find(box + "_KeyPress");
-    if (found != handlers_.keyPress.end()) {
+    if (const auto keyPress = handlers_.KeyPress(box)) {
         const auto alive = alive_;
-        const auto keyPress = found->second;
         keyPress(keyAscii);
         if (!*alive || !loaded_) return;
     }
@@ -109,27 +104,12 @@ void FakeForm::Type(const std::string& box, const std::string& ascii) {
 void FakeForm::PressEnter(const std::string& control) {
     RequireLoaded();
     Control(control);
-    if (!design_.defaultButton.empty()) Run(design_.defaultButton + "_Click");
+    if (!design_.defaultButton.empty()) RunClick(design_.defaultButton);
 }
 
 void FakeForm::PressEsc() {
     RequireLoaded();
-    if (!design_.cancelButton.empty()) Run(design_.cancelButton + "_Click");
-}
-
-void FakeForm::MouseMove(int button, int shift, float x, float y) {
-    RequireLoaded();
-    if (!handlers_.mouseMove) return;
-    const auto mouseMove = handlers_.mouseMove;
-    mouseMove(button, shift, x, y);
-}
-
-bool FakeForm::Message(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result) {
-    RequireLoaded();
-    if (!handlers_.message) return false;
-    std::intptr_t ignored = 0;
-    const auto message = handlers_.message;
-    return message(msg, wParam, lParam, result ? *result : ignored);
+    if (!design_.cancelButton.empty()) RunClick(design_.cancelButton);
 }
 
 std::string FakeForm::Text(const std::string& control) const {
@@ -234,10 +214,11 @@ void FakeForm::PopupMenu(const std::string& menu) {
         return item.name == choice && item.caption != "-";
     });
     if (!offered) throw std::logic_error("the menu " + menu + " has no item named " + choice);
-    Run(choice + "_Click");
+    RunClick(choice);
 }
 
 std::unique_ptr<forms::Form> FakeFormHost::Load(const forms::FormDesign& design, forms::Handlers handlers) {
+    handlers.CheckAgainst(design);
     log.push_back("load:" + design.name);
     loads.push_back(design.name);
     auto form = std::make_unique<FakeForm>(*this, design, std::move(handlers));

@@ -49,9 +49,6 @@ public:
     void PressEnter(const std::string& control);
     void PressEsc();
     void CloseBox() { Unload(); }
-    void MouseMove(int button, int shift, float x, float y);
-    // Offers a window message to the form's message handler; whether it took it.
-    bool Message(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result = nullptr);
 
     // forms::Form
     bool Loaded() const override { return loaded_; }
@@ -80,7 +77,7 @@ private:
     void RequireLoaded() const;
     void Log(const std::string& what);
     void Reveal();
-    void Run(const std::string& handlerName);
+    void RunClick(const std::string& control);
 
     FakeFormHost& host_;
     forms::FormDesign design_;
@@ -106,7 +103,6 @@ public:
     // "hide:frmX", "unload:frmX", "popup:frmX.Options", "run".
     std::vector<std::string> log;
     std::vector<std::string> loads;  // design names, in load order
-    float twipsPerPixel = 15;
 
     // Called when a form is shown modally, while it is "open".
     std::function<void(FakeForm&)> onShowModal;
@@ -123,7 +119,6 @@ public:
 
     // forms::FormHost
     std::unique_ptr<forms::Form> Load(const forms::FormDesign& design, forms::Handlers handlers) override;
-    float TwipsPerPixelX() override { return twipsPerPixel; }
     void RunUntilNoForms() override;
     int LoadedForms() const override { return static_cast<int>(loaded_.size()); }
 

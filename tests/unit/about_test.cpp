@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "about/frmAbout.h"
-#include "app/frmmain.h"
+#include "about/about_box.h"
+#include "about/system_info.h"
+#include "app/application.h"
 #include "fake/fake_fixture.h"
-#include "fake/fake_forms.h"
+#include "platform/error.h"
 
 namespace kestrel {
 namespace {
@@ -12,85 +13,76 @@ const std::string kMsinfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const std::string kLocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 const std::string kUnavailable = "System Information Is Unavailable At This Time";
 
+using platform::RegistryType;
+
 class AboutTest : public fake::FakeTest {
 protected:
-    AboutTest() : scope_(Services()) { frmAbout::Release(); }
-    ~AboutTest() override {
-        frmAbout::Release();
-        frmmain::Release();
-    }
-    platform::Services Services() {
-        auto services = desk.Services();
-        services.forms = &host;
-        return services;
-    }
-    void Value(const std::string& key, const std::string& name, std::uint32_t type, const std::string& data) {
+    void Value(const std::string& key, const std::string& name, RegistryType type, const std::string& data) {
         platform::RegistryRead read;
+        read.opened = read.read = true;
         read.type = type;
         read.data = data;
-        desk.registryValues[std::to_string(kHkeyLocalMachine) + "\\" + key + "\\" + name] = read;
+        desk.registryValues[key + "\\" + name] = read;
     }
-
-    fake::FakeFormHost host;
-
-private:
-    platform::ScopedServices scope_;
+    bool Read(std::string& text) { return ReadRegistryText(desk, kMsinfoKey, "PATH", text); }
+    void StartSystemInfo() { kestrel::StartSystemInfo(desk, desk, desk, desk); }
+    AboutBox about{{host, desk, desk, desk, desk}};
 };
 
-TEST_F(AboutTest, GetKeyValueTurnsWhatTheRegistryHoldsIntoText) {
+TEST_F(AboutTest, RegistryValuesBecomeText) {
     struct Row {
-        std::uint32_t type;
+        RegistryType type;
         std::string data;
-        std::string before;  // what KeyVal holds before the call
+        std::string before;  // what the text holds before the call
         std::string text;
     };
     const Row rows[] = {
-        {1, std::string("C:\\Tools\\msinfo32.exe\0", 22), "", "C:\\Tools\\msinfo32.exe"},  // with its terminator
-        {1, "C:\\Tools", "", "C:\\Tools"},                                                  // without one
-        {1, std::string("\0", 1), "x", ""},
-        {4, std::string("\x78\x56\x34\x12", 4), "", "&h12345678"},
-        {4, std::string("\x02\x01\x00\x00", 4), "", "&h102"},
-        {4, std::string("\x04\x03\x02\x01", 4), "", "&h1020304"},
-        {4, std::string("\x00\x00\x00\x00", 4), "", "&h0"},
-        {4, std::string("\xFF\xFF\xFF\xFF", 4), "", "&hFFFFFFFF"},
-        {3, "\x01\x02", "left alone", "left alone"},  // REG_BINARY: another type
+        {RegistryType::Text, std::string("C:\\Tools\\msinfo32.exe\0", 22), "", "C:\\Tools\\msinfo32.exe"},  // with its terminator
+        {RegistryType::Text, "C:\\Tools", "", "C:\\Tools"},                                                  // without one
+        {RegistryType::Text, std::string("\0", 1), "x", ""},
+        {RegistryType::Number, std::string("\x78\x56\x34\x12", 4), "", "&h12345678"},
+        {RegistryType::Number, std::string("\x02\x01\x00\x00", 4), "", "&h102"},
+        {RegistryType::Number, std::string("\x04\x03\x02\x01", 4), "", "&h1020304"},
+        {RegistryType::Number, std::string("\x00\x00\x00\x00", 4), "", "&h0"},
+        {RegistryType::Number, std::string("\xFF\xFF\xFF\xFF", 4), "", "&hFFFFFFFF"},
+        {RegistryType::Other, "\x01\x02", "left alone", "left alone"},
     };
     for (const auto& row : rows) {
         Value(kMsinfoKey, "PATH", row.type, row.data);
         std::string text = row.before;
-        EXPECT_TRUE(GetKeyValue(kHkeyLocalMachine, kMsinfoKey, "PATH", text)) << row.text;
+        EXPECT_TRUE(Read(text)) << row.text;
         EXPECT_EQ(text, row.text);
     }
 }
 
-TEST_F(AboutTest, GetKeyValueFailsForWhatCannotBeRead) {
+TEST_F(AboutTest, RegistryValuesThatCannotBeReadGiveNoText) {
     std::string text = "old";
-    EXPECT_FALSE(GetKeyValue(kHkeyLocalMachine, kMsinfoKey, "PATH", text)) << "no such key";
+    EXPECT_FALSE(Read(text)) << "no such key";
     EXPECT_EQ(text, "");
-    Value(kMsinfoKey, "PATH", 1, std::string(1025, 'a'));
+    Value(kMsinfoKey, "PATH", RegistryType::Text, std::string(1025, 'a'));
     text = "old";
-    EXPECT_FALSE(GetKeyValue(kHkeyLocalMachine, kMsinfoKey, "PATH", text)) << "over 1024 bytes";
+    EXPECT_FALSE(Read(text)) << "over 1024 bytes";
     EXPECT_EQ(text, "");
-    Value(kMsinfoKey, "PATH", 1, std::string(1024, 'a'));
-    EXPECT_TRUE(GetKeyValue(kHkeyLocalMachine, kMsinfoKey, "PATH", text));
-    Value(kMsinfoKey, "PATH", 1, "");
-    EXPECT_THROW(GetKeyValue(kHkeyLocalMachine, kMsinfoKey, "PATH", text), Error) << "a value of size 0";
+    Value(kMsinfoKey, "PATH", RegistryType::Text, std::string(1024, 'a'));
+    EXPECT_TRUE(Read(text));
+    Value(kMsinfoKey, "PATH", RegistryType::Text, "");
+    EXPECT_THROW(Read(text), Error) << "a value of size 0";
 }
 
 TEST_F(AboutTest, SystemInfoStartsTheRegisteredProgram) {
-    Value(kMsinfoKey, "PATH", 1, std::string("C:\\Program Files\\MSInfo\\msinfo32.exe\0", 37));
-    StartSysInfo();
+    Value(kMsinfoKey, "PATH", RegistryType::Text, std::string("C:\\Program Files\\MSInfo\\msinfo32.exe\0", 37));
+    StartSystemInfo();
     ASSERT_EQ(desk.started.size(), 1u);
     EXPECT_EQ(desk.started[0].commandLine, "C:\\Program Files\\MSInfo\\msinfo32.exe");
     EXPECT_EQ(desk.started[0].application, "C:\\Program Files\\MSInfo\\msinfo32.exe") << "nothing left to guess";
-    EXPECT_EQ(desk.started[0].windowStyle, 1);
+    EXPECT_EQ(desk.started[0].show, platform::ShowAs::Normal);
     EXPECT_TRUE(desk.messages.empty());
 }
 
 TEST_F(AboutTest, SystemInfoFallsBackToTheSharedToolsFolder) {
-    Value(kLocationKey, "MSINFO", 1, std::string("C:\\Shared\\MSInfo\0", 17));
+    Value(kLocationKey, "MSINFO", RegistryType::Text, std::string("C:\\Shared\\MSInfo\0", 17));
     desk.existingFiles.push_back("C:\\Shared\\MSInfo\\msinfo32.exe");
-    StartSysInfo();
+    StartSystemInfo();
     ASSERT_EQ(desk.started.size(), 1u);
     EXPECT_EQ(desk.started[0].commandLine, "C:\\Shared\\MSInfo\\MSINFO32.EXE");
 }
@@ -102,42 +94,42 @@ TEST_F(AboutTest, WithoutAProgramToStartSystemInfoSaysSo) {
     };
     const Row rows[] = {
         {"nothing registered", [] {}},
-        {"the folder lacks the program", [&] { Value(kLocationKey, "MSINFO", 1, "C:\\Empty"); }},
+        {"the folder lacks the program", [&] { Value(kLocationKey, "MSINFO", RegistryType::Text, "C:\\Empty"); }},
         {"the registered program cannot be started",
          [&] {
-             Value(kMsinfoKey, "PATH", 1, "C:\\Missing\\msinfo32.exe");
+             Value(kMsinfoKey, "PATH", RegistryType::Text, "C:\\Missing\\msinfo32.exe");
              desk.startFails = true;
          }},
-        {"a value of size 0", [&] { Value(kMsinfoKey, "PATH", 1, ""); }},
+        {"a value of size 0", [&] { Value(kMsinfoKey, "PATH", RegistryType::Text, ""); }},
     };
     for (const auto& row : rows) {
         desk.registryValues.clear();
         desk.messages.clear();
         desk.startFails = false;
         row.arrange();
-        StartSysInfo();
+        StartSystemInfo();
         ASSERT_EQ(desk.messages.size(), 1u) << row.what;
         EXPECT_EQ(desk.messages[0].text, kUnavailable);
-        EXPECT_EQ(desk.messages[0].style, 0);
+        EXPECT_EQ(desk.messages[0].modality, platform::Modality::Application);
     }
     EXPECT_TRUE(desk.started.empty());
 }
 
 TEST_F(AboutTest, TheBoxShowsTitleAndVersionAndIsShownAgainWhileOpen) {
     desk.version = {2, 3, 41};
-    frmAbout::ShowAbout();
-    auto& about = host.Get("frmAbout");
-    EXPECT_EQ(about.Caption(), "About Kestrel");
-    EXPECT_EQ(about.Text("lblTitle"), "Kestrel");
-    EXPECT_EQ(about.Text("lblVersion"), "Version 2.3.41");
-    EXPECT_EQ(about.Text("lblDescription"), "");
-    EXPECT_EQ(about.Focus(), "cmdOK");
-    EXPECT_FALSE(about.Modal());
-    frmAbout::ShowAbout();
+    about.Show();
+    auto& box = host.Get("frmAbout");
+    EXPECT_EQ(box.Caption(), "About Kestrel");
+    EXPECT_EQ(box.Text("lblTitle"), "Kestrel");
+    EXPECT_EQ(box.Text("lblVersion"), "Version 2.3.41");
+    EXPECT_EQ(box.Text("lblDescription"), "");
+    EXPECT_EQ(box.Focus(), "cmdOK");
+    EXPECT_FALSE(box.Modal());
+    about.Show();
     EXPECT_EQ(host.loads, std::vector<std::string>{"frmAbout"}) << "the same box, not a second one";
-    about.PressEnter("cmdSysInfo");
+    box.PressEnter("cmdSysInfo");
     EXPECT_EQ(host.LoadedForms(), 0) << "Enter presses OK";
-    frmAbout::ShowAbout();
+    about.Show();
     host.Get("frmAbout").PressEsc();
     EXPECT_EQ(host.LoadedForms(), 0) << "so does Esc";
     EXPECT_EQ(host.loads.size(), 2u) << "loaded anew after it was closed";
@@ -145,9 +137,10 @@ TEST_F(AboutTest, TheBoxShowsTitleAndVersionAndIsShownAgainWhileOpen) {
 
 TEST_F(AboutTest, TheBoxOutlivesAnExitOfTheMainWindow) {
     for (const char* key : {"AppName", "Field"}) Store(key, "x");
-    modMain::Main();
+    Application app(services);
+    app.Start();
     host.ChooseMenuItem("mnuAbout");
-    host.Get("frmmain").MouseMove(0, 0, 517 * 15, 0);
+    ASSERT_TRUE(desk.RightClickTrayIcon(host.Get("frmmain").Handle()));
     ASSERT_NE(host.Find("frmAbout"), nullptr);
     host.Get("frmmain").Click("cmdExit");
     EXPECT_EQ(host.Find("frmmain"), nullptr);

@@ -1,27 +1,29 @@
 #include <gtest/gtest.h>
 
-#include "app/modMain.h"
+#include "app/text_capture.h"
 #include "fake/fake_fixture.h"
-#include "platform/keys.h"
+#include "link/app_link.h"
+#include "platform/error.h"
+#include "platform/keystrokes.h"
 
 namespace kestrel {
 namespace {
 
-using platform::ParseKeys;
+using platform::ParseKeystrokes;
 using Log = std::vector<std::string>;
 
 class CaptureTest : public fake::FakeTest {
 protected:
     CaptureTest() {
-        AppLink().oSettings()->SourceAppTitle("Orders");
         auto& other = desk.AddWindow("Mail");
         desk.foreground = other.id;
     }
-    std::string Capture(const std::string& title = "Orders") { return modMain::GetSourceText(title, "Cursor"); }
-    std::vector<platform::Chord> Sent(const std::string& keys) { return ParseKeys(keys); }
+    std::string Capture(const std::string& title = "Orders") { return capture.Capture(title); }
+    TextCapture capture{{desk, desk, desk, desk, desk}};
+    std::vector<platform::Chord> Sent(const std::string& keys) { return ParseKeystrokes(keys); }
     std::vector<platform::Chord> Sent(const std::string& a, const std::string& b) {
-        auto chords = ParseKeys(a);
-        for (auto& c : ParseKeys(b)) chords.push_back(c);
+        auto chords = ParseKeystrokes(a);
+        for (auto& c : ParseKeystrokes(b)) chords.push_back(c);
         return chords;
     }
 };
@@ -42,8 +44,8 @@ TEST_F(CaptureTest, WithoutASelectionTheCaretsLineIsSelectedAndCopied) {
     EXPECT_EQ(Capture(), "Account 12345");
     EXPECT_EQ(desk.chords, Sent("^c", "{home}+{end}^c"));
     EXPECT_EQ(desk.Find(w.id)->selection, "Account 12345") << "the line stays selected";
-    EXPECT_GE(desk.now - start, modMain::kFirstCopyBoundMs) << "the first copy was given its time";
-    EXPECT_LT(desk.now - start, modMain::kFirstCopyBoundMs + 100) << "the line's copy is read as soon as it lands";
+    EXPECT_GE(desk.now - start, TextCapture::kFirstCopyBoundMs) << "the first copy was given its time";
+    EXPECT_LT(desk.now - start, TextCapture::kFirstCopyBoundMs + 100) << "the line's copy is read as soon as it lands";
 }
 
 TEST_F(CaptureTest, ASourceThatAnswersLateIsWaitedFor) {
@@ -77,7 +79,7 @@ TEST_F(CaptureTest, AMissingWindowIsReportedWithTheConfiguredTitle) {
     EXPECT_EQ(Capture(), "");
     ASSERT_EQ(desk.messages.size(), 1u);
     EXPECT_EQ(desk.messages[0].text, "error activating: 'Orders' window.");
-    EXPECT_EQ(desk.messages[0].style, 0x1000);
+    EXPECT_EQ(desk.messages[0].modality, platform::Modality::System);
     EXPECT_EQ(desk.messages[0].caption, "Kestrel");
     EXPECT_TRUE(desk.chords.empty());
     EXPECT_EQ(desk.clipboard, "") << "the clipboard was emptied before activation";
@@ -96,9 +98,9 @@ TEST_F(CaptureTest, ARefusedActivationSendsNoKeystroke) {
 TEST_F(CaptureTest, NoKeystrokeUntilCtrlShiftAndAltAreReleased) {
     desk.AddWindow("Orders", {"ACME"}).selection = "ACME";
     const auto start = desk.now;
-    desk.heldUntil[0x11] = start + 300;   // Ctrl
-    desk.heldUntil[0x10] = start + 1200;  // Shift, released last
-    desk.heldUntil[0x12] = start + 50;    // Alt
+    desk.heldUntil[platform::kKeyControl] = start + 300;
+    desk.heldUntil[platform::kKeyShift] = start + 1200;  // released last
+    desk.heldUntil[platform::kKeyAlt] = start + 50;
     std::int64_t sentAt = 0;
     desk.At(start + 1199, [&] { EXPECT_TRUE(desk.chords.empty()) << "Shift is still down"; });
     EXPECT_EQ(Capture(), "ACME");
@@ -132,33 +134,28 @@ TEST_F(CaptureTest, KeystrokesTheSystemRefusesFailTheCapture) {
     EXPECT_EQ(desk.chords.size(), 1u);
 }
 
-TEST_F(CaptureTest, AnotherGrabTypeSendsNoKeysButStillReads) {
-    desk.AddWindow("Orders", {"ACME"}).selection = "ACME";
-    EXPECT_EQ(modMain::GetSourceText("Orders", "cursor"), "");
-    EXPECT_TRUE(desk.chords.empty());
-    EXPECT_EQ(desk.log.back(), "read-clipboard");
-}
+class GrabTest : public fake::FakeTest {
+protected:
+    Settings settings{"Orders", "Claims", "Account"};
+    TextCapture capture{{desk, desk, desk, desk, desk}};
+    AppLink link{settings, capture, {desk, desk, desk, desk, desk}};
+};
 
-class GrabTest : public fake::FakeTest {};
-
-TEST_F(GrabTest, StoresTheCaptureAsField1sValueEvenWhenEmpty) {
+TEST_F(GrabTest, StoresTheCaptureAsTheFieldsValueEvenWhenEmpty) {
     auto& w = desk.AddWindow("Orders", {"ACME"});
     w.selection = "ACME";
-    AppLink().oSettings()->SourceAppTitle("Orders");
-    AppLink().colFields()->Add("Account", "");
-    AppLink().GrabData();
-    EXPECT_EQ(AppLink().colFields()->Item(1)->value(), "ACME");
+    link.SetField({"Account", {}});
+    link.Grab();
+    EXPECT_EQ(link.field()->value, "ACME");
     desk.Find(w.id)->selection.clear();
     desk.Find(w.id)->lines = {""};
-    AppLink().GrabData();
-    EXPECT_EQ(AppLink().colFields()->Item(1)->value(), "") << "the previous value is gone";
+    link.Grab();
+    EXPECT_EQ(link.field()->value, "") << "the previous value is gone";
 }
 
-TEST_F(GrabTest, WithoutField1NothingIsCaptured) {
+TEST_F(GrabTest, WithoutAFieldNothingIsCaptured) {
     desk.AddWindow("Orders", {"ACME"}).selection = "ACME";
-    EXPECT_THROW(AppLink().GrabData(), Error);
-    AppLink().colFields();  // an empty collection fails the same way
-    EXPECT_THROW(AppLink().GrabData(), Error);
+    EXPECT_THROW(link.Grab(), Error);
     EXPECT_TRUE(desk.log.empty());
 }
 

@@ -35,7 +35,7 @@ struct Recorder {
     forms::Handlers Handlers() {
         forms::Handlers h;
         for (const char* name : {"cmdOK", "cmdCancel", "cmdHelp", "mnuSettings", "mnuExit"})
-            h.click[std::string(name) + "_Click"] = [this, name] { events.push_back(name); };
+            h.OnClick(name, [this, name] { events.push_back(name); });
         return h;
     }
 };
@@ -76,14 +76,14 @@ TEST(FakeForms, KeyPressRunsItsHandlerBeforeTheCharacterReachesTheBox) {
     std::vector<std::string> seen;  // the box's text when each key arrived
     forms::Handlers h;
     forms::Form* self = nullptr;
-    h.keyDown["txtHotKey_KeyDown"] = [&](forms::KeyDownArgs& k) {
+    h.OnKeyDown("txtHotKey", [&](forms::KeyDownArgs& k) {
         seen.push_back("down " + std::to_string(k.keyCode) + "/" + std::to_string(k.shift));
-    };
-    h.keyPress["txtHotKey_KeyPress"] = [&](std::int16_t& keyAscii) {
+    });
+    h.OnKeyPress("txtHotKey", [&](std::int16_t& keyAscii) {
         seen.push_back(self->Text("txtHotKey") + "+" + static_cast<char>(keyAscii));
         if (keyAscii == 'x') keyAscii = 0;
         if (keyAscii == 'b') keyAscii = 'B';
-    };
+    });
     auto form = host.Load(Dialog("", ""), h);
     self = form.get();
     auto& fake = host.Get("frmTest");
@@ -148,7 +148,7 @@ TEST(FakeForms, ShowModalLetsTheTestWorkTheDialogWhileItIsOpen) {
     FakeFormHost host;
     std::unique_ptr<forms::Form> form;
     forms::Handlers h;
-    h.click["cmdOK_Click"] = [&] { form->Unload(); };
+    h.OnClick("cmdOK", [&] { form->Unload(); });
     form = host.Load(Dialog("cmdOK", ""), h);
     std::string focusWhenOpen;
     bool modalWhenOpen = false;
@@ -165,6 +165,35 @@ TEST(FakeForms, ShowModalLetsTheTestWorkTheDialogWhileItIsOpen) {
     EXPECT_EQ(focusWhenOpen, "txtHotKey") << "the first control in tab order that takes the focus";
     EXPECT_FALSE(form->Loaded());
     EXPECT_EQ(host.log, (std::vector<std::string>{"load:frmTest", "modal:frmTest", "unload:frmTest"}));
+}
+
+TEST(FakeForms, AHandlerBoundToAControlTheDesignLacksFailsTheLoad) {
+    struct Row {
+        const char* what;
+        std::function<void(forms::Handlers&)> bind;
+        bool loads;
+    };
+    const Row rows[] = {
+        {"a button's click", [](forms::Handlers& h) { h.OnClick("cmdOK", [] {}); }, true},
+        {"a menu item's click", [](forms::Handlers& h) { h.OnClick("mnuExit", [] {}); }, true},
+        {"a box's keys", [](forms::Handlers& h) { h.OnKeyDown("txtHotKey", [](forms::KeyDownArgs&) {}); }, true},
+        {"a misspelt button", [](forms::Handlers& h) { h.OnClick("cmdOk", [] {}); }, false},
+        {"a menu's separator", [](forms::Handlers& h) { h.OnClick("mnuSep", [] {}); }, false},
+        {"a label's click", [](forms::Handlers& h) { h.OnClick("lblHotKey", [] {}); }, false},
+        {"a button's keys", [](forms::Handlers& h) { h.OnKeyPress("cmdOK", [](std::int16_t&) {}); }, false},
+        {"a misspelt box", [](forms::Handlers& h) { h.OnKeyDown("txtHotkey", [](forms::KeyDownArgs&) {}); }, false},
+    };
+    for (const auto& row : rows) {
+        FakeFormHost host;
+        forms::Handlers h;
+        row.bind(h);
+        if (row.loads) {
+            EXPECT_NO_THROW(host.Load(Dialog("", ""), h)) << row.what;
+        } else {
+            EXPECT_THROW(host.Load(Dialog("", ""), h), Error) << row.what;
+            EXPECT_TRUE(host.log.empty()) << row.what << ": nothing was loaded";
+        }
+    }
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "fake/fake_fixture.h"
-#include "fake/fake_forms.h"
-#include "settings/frmSettings.h"
+#include "settings/hotkey_names.h"
+#include "settings/settings_dialog.h"
 
 namespace kestrel {
 namespace {
@@ -28,12 +28,6 @@ TEST(HotKeyNames, KeysAndModifiersAreNamedAsTheDialogShowsThem) {
 
 class SettingsDialogTest : public fake::FakeTest {
 protected:
-    SettingsDialogTest() : scope_(Services()) { AppLink().oSettings()->GetSettings(); }
-    platform::Services Services() {
-        auto services = desk.Services();
-        services.forms = &host;
-        return services;
-    }
     // Opens the dialog and works it while it is open.
     void Open(std::function<void(fake::FakeForm&)> work) {
         host.onShowModal = [&](fake::FakeForm& f) {
@@ -42,7 +36,7 @@ protected:
             stillOpen = f.Loaded();
         };
         desk.log.clear();
-        frmSettings::ShowModal();
+        SettingsDialog(host, desk, desk, desk, settings).ShowModal();
     }
     void Fill(fake::FakeForm& f, const std::string& title, const std::string& type, const std::string& field) {
         f.SetText("txtSourceWindow", title);
@@ -56,12 +50,9 @@ protected:
         return saves;
     }
 
-    fake::FakeFormHost host;
+    Settings settings;
     fake::FakeForm* form = nullptr;
     bool stillOpen = false;
-
-private:
-    platform::ScopedServices scope_;
 };
 
 TEST_F(SettingsDialogTest, AFirstStartShowsF11AndEmptyBoxes) {
@@ -85,10 +76,8 @@ TEST_F(SettingsDialogTest, CtrlShiftF5IsShownAndSavedWithTheTextsInOrder) {
         f.Click("cmdOK");
     });
     EXPECT_FALSE(stillOpen);
-    const auto s = AppLink().oSettings();
-    EXPECT_EQ(s->HotKey(), 116);
-    EXPECT_EQ(s->HotKeyShift(), 3);
-    EXPECT_EQ(s->HotKeyMod(), 6);
+    EXPECT_EQ(settings.hotKey, 116);
+    EXPECT_EQ(settings.hotKeyShift, 3);
     EXPECT_EQ(Saves(), (std::vector<std::string>{"save:SourceWindow=Orders - ACME", "save:Field=Account",
                                                  "save:AppName=Claims", "save:Hotkey=116", "save:HotKeyShift=3",
                                                  "save:SaveNext=False"}));
@@ -112,11 +101,10 @@ TEST_F(SettingsDialogTest, WhichKeyDownsAreAccepted) {
             Fill(f, "", "Claims", "Account");
             f.Click("cmdOK");
         });
-        const auto s = AppLink().oSettings();
-        EXPECT_EQ(s->HotKey(), row.shown ? row.code : 122) << "pending after " << row.code << "/" << row.shift;
-        EXPECT_EQ(s->HotKeyShift(), row.shown ? row.shift : 0);
-        s->HotKey(122);
-        s->HotKeyShift(0);
+        EXPECT_EQ(settings.hotKey, row.shown ? row.code : 122) << "pending after " << row.code << "/" << row.shift;
+        EXPECT_EQ(settings.hotKeyShift, row.shown ? row.shift : 0);
+        settings.hotKey = 122;
+        settings.hotKeyShift = 0;
     }
 }
 
@@ -147,11 +135,10 @@ TEST_F(SettingsDialogTest, OkRefusesAnEmptySearchFieldFirstThenAnEmptyDocumentTy
     ASSERT_EQ(desk.messages.size(), 2u);
     EXPECT_EQ(desk.messages[0].text, "error: cannot save settings.  Please enter a field to search.");
     EXPECT_EQ(desk.messages[1].text, "error: cannot save settings.  Please enter a Document Type.");
-    EXPECT_EQ(desk.messages[0].style, 0x1000);
-    EXPECT_EQ(desk.messages[1].style, 0x1000);
+    EXPECT_EQ(desk.messages[0].modality, platform::Modality::System);
+    EXPECT_EQ(desk.messages[1].modality, platform::Modality::System);
     EXPECT_TRUE(Saves().empty());
-    EXPECT_EQ(AppLink().oSettings()->SourceAppTitle(), "") << "nothing changed";
-    EXPECT_EQ(AppLink().oSettings()->HotKey(), 122);
+    EXPECT_EQ(settings, Settings{}) << "nothing changed";
 }
 
 TEST_F(SettingsDialogTest, BlanksCountAsTextAndAnEmptyTitleIsSaved) {
@@ -160,13 +147,13 @@ TEST_F(SettingsDialogTest, BlanksCountAsTextAndAnEmptyTitleIsSaved) {
         f.Click("cmdOK");
     });
     EXPECT_FALSE(stillOpen);
-    EXPECT_EQ(AppLink().oSettings()->Field(), "   ");
-    EXPECT_EQ(AppLink().oSettings()->AppName(), " ");
+    EXPECT_EQ(settings.searchField, "   ");
+    EXPECT_EQ(settings.documentType, " ");
     EXPECT_EQ(Stored("SourceWindow"), "");
 }
 
 TEST_F(SettingsDialogTest, CancelAndTheCloseBoxChangeNothing) {
-    AppLink().oSettings()->Field("Account");
+    settings.searchField = "Account";
     for (bool closeBox : {false, true}) {
         Open([&](fake::FakeForm& f) {
             EXPECT_EQ(f.Text("txtSearchField"), "Account") << "the old values, not the last opening's edits";
@@ -179,8 +166,8 @@ TEST_F(SettingsDialogTest, CancelAndTheCloseBoxChangeNothing) {
         });
         EXPECT_FALSE(stillOpen);
         EXPECT_TRUE(Saves().empty());
-        EXPECT_EQ(AppLink().oSettings()->Field(), "Account");
-        EXPECT_EQ(AppLink().oSettings()->HotKey(), 122);
+        EXPECT_EQ(settings.searchField, "Account");
+        EXPECT_EQ(settings.hotKey, 122);
     }
 }
 
@@ -195,8 +182,8 @@ TEST_F(SettingsDialogTest, EnterAndEscInABoxPressNeitherButton) {
 }
 
 TEST_F(SettingsDialogTest, AStoredCombinationBeyondTheTablesStaysPending) {
-    AppLink().oSettings()->HotKey(200);
-    AppLink().oSettings()->HotKeyShift(9);
+    settings.hotKey = 200;
+    settings.hotKeyShift = 9;
     Open([&](fake::FakeForm& f) {
         EXPECT_EQ(f.Text("txtHotKey"), " ");
         Fill(f, "", "Claims", "Account");
@@ -215,7 +202,7 @@ TEST_F(SettingsDialogTest, ASaveThatFailsIsReportedAndTheDialogStaysOpen) {
     EXPECT_TRUE(stillOpen);
     ASSERT_EQ(desk.messages.size(), 1u);
     EXPECT_EQ(desk.messages[0].text, "error: the settings could not be saved.  the store cannot be written");
-    EXPECT_EQ(desk.messages[0].style, 0x1000);
+    EXPECT_EQ(desk.messages[0].modality, platform::Modality::System);
 }
 
 }  // namespace

@@ -1,0 +1,75 @@
+#include "app/text_capture.h"
+
+#include "app/app_title.h"
+#include "platform/error.h"
+#include "platform/keystrokes.h"
+
+namespace kestrel {
+
+template <typename Operation>
+auto TextCapture::WithClipboard(Operation operation) {
+    const auto deadline = s_.events.NowMs() + kClipboardRetryMs;
+    for (;;) {
+        try {
+            return operation(s_.clipboard);
+        } catch (const ClipboardBusy&) {
+            if (s_.events.NowMs() >= deadline) throw;
+            s_.events.WaitForEvents(10);
+        }
+    }
+}
+
+std::string TextCapture::ReadClipboard() {
+    return WithClipboard([](platform::Clipboard& c) { return c.Text(); });
+}
+
+void TextCapture::Activate(const std::string& title) {
+    const auto window = s_.desktop.ActivateByTitle(title);
+    const auto deadline = s_.events.NowMs() + kActivationBoundMs;
+    while (s_.desktop.ForegroundWindow() != window) {
+        if (s_.events.NowMs() >= deadline) throw Error("the window did not come to the front");
+        s_.events.WaitForEvents(10);
+    }
+}
+
+bool TextCapture::AnyModifierDown() {
+    // All three are looked at on every pass, Ctrl first.
+    const bool ctrl = s_.keyboard.IsDown(platform::kKeyControl);
+    const bool shift = s_.keyboard.IsDown(platform::kKeyShift);
+    const bool alt = s_.keyboard.IsDown(platform::kKeyAlt);
+    return ctrl || shift || alt;
+}
+
+// Types `keys`, then lets the source application answer: returns once the
+// clipboard has changed or `boundMs` has passed, with the clipboard's text.
+std::string TextCapture::CopyWith(const std::string& keys, int boundMs) {
+    const auto before = s_.clipboard.SequenceNumber();
+    platform::TypeKeystrokes(s_.keyboard, keys);
+    s_.events.DoEvents();
+    const auto deadline = s_.events.NowMs() + boundMs;
+    while (s_.clipboard.SequenceNumber() == before && s_.events.NowMs() < deadline) s_.events.WaitForEvents(5);
+    return ReadClipboard();
+}
+
+std::string TextCapture::Capture(const std::string& title) {
+    try {
+        WithClipboard([](platform::Clipboard& c) { c.Clear(); });
+        s_.events.DoEvents();
+        if (!title.empty()) {
+            Activate(title);
+            s_.events.DoEvents();
+        }
+        // The user may still hold the hotkey's modifiers: a Ctrl+C typed now
+        // would arrive as Ctrl+Shift+C or Alt+C. Sleep between looks so that the
+        // source application gets the processor it needs for the copy.
+        while (AnyModifierDown()) s_.events.WaitForEvents(10);
+        s_.events.DoEvents();
+        if (CopyWith("^c", kFirstCopyBoundMs).empty()) CopyWith("{home}+{end}^c", kLineCopyBoundMs);
+        return ReadClipboard();
+    } catch (const std::exception&) {
+        ShowMessage(s_.messageBoxes, "error activating: '" + title + "' window.", platform::Modality::System);
+        return {};
+    }
+}
+
+}  // namespace kestrel

@@ -1,0 +1,67 @@
+#pragma once
+#include <optional>
+#include <string>
+
+#include "link/field.h"
+#include "platform/desktop.h"
+#include "platform/event_loop.h"
+#include "platform/files.h"
+#include "platform/message_boxes.h"
+#include "platform/programs.h"
+#include "settings/settings.h"
+
+namespace kestrel {
+
+class TextCapture;
+
+// Joins the source application to the document-imaging system: captures the
+// source window's text into the search field's value and starts the script
+// runner on it, as a search or as an index run through a script file.
+class AppLink {
+public:
+    enum class Procedure { Search, Index };
+
+    struct Services {
+        platform::Programs& programs;
+        platform::Files& files;
+        platform::Desktop& desktop;
+        platform::EventLoop& events;
+        platform::MessageBoxes& messageBoxes;
+    };
+
+    AppLink(const Settings& settings, TextCapture& capture, Services services);
+
+    // The field the captured value is for; none until the settings name one.
+    void SetField(Field field) { field_ = std::move(field); }
+    const std::optional<Field>& field() const { return field_; }
+
+    Procedure procedure() const { return procedure_; }
+    void SetProcedure(Procedure procedure) { procedure_ = procedure; }
+
+    // Captures the source window's text into the field's value. Errors (no
+    // field among them, checked before anything is captured) go to the caller.
+    void Grab();
+
+    // Start the script runner on the field's value: a search, or an index run
+    // through a script file. Neither passes an error on: an empty or missing
+    // value shows "Error grabbing data from source window.", any other failure
+    // ends the operation silently.
+    void RunSearch();
+    void RunIndex();
+    // The one the procedure selects.
+    void Run() { procedure_ == Procedure::Index ? RunIndex() : RunSearch(); }
+
+private:
+    template <typename Runner>
+    void RunOnValue(Runner runner);
+    void StartSearch();
+    void StartIndex();
+
+    const Settings& settings_;
+    TextCapture& capture_;
+    Services services_;
+    std::optional<Field> field_;
+    Procedure procedure_ = Procedure::Search;
+};
+
+}  // namespace kestrel

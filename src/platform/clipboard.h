@@ -1,0 +1,17 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace kestrel::platform {
+
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    // Both throw ClipboardBusy while another process has the clipboard open.
+    virtual void Clear() = 0;
+    virtual std::string Text() = 0;  // empty when the clipboard holds no text
+    // Changes whenever the clipboard's content changes.
+    virtual std::uint32_t SequenceNumber() = 0;
+};
+
+}  // namespace kestrel::platform

@@ -1,0 +1,37 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/window_id.h"
+
+namespace kestrel::platform {
+
+// Other programs' windows, as the program finds and fronts them.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    // Brings the visible top-level window of another program with this title to
+    // the front (see ChooseWindowByTitle) and returns it; throws Error when no
+    // window qualifies. Does not wait for the window to become the foreground.
+    virtual WindowId ActivateByTitle(const std::string& title) = 0;
+    virtual WindowId ForegroundWindow() = 0;
+    // One of the program's own windows to the front (its menu needs that).
+    virtual void BringToFront(WindowId window) = 0;
+    // Off the task list and Alt+Tab.
+    virtual void HideFromTaskList(WindowId window) = 0;
+};
+
+// A top-level window as activation by title sees it.
+struct WindowCandidate {
+    WindowId id = 0;
+    std::string title;
+    bool visible = false;
+    bool ownProcess = false;
+};
+
+// Only visible windows of other programs qualify. A title equal to `title`
+// wins over one that merely begins with it; both comparisons ignore case, as
+// users type titles by eye. Among equals the first in z-order wins. 0 if none.
+WindowId ChooseWindowByTitle(const std::vector<WindowCandidate>& windows, const std::string& title);
+
+}  // namespace kestrel::platform

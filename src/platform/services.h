@@ -1,0 +1,38 @@
+#pragma once
+// What the program asks of the system, one interface each. The Win32
+// implementations live in win32/, the scripted fake used by the native tests
+// in tests/fake/. All text crossing the seam is UTF-8.
+
+#include "platform/clipboard.h"
+#include "platform/desktop.h"
+#include "platform/event_loop.h"
+#include "platform/files.h"
+#include "platform/forms.h"
+#include "platform/hotkeys.h"
+#include "platform/keyboard.h"
+#include "platform/message_boxes.h"
+#include "platform/notification_area.h"
+#include "platform/programs.h"
+#include "platform/registry.h"
+#include "platform/settings_store.h"
+
+namespace kestrel::platform {
+
+// The services of one program, handed to the application object that gives
+// each of its parts the ones it uses.
+struct Services {
+    SettingsStore& store;
+    Clipboard& clipboard;
+    EventLoop& events;
+    Desktop& desktop;
+    Keyboard& keyboard;
+    MessageBoxes& messageBoxes;
+    forms::FormHost& forms;
+    Programs& programs;
+    Files& files;
+    HotKeys& hotKeys;
+    NotificationArea& notificationArea;
+    Registry& registry;
+};
+
+}  // namespace kestrel::platform

@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/settings_store.h"
+
+namespace kestrel {
+
+// The user's configuration as the per-user store keeps it (application
+// "Kestrel", section "Settings").
+struct Settings {
+    std::string sourceWindow;  // the source window's title; empty: whatever is in front
+    std::string documentType;
+    std::string searchField;
+    std::int16_t hotKey = 122;      // a key code: F11
+    std::int16_t hotKeyShift = 0;   // the modifier mask: 1 Shift, 2 Ctrl, 4 Alt
+    bool saveNext = false;          // the index run saves and moves to the next document
+
+    // Both a document type and a search field: enough to run a search.
+    bool Complete() const { return !documentType.empty() && !searchField.empty(); }
+
+    friend bool operator==(const Settings&, const Settings&) = default;
+};
+
+// Reads every value, each absent one as its default. Throws Error naming the
+// key and the text it holds when a value does not convert.
+Settings LoadSettings(platform::SettingsStore& store);
+// Writes every value; throws Error (values before the failing one are written).
+void SaveSettings(platform::SettingsStore& store, const Settings& settings);
+
+// The modifier mask (1 Shift, 2 Ctrl, 4 Alt) as hotkey registration wants it
+// (1 Alt, 2 Ctrl, 4 Shift). Only the three low bits count.
+std::uint32_t RegistrationModifiers(std::int32_t shiftMask);
+
+}  // namespace kestrel

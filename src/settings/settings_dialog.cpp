@@ -1,0 +1,111 @@
+#include "settings/settings_dialog.h"
+
+#include <string>
+
+#include "app/app_title.h"
+#include "settings/hotkey_names.h"
+
+namespace kestrel {
+
+using forms::ControlKind;
+
+SettingsDialog::SettingsDialog(forms::FormHost& forms, platform::MessageBoxes& messageBoxes,
+                               platform::EventLoop& events, platform::SettingsStore& store, Settings& settings)
+    : forms_(forms), messageBoxes_(messageBoxes), events_(events), store_(store), settings_(settings) {}
+
+forms::FormDesign SettingsDialog::Design() {
+    forms::FormDesign d;
+    d.name = "frmSettings";
+    d.caption = "Settings";
+    d.border = forms::Border::Sizable;
+    d.minButton = d.maxButton = true;
+    d.clientWidth = 7080;
+    d.clientHeight = 3132;
+    d.start = forms::StartPosition::WindowsDefault;
+    // Neither button is the default or the cancel button: Enter and Esc in a box press neither.
+    d.controls = {
+        forms::MakeControl("Label3", ControlKind::Label, "HotKey", 480, 360, 1455, 255, 10),
+        forms::MakeControl("txtHotKey", ControlKind::TextBox, "F12", 2160, 240, 2055, 375, 9),
+        forms::MakeControl("lblWindowTitle", ControlKind::Label, "Source Window Title", 480, 840, 1575, 255, 7),
+        forms::MakeControl("txtSourceWindow", ControlKind::TextBox, "", 2160, 720, 2775, 375, 0),
+        forms::MakeControl("Label1", ControlKind::Label, "(optional)", 5040, 840, 855, 255, 8),
+        forms::MakeControl("lblDocType", ControlKind::Label, "Document Type", 480, 1320, 1575, 255, 6),
+        forms::MakeControl("txtDocType", ControlKind::TextBox, "", 2160, 1200, 2775, 375, 1),
+        forms::MakeControl("lblSearchField", ControlKind::Label, "Search Field", 480, 1800, 1455, 255, 4),
+        forms::MakeControl("txtSearchField", ControlKind::TextBox, "", 2160, 1680, 2772, 375, 2),
+        forms::MakeControl("cmdOK", ControlKind::Button, "OK", 2280, 2400, 1215, 375, 3),
+        forms::MakeControl("cmdCancel", ControlKind::Button, "Cancel", 3840, 2400, 1215, 375, 5),
+    };
+    return d;
+}
+
+void SettingsDialog::ShowModal() {
+    forms::Handlers h;
+    h.load = [this](forms::Form& form) { Load(form); };
+    h.unload = [this](bool&) { form_ = nullptr; };
+    h.OnClick("cmdOK", [this] { Ok(); });
+    h.OnClick("cmdCancel", [this] { form_->Unload(); });
+    h.OnKeyDown("txtHotKey", [this](forms::KeyDownArgs& key) { HotKeyDown(key); });
+    h.OnKeyPress("txtHotKey", [this](std::int16_t&) { HotKeyPress(); });
+    const auto form = forms_.Load(Design(), std::move(h));
+    if (form->Loaded()) form->ShowModal();
+    form_ = nullptr;
+}
+
+void SettingsDialog::Load(forms::Form& form) {
+    form_ = &form;
+    form.SetText("txtSourceWindow", settings_.sourceWindow);
+    form.SetText("txtDocType", settings_.documentType);
+    form.SetText("txtHotKey", HotKeyDisplayText(settings_.hotKeyShift, settings_.hotKey));
+    // A stored combination beyond the tables shows partly empty and stays
+    // pending until the user presses a new one.
+    pendingKey_ = settings_.hotKey;
+    pendingShift_ = settings_.hotKeyShift;
+    if (!settings_.searchField.empty()) form.SetText("txtSearchField", settings_.searchField);
+}
+
+void SettingsDialog::HotKeyDown(const forms::KeyDownArgs& key) {
+    events_.DoEvents();
+    if (!form_) return;
+    const bool functionKey = key.keyCode >= 112 && key.keyCode <= 135;
+    const bool chord = key.keyCode >= 48 && key.keyCode <= 90 && key.shift >= 2;
+    // A refused key leaves the pending combination alone: OK saves only what the box has shown.
+    if (!functionKey && !chord) return;
+    form_->SetText("txtHotKey", HotKeyDisplayText(key.shift, key.keyCode));
+    pendingKey_ = key.keyCode;
+    pendingShift_ = key.shift;
+}
+
+// The character goes on to the box's own editing, into an emptied box.
+void SettingsDialog::HotKeyPress() { form_->SetText("txtHotKey", ""); }
+
+void SettingsDialog::Ok() {
+    const auto field = form_->Text("txtSearchField");
+    if (field.empty()) {
+        ShowMessage(messageBoxes_, "error: cannot save settings.  Please enter a field to search.",
+                    platform::Modality::System);
+        return;
+    }
+    const auto documentType = form_->Text("txtDocType");
+    if (documentType.empty()) {
+        ShowMessage(messageBoxes_, "error: cannot save settings.  Please enter a Document Type.",
+                    platform::Modality::System);
+        return;
+    }
+    settings_.sourceWindow = form_->Text("txtSourceWindow");
+    settings_.searchField = field;
+    settings_.documentType = documentType;
+    settings_.hotKey = pendingKey_;
+    settings_.hotKeyShift = pendingShift_;
+    try {
+        SaveSettings(store_, settings_);
+    } catch (const std::exception& e) {
+        // Closing now would lose what the user typed; let them try again or cancel.
+        ShowMessage(messageBoxes_, std::string("error: the settings could not be saved.  ") + e.what(),
+                    platform::Modality::System);
+        return;
+    }
+    form_->Unload();
+}
+
+}  // namespace kestrel

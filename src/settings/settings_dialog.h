@@ -1,0 +1,43 @@
+#pragma once
+#include <cstdint>
+
+#include "platform/event_loop.h"
+#include "platform/forms.h"
+#include "platform/message_boxes.h"
+#include "platform/settings_store.h"
+#include "settings/settings.h"
+
+namespace kestrel {
+
+// The modal dialog in which the user sets the source window's title, the
+// document type, the search field and the hotkey, which is captured by
+// pressing it. It edits the program's settings and saves them on OK.
+class SettingsDialog {
+public:
+    SettingsDialog(forms::FormHost& forms, platform::MessageBoxes& messageBoxes, platform::EventLoop& events,
+                   platform::SettingsStore& store, Settings& settings);
+
+    static forms::FormDesign Design();
+
+    // Loads the dialog, shows it modally with no owner and returns once it has
+    // closed, whichever way.
+    void ShowModal();
+
+private:
+    void Load(forms::Form& form);
+    void HotKeyDown(const forms::KeyDownArgs& key);
+    void HotKeyPress();
+    void Ok();
+
+    forms::FormHost& forms_;
+    platform::MessageBoxes& messageBoxes_;
+    platform::EventLoop& events_;
+    platform::SettingsStore& store_;
+    Settings& settings_;
+    forms::Form* form_ = nullptr;  // the loaded dialog, while it is open
+    // The combination the box shows, saved by OK.
+    std::int16_t pendingKey_ = 0;
+    std::int16_t pendingShift_ = 0;
+};
+
+}  // namespace kestrel
