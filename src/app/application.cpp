@@ -4,7 +4,6 @@
 
 #include "app/app_title.h"
 #include "settings/hotkey_names.h"
-#include "settings/settings_dialog.h"
 
 namespace kestrel {
 
@@ -14,7 +13,7 @@ Application::Application(platform::Services services)
       link_(settings_, capture_, {s_.programs, s_.files, s_.desktop, s_.events, s_.messageBoxes}),
       aboutBox_({s_.forms, s_.programs, s_.registry, s_.files, s_.messageBoxes}),
       mainWindow_(s_.forms, s_.messageBoxes, s_.desktop,
-                  {[this] { Load(); }, [this] { OpenSettings(); }, [this] { aboutBox_.Show(); },
+                  {[this] { Load(); }, [this] { OpenSettings(); }, [this] { aboutBox_.Show(); }, [this] { Exit(); },
                    [this] { Unloading(); }}) {}
 
 void Application::Start() {
@@ -43,10 +42,15 @@ void Application::Load() {
     trayIcon_.emplace(s_.notificationArea, s_.desktop, window, kAppTitle, [this] { mainWindow_.ShowMenu(); });
     mainWindow_.form().Hide();
     hotKey_.emplace(s_.hotKeys, s_.messageBoxes, window, [this] { HotKeyPressed(); });
-    settings_ = LoadSettings(s_.store);
-    if (settings_.Complete()) {
-        link_.SetField({settings_.searchField, {}});
-        link_.SetProcedure(AppLink::Procedure::Search);
+    std::string problem;
+    settings_ = LoadSettings(s_.store, &problem);
+    link_.SetField({settings_.searchField, {}});
+    link_.SetProcedure(AppLink::Procedure::Search);
+    if (!problem.empty()) {
+        // Said, but the program stays: Settings is the way to repair it.
+        settingsUnreadable_ = true;
+        ShowMessage(s_.messageBoxes, "error in Main: " + problem, platform::Modality::System);
+    } else if (settings_.Complete()) {
         ArmHotKey();
     } else {
         OpenSettings();
@@ -58,9 +62,36 @@ void Application::Unloading() {
     trayIcon_.reset();
 }
 
+void Application::Exit() {
+    // The dialog goes first, as Cancel would, so nothing is left open under it.
+    if (openDialog_) openDialog_->Cancel();
+    if (mainWindow_.Loaded()) mainWindow_.form().Unload();
+}
+
 void Application::OpenSettings() {
+    if (openDialog_) {
+        openDialog_->BringToFront();
+        return;
+    }
     if (hotKey_) hotKey_->Disable();
-    SettingsDialog(s_.forms, s_.messageBoxes, s_.events, s_.store, settings_).ShowModal();
+    SettingsDialog dialog(s_.forms, s_.messageBoxes, s_.events, s_.store, settings_);
+    openDialog_ = &dialog;
+    bool saved = false;
+    try {
+        saved = dialog.ShowModal();
+    } catch (...) {
+        openDialog_ = nullptr;
+        AfterSettings();
+        throw;
+    }
+    openDialog_ = nullptr;
+    if (saved) settingsUnreadable_ = false;
+    AfterSettings();
+}
+
+// However the dialog ended, the hotkey is armed again from the settings in force.
+void Application::AfterSettings() {
+    if (!mainWindow_.Loaded()) return;  // Exit while the dialog was open
     link_.SetField({settings_.searchField, {}});
     ArmHotKey();
 }
@@ -68,6 +99,9 @@ void Application::OpenSettings() {
 // Arms the hotkey and says so when another program holds the combination:
 // otherwise the program would sit there deaf to the key the user chose.
 void Application::ArmHotKey() {
+    // Not set up, no hotkey: the key stays with other programs and nothing
+    // runs the runner with an empty document type.
+    if (settingsUnreadable_ || !settings_.Complete()) return;
     hotKey_->Enable(RegistrationModifiers(settings_.hotKeyShift),
                     static_cast<std::uint32_t>(static_cast<std::int32_t>(settings_.hotKey)));
     if (hotKey_->Registered()) return;
@@ -79,7 +113,7 @@ void Application::ArmHotKey() {
 }
 
 void Application::HotKeyPressed() {
-    link_.Grab();
+    if (!link_.Grab()) return;  // the capture has said why
     if (link_.field()->value.empty()) {
         ShowMessage(s_.messageBoxes, "no data found", platform::Modality::System);
         return;

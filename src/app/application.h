@@ -9,6 +9,7 @@
 #include "link/app_link.h"
 #include "platform/services.h"
 #include "settings/settings.h"
+#include "settings/settings_dialog.h"
 
 namespace kestrel {
 
@@ -37,7 +38,9 @@ public:
 private:
     void Load();
     void Unloading();
+    void Exit();
     void OpenSettings();
+    void AfterSettings();
     void ArmHotKey();
     void HotKeyPressed();
 
@@ -49,6 +52,9 @@ private:
     MainWindow mainWindow_;
     std::optional<TrayIcon> trayIcon_;
     std::optional<HotKey> hotKey_;
+    // A stored value did not read: the hotkey stays off until OK stores good ones.
+    bool settingsUnreadable_ = false;
+    SettingsDialog* openDialog_ = nullptr;
 };
 
 }  // namespace kestrel

@@ -58,8 +58,8 @@ forms::Handlers MainWindow::MakeHandlers() {
     h.unload = [this](bool&) { commands_.unloading(); };
     h.OnClick("Settings", [this] { Guarded("Settings_Click", commands_.settings); });
     h.OnClick("cmdConfigure", [this] { Guarded("cmdConfigure_Click", commands_.settings); });
-    h.OnClick("mnuExit", [this] { Guarded("mnuExit_Click", [this] { self_->Unload(); }); });
-    h.OnClick("cmdExit", [this] { Guarded("cmdExit_Click", [this] { self_->Unload(); }); });
+    h.OnClick("mnuExit", [this] { Guarded("mnuExit_Click", commands_.exit); });
+    h.OnClick("cmdExit", [this] { Guarded("cmdExit_Click", commands_.exit); });
     h.OnClick("cmdMinimize", [this] {
         Guarded("cmdMinimize_Click", [this] { self_->SetWindowState(forms::WindowState::Minimized); });
     });
@@ -74,12 +74,7 @@ void MainWindow::Load() {
 }
 
 void MainWindow::ShowMenu() {
-    if (menuBusy_ || !Loaded()) return;
-    menuBusy_ = true;
-    struct Clear {
-        bool& flag;
-        ~Clear() { flag = false; }
-    } clear{menuBusy_};
+    if (!Loaded()) return;
     Guarded("Form_MouseMove", [this] {
         desktop_.BringToFront(self_->Handle());
         self_->PopupMenu("Options");

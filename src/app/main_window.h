@@ -20,6 +20,7 @@ public:
         std::function<void()> load;       // once the window exists; errors go to Load's caller
         std::function<void()> settings;   // Settings, from the menu or its button
         std::function<void()> about;
+        std::function<void()> exit;       // Exit, from the menu or its button
         std::function<void()> unloading;  // before the window goes
     };
 
@@ -36,8 +37,9 @@ public:
     // The window, from its load command on.
     forms::Form& form() { return *self_; }
 
-    // Pops up the menu at the mouse, the window in front. A request while a
-    // command from the menu is still running is ignored.
+    // Pops up the menu at the mouse, the window in front. It may come while a
+    // command from an earlier menu still runs (its dialog is open): the
+    // commands take care of that themselves.
     void ShowMenu();
 
 private:
@@ -52,7 +54,6 @@ private:
     std::unique_ptr<forms::Form> form_;
     forms::Form* self_ = nullptr;  // the loaded form, from its load handler on
     std::exception_ptr loadError_;
-    bool menuBusy_ = false;
 };
 
 }  // namespace kestrel

@@ -32,12 +32,33 @@ void TextCapture::Activate(const std::string& title) {
     }
 }
 
-bool TextCapture::AnyModifierDown() {
+namespace {
+
+// A modifier that did not come up in time.
+class KeyHeldDown : public Error {
+public:
+    explicit KeyHeldDown(const std::string& key) : Error(key) {}
+};
+
+}  // namespace
+
+const char* TextCapture::ModifierDown() {
     // All three are looked at on every pass, Ctrl first.
     const bool ctrl = s_.keyboard.IsDown(platform::kKeyControl);
     const bool shift = s_.keyboard.IsDown(platform::kKeyShift);
     const bool alt = s_.keyboard.IsDown(platform::kKeyAlt);
-    return ctrl || shift || alt;
+    return ctrl ? "Ctrl" : shift ? "Shift" : alt ? "Alt" : nullptr;
+}
+
+// The user may still hold the hotkey's modifiers: a Ctrl+C typed now would
+// arrive as Ctrl+Shift+C or Alt+C. Sleep between looks so that the source
+// application gets the processor it needs for the copy.
+void TextCapture::WaitForModifiers() {
+    const auto deadline = s_.events.NowMs() + kModifierReleaseBoundMs;
+    while (const char* key = ModifierDown()) {
+        if (s_.events.NowMs() >= deadline) throw KeyHeldDown(key);
+        s_.events.WaitForEvents(10);
+    }
 }
 
 // Types `keys`, then lets the source application answer: returns once the
@@ -51,7 +72,8 @@ std::string TextCapture::CopyWith(const std::string& keys, int boundMs) {
     return ReadClipboard();
 }
 
-std::string TextCapture::Capture(const std::string& title) {
+std::optional<std::string> TextCapture::Capture(const std::string& title) {
+    std::string failure;
     try {
         WithClipboard([](platform::Clipboard& c) { c.Clear(); });
         s_.events.DoEvents();
@@ -59,17 +81,20 @@ std::string TextCapture::Capture(const std::string& title) {
             Activate(title);
             s_.events.DoEvents();
         }
-        // The user may still hold the hotkey's modifiers: a Ctrl+C typed now
-        // would arrive as Ctrl+Shift+C or Alt+C. Sleep between looks so that the
-        // source application gets the processor it needs for the copy.
-        while (AnyModifierDown()) s_.events.WaitForEvents(10);
+        WaitForModifiers();
         s_.events.DoEvents();
         if (CopyWith("^c", kFirstCopyBoundMs).empty()) CopyWith("{home}+{end}^c", kLineCopyBoundMs);
         return ReadClipboard();
+    } catch (const ClipboardBusy&) {
+        failure = "error: the clipboard is in use by another program. Press the hotkey again in a moment.";
+    } catch (const KeyHeldDown& key) {
+        failure = std::string("error: the ") + key.what() +
+                  " key is still held down. Release it and press the hotkey again.";
     } catch (const std::exception&) {
-        ShowMessage(s_.messageBoxes, "error activating: '" + title + "' window.", platform::Modality::System);
-        return {};
+        failure = "error activating: '" + title + "' window.";
     }
+    ShowMessage(s_.messageBoxes, failure, platform::Modality::System);
+    return std::nullopt;
 }
 
 }  // namespace kestrel

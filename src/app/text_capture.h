@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "platform/clipboard.h"
@@ -25,8 +26,12 @@ public:
     // Windows may refuse a foreground change without saying so; keys must not
     // go to another window, so the capture waits this long to see it happen.
     static constexpr int kActivationBoundMs = 1000;
-    // Another process may hold the clipboard open for a moment.
-    static constexpr int kClipboardRetryMs = 100;
+    // Clipboard managers and remote-desktop clients hold the clipboard open
+    // for a moment; longer than this it counts as busy.
+    static constexpr int kClipboardRetryMs = 1000;
+    // A remote-desktop fault can leave a modifier down for good: after this
+    // long the press gives up rather than type Ctrl+Shift+C or wait forever.
+    static constexpr int kModifierReleaseBoundMs = 5000;
 
     struct Services {
         platform::Clipboard& clipboard;
@@ -40,16 +45,18 @@ public:
 
     // Brings the window titled `title` to the front (none when empty), waits
     // for Ctrl, Shift and Alt to be released, copies and returns the
-    // clipboard's text. Reports its own failures ("error activating: '...'
-    // window.") and returns empty text then.
-    std::string Capture(const std::string& title);
+    // clipboard's text, empty when the copy gave none. Reports its own
+    // failures (the window not in front, the clipboard busy, a key held down)
+    // and returns nothing then.
+    std::optional<std::string> Capture(const std::string& title);
 
 private:
     template <typename Operation>
     auto WithClipboard(Operation operation);
     std::string ReadClipboard();
     void Activate(const std::string& title);
-    bool AnyModifierDown();
+    const char* ModifierDown();  // the name of a modifier held down, or nullptr
+    void WaitForModifiers();
     std::string CopyWith(const std::string& keys, int boundMs);
 
     Services s_;

@@ -10,10 +10,34 @@ namespace kestrel {
 AppLink::AppLink(const Settings& settings, TextCapture& capture, Services services)
     : settings_(settings), capture_(capture), services_(services) {}
 
-void AppLink::Grab() {
+bool AppLink::Grab() {
     if (!field_) throw Error("no search field is set");
-    field_->value = capture_.Capture(settings_.sourceWindow);
+    auto text = capture_.Capture(settings_.sourceWindow);
+    field_->value = text.value_or("");
+    return text.has_value();
 }
+
+namespace {
+
+// CreateProcess takes at most this many UTF-16 units, its terminator included.
+constexpr std::size_t kCommandLineLimit = 32767;
+
+std::size_t Utf16Length(const std::string& utf8) {
+    std::size_t units = 0;
+    for (unsigned char c : utf8) {
+        if ((c & 0xC0) != 0x80) ++units;  // a character starts here
+        if (c >= 0xF0) ++units;           // beyond the BMP: a surrogate pair
+    }
+    return units;
+}
+
+// A step of the run that failed, said with the file it concerns.
+class RunFailed : public Error {
+public:
+    using Error::Error;
+};
+
+}  // namespace
 
 template <typename Runner>
 void AppLink::RunOnValue(Runner runner) {
@@ -23,8 +47,27 @@ void AppLink::RunOnValue(Runner runner) {
     }
     try {
         (this->*runner)();
-    } catch (const std::exception&) {
-        // The runner reports nothing: a failed start or activation just ends the run.
+    } catch (const RunFailed& e) {
+        // The user pressed the key and would otherwise see nothing at all.
+        ShowMessage(services_.messageBoxes, e.what(), platform::Modality::System);
+    }
+}
+
+void AppLink::StartRunner(const std::string& commandLine) {
+    try {
+        const auto length = Utf16Length(commandLine);
+        if (length >= kCommandLineLimit)
+            throw Error("the command line is " + std::to_string(length) + " characters long, over the system's limit of " +
+                        std::to_string(kCommandLineLimit - 1));
+        services_.programs.Start(commandLine, runner::Program(), runner::kShowAs);
+    } catch (const Error& e) {
+        throw RunFailed("error: the script runner " + runner::Program() + " could not be started: " + e.what());
+    }
+    // The imaging system's own window, open or not: the runner may not have
+    // shown it yet, and it shows itself when it does.
+    try {
+        services_.desktop.ActivateByTitle(runner::kResultWindow);
+    } catch (const Error&) {
     }
 }
 
@@ -32,12 +75,20 @@ void AppLink::RunSearch() { RunOnValue(&AppLink::StartSearch); }
 void AppLink::RunIndex() { RunOnValue(&AppLink::StartIndex); }
 
 void AppLink::StartSearch() {
-    const auto line = runner::SearchCommandLine(settings_.documentType, settings_.searchField, field_->value);
-    services_.programs.Start(line, runner::Program(), runner::kShowAs);
-    services_.desktop.ActivateByTitle(runner::kResultWindow);
+    StartRunner(runner::SearchCommandLine(settings_.documentType, settings_.searchField, field_->value));
 }
 
 void AppLink::StartIndex() {
+    try {
+        WriteScript();
+    } catch (const Error& e) {
+        throw RunFailed("error: the index script " + runner::ScriptFile() + " could not be written: " + e.what());
+    }
+    services_.events.DoEvents();
+    StartRunner(runner::IndexCommandLine());
+}
+
+void AppLink::WriteScript() {
     auto& files = services_.files;
     const auto script = runner::ScriptFile();
     if (files.FindOrdinaryFile(script)) files.Delete(script);
@@ -58,9 +109,6 @@ void AppLink::StartIndex() {
         file->WriteLine("");
         file->Close();
     }
-    services_.events.DoEvents();
-    services_.programs.Start(runner::IndexCommandLine(), runner::Program(), runner::kShowAs);
-    services_.desktop.ActivateByTitle(runner::kResultWindow);
 }
 
 }  // namespace kestrel

@@ -38,14 +38,16 @@ public:
     Procedure procedure() const { return procedure_; }
     void SetProcedure(Procedure procedure) { procedure_ = procedure; }
 
-    // Captures the source window's text into the field's value. Errors (no
-    // field among them, checked before anything is captured) go to the caller.
-    void Grab();
+    // Captures the source window's text into the field's value; false when
+    // the capture failed and said so. Errors (no field among them, checked
+    // before anything is captured) go to the caller.
+    bool Grab();
 
     // Start the script runner on the field's value: a search, or an index run
     // through a script file. Neither passes an error on: an empty or missing
-    // value shows "Error grabbing data from source window.", any other failure
-    // ends the operation silently.
+    // value shows "Error grabbing data from source window.", a runner that
+    // cannot be started or a script that cannot be written is said with its
+    // full path and the reason.
     void RunSearch();
     void RunIndex();
     // The one the procedure selects.
@@ -56,6 +58,8 @@ private:
     void RunOnValue(Runner runner);
     void StartSearch();
     void StartIndex();
+    void WriteScript();
+    void StartRunner(const std::string& commandLine);
 
     const Settings& settings_;
     TextCapture& capture_;

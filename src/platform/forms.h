@@ -77,7 +77,8 @@ struct FormDesign {
 };
 
 // Key-down arguments as text boxes report them: the key code and the
-// modifier mask (1 Shift, 2 Ctrl, 4 Alt) read from the keyboard state.
+// modifier mask (1 Shift, 2 Ctrl, 4 Alt) read from the keyboard state. A
+// handler that sets the key code to 0 keeps the key from the box.
 struct KeyDownArgs {
     std::int16_t keyCode = 0;
     std::int16_t shift = 0;

@@ -5,6 +5,10 @@
 
 #include "platform/window_id.h"
 
+// <windows.h> defines AddAtom as a macro; read in either order, this header
+// and the Win32 one must both declare the name as written.
+#undef AddAtom
+
 namespace kestrel::platform {
 
 // Modifier flags of a system-wide hotkey.

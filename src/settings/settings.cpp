@@ -1,5 +1,7 @@
 #include "settings/settings.h"
 
+#include <optional>
+
 #include "app/app_title.h"
 #include "platform/error.h"
 #include "platform/hotkeys.h"
@@ -10,30 +12,47 @@ namespace {
 
 constexpr const char* kSection = "Settings";
 
-[[noreturn]] void NotConvertible(const char* key, const std::string& text, const char* expected) {
-    throw Error(std::string("the setting \"") + key + "\" holds \"" + text + "\", which is not " + expected);
+std::string NotConvertible(const char* key, const std::string& text, const char* expected) {
+    return std::string("the setting \"") + key + "\" holds \"" + text + "\", which is not " + expected;
 }
 
-std::int16_t ReadNumber(platform::SettingsStore& store, const char* key, const char* fallback) {
-    const auto text = store.Read(kAppTitle, kSection, key, fallback);
-    const auto number = ParseInt16(text);
-    if (!number) NotConvertible(key, text, "a whole number from -32768 to 32767");
-    return *number;
-}
+// Reads the values one by one; a failure is kept (the first one) or thrown.
+class Reader {
+public:
+    Reader(platform::SettingsStore& store, std::string* problem) : store_(store), problem_(problem) {}
+
+    template <typename Value, typename Parse>
+    void Read(const char* key, const char* fallback, Value& into, Parse parse, const char* expected) {
+        try {
+            const auto text = store_.Read(kAppTitle, kSection, key, fallback);
+            const auto value = parse(text);
+            if (!value) throw Error(NotConvertible(key, text, expected));
+            into = *value;
+        } catch (const Error& e) {
+            if (!problem_) throw;
+            if (problem_->empty()) *problem_ = e.what();
+        }
+    }
+
+private:
+    platform::SettingsStore& store_;
+    std::string* problem_;
+};
+
+std::optional<std::string> AnyText(const std::string& text) { return text; }
 
 }  // namespace
 
-Settings LoadSettings(platform::SettingsStore& store) {
+Settings LoadSettings(platform::SettingsStore& store, std::string* problem) {
     Settings s;
-    s.sourceWindow = store.Read(kAppTitle, kSection, "SourceWindow", "");
-    s.searchField = store.Read(kAppTitle, kSection, "Field", "");
-    s.documentType = store.Read(kAppTitle, kSection, "AppName", "");
-    s.hotKey = ReadNumber(store, "Hotkey", "122");
-    s.hotKeyShift = ReadNumber(store, "HotKeyShift", "0");
-    const auto text = store.Read(kAppTitle, kSection, "SaveNext", "False");
-    const auto flag = ParseBool(text);
-    if (!flag) NotConvertible("SaveNext", text, "True, False or a number");
-    s.saveNext = *flag;
+    Reader reader(store, problem);
+    constexpr const char* kNumber = "a whole number from -32768 to 32767";
+    reader.Read("SourceWindow", "", s.sourceWindow, AnyText, "");
+    reader.Read("Field", "", s.searchField, AnyText, "");
+    reader.Read("AppName", "", s.documentType, AnyText, "");
+    reader.Read("Hotkey", "122", s.hotKey, ParseInt16, kNumber);
+    reader.Read("HotKeyShift", "0", s.hotKeyShift, ParseInt16, kNumber);
+    reader.Read("SaveNext", "False", s.saveNext, ParseBool, "True, False or a number");
     return s;
 }
 

@@ -22,9 +22,11 @@ struct Settings {
     friend bool operator==(const Settings&, const Settings&) = default;
 };
 
-// Reads every value, each absent one as its default. Throws Error naming the
-// key and the text it holds when a value does not convert.
-Settings LoadSettings(platform::SettingsStore& store);
+// Reads every value, each absent one as its default. A value that does not
+// convert (or cannot be read) is described naming its key and text: thrown as
+// Error when `problem` is null; otherwise the first description goes there,
+// that value keeps its default and the others are read all the same.
+Settings LoadSettings(platform::SettingsStore& store, std::string* problem = nullptr);
 // Writes every value; throws Error (values before the failing one are written).
 void SaveSettings(platform::SettingsStore& store, const Settings& settings);
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/app_title.h"
+#include "platform/key_codes.h"
 #include "settings/hotkey_names.h"
 
 namespace kestrel {
@@ -39,17 +40,28 @@ forms::FormDesign SettingsDialog::Design() {
     return d;
 }
 
-void SettingsDialog::ShowModal() {
+bool SettingsDialog::ShowModal() {
     forms::Handlers h;
     h.load = [this](forms::Form& form) { Load(form); };
     h.unload = [this](bool&) { form_ = nullptr; };
     h.OnClick("cmdOK", [this] { Ok(); });
-    h.OnClick("cmdCancel", [this] { form_->Unload(); });
+    h.OnClick("cmdCancel", [this] { Cancel(); });
     h.OnKeyDown("txtHotKey", [this](forms::KeyDownArgs& key) { HotKeyDown(key); });
-    h.OnKeyPress("txtHotKey", [this](std::int16_t&) { HotKeyPress(); });
+    // The box shows only the pending combination: typed characters never reach it.
+    h.OnKeyPress("txtHotKey", [](std::int16_t& keyAscii) { keyAscii = 0; });
+    saved_ = false;
     const auto form = forms_.Load(Design(), std::move(h));
     if (form->Loaded()) form->ShowModal();
     form_ = nullptr;
+    return saved_;
+}
+
+void SettingsDialog::BringToFront() {
+    if (form_) form_->Show();
+}
+
+void SettingsDialog::Cancel() {
+    if (form_) form_->Unload();
 }
 
 void SettingsDialog::Load(forms::Form& form) {
@@ -64,20 +76,22 @@ void SettingsDialog::Load(forms::Form& form) {
     if (!settings_.searchField.empty()) form.SetText("txtSearchField", settings_.searchField);
 }
 
-void SettingsDialog::HotKeyDown(const forms::KeyDownArgs& key) {
+void SettingsDialog::HotKeyDown(forms::KeyDownArgs& key) {
+    const auto code = key.keyCode;
+    const auto shift = key.shift;
+    key.keyCode = 0;  // the box's own editing would change what it shows
     events_.DoEvents();
     if (!form_) return;
-    const bool functionKey = key.keyCode >= 112 && key.keyCode <= 135;
-    const bool chord = key.keyCode >= 48 && key.keyCode <= 90 && key.shift >= 2;
+    const bool functionKey = code >= 112 && code <= 135;
+    const bool chord = code >= 48 && code <= 90 && shift >= 2;
+    // The program types Ctrl+C itself: as the hotkey, every press would catch its own copy.
+    const bool ownCopy = code == 'C' && shift == platform::kShiftMaskControl;
     // A refused key leaves the pending combination alone: OK saves only what the box has shown.
-    if (!functionKey && !chord) return;
-    form_->SetText("txtHotKey", HotKeyDisplayText(key.shift, key.keyCode));
-    pendingKey_ = key.keyCode;
-    pendingShift_ = key.shift;
+    if ((!functionKey && !chord) || ownCopy) return;
+    form_->SetText("txtHotKey", HotKeyDisplayText(shift, code));
+    pendingKey_ = code;
+    pendingShift_ = shift;
 }
-
-// The character goes on to the box's own editing, into an emptied box.
-void SettingsDialog::HotKeyPress() { form_->SetText("txtHotKey", ""); }
 
 void SettingsDialog::Ok() {
     const auto field = form_->Text("txtSearchField");
@@ -92,19 +106,22 @@ void SettingsDialog::Ok() {
                     platform::Modality::System);
         return;
     }
-    settings_.sourceWindow = form_->Text("txtSourceWindow");
-    settings_.searchField = field;
-    settings_.documentType = documentType;
-    settings_.hotKey = pendingKey_;
-    settings_.hotKeyShift = pendingShift_;
+    auto edited = settings_;
+    edited.sourceWindow = form_->Text("txtSourceWindow");
+    edited.searchField = field;
+    edited.documentType = documentType;
+    edited.hotKey = pendingKey_;
+    edited.hotKeyShift = pendingShift_;
     try {
-        SaveSettings(store_, settings_);
+        SaveSettings(store_, edited);
     } catch (const std::exception& e) {
         // Closing now would lose what the user typed; let them try again or cancel.
         ShowMessage(messageBoxes_, std::string("error: the settings could not be saved.  ") + e.what(),
                     platform::Modality::System);
         return;
     }
+    settings_ = edited;
+    saved_ = true;
     form_->Unload();
 }
 

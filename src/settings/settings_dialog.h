@@ -20,13 +20,16 @@ public:
     static forms::FormDesign Design();
 
     // Loads the dialog, shows it modally with no owner and returns once it has
-    // closed, whichever way.
-    void ShowModal();
+    // closed, whichever way: true when OK stored the edited settings, which
+    // only then replace the program's.
+    bool ShowModal();
+    // While it is open: to the front, or closed as Cancel would.
+    void BringToFront();
+    void Cancel();
 
 private:
     void Load(forms::Form& form);
-    void HotKeyDown(const forms::KeyDownArgs& key);
-    void HotKeyPress();
+    void HotKeyDown(forms::KeyDownArgs& key);
     void Ok();
 
     forms::FormHost& forms_;
@@ -35,6 +38,7 @@ private:
     platform::SettingsStore& store_;
     Settings& settings_;
     forms::Form* form_ = nullptr;  // the loaded dialog, while it is open
+    bool saved_ = false;
     // The combination the box shows, saved by OK.
     std::int16_t pendingKey_ = 0;
     std::int16_t pendingShift_ = 0;

@@ -74,13 +74,21 @@ TEST_F(ApplicationTest, IncompleteSettingsOpenTheDialogDuringStartUp) {
             hiddenWhileOpen = !Main().Visible();
             dialog.Click("cmdCancel");
         };
+        Steps();
         Start();
         EXPECT_EQ(host.loads, (Log{"frmmain", "frmSettings"})) << missing;
         EXPECT_TRUE(hiddenWhileOpen);
         ASSERT_TRUE(app->link().field()) << missing;
         EXPECT_EQ(app->link().field()->name, app->settings().searchField);
-        EXPECT_TRUE(app->hotKey()->Registered()) << "armed when the dialog closes";
-        EXPECT_EQ(app->link().procedure(), AppLink::Procedure::Search);
+        EXPECT_FALSE(app->hotKey()->Registered()) << "not set up, no hotkey";
+        EXPECT_EQ(Steps(), (Log{"tray-add"})) << "nothing registered, nothing said";
+        host.onShowModal = [](fake::FakeForm& dialog) {
+            dialog.SetText("txtDocType", "Claims");
+            dialog.SetText("txtSearchField", "Account");
+            dialog.Click("cmdOK");
+        };
+        Main().Click("cmdConfigure");
+        EXPECT_TRUE(app->hotKey()->Registered()) << "armed once complete values are saved";
         Main().Unload();
     }
 }
@@ -140,22 +148,68 @@ TEST_F(ApplicationTest, ARightClickOnTheIconPopsUpTheMenuInFront) {
     EXPECT_EQ(desk.foreground, Main().Handle()) << "the program is in front while its menu is open";
 }
 
-TEST_F(ApplicationTest, ARightClickWhileTheMenusCommandRunsIsIgnored) {
+TEST_F(ApplicationTest, OneSettingsDialogAtATime) {
     CompleteSettings();
     Start();
-    int popupsDuringDialog = -1;
-    host.onShowModal = [&](fake::FakeForm& dialog) {
-        const auto before = std::count(host.log.begin(), host.log.end(), "popup:frmmain.Options");
-        RightClickIcon();
-        popupsDuringDialog = static_cast<int>(std::count(host.log.begin(), host.log.end(), "popup:frmmain.Options") - before);
-        dialog.Click("cmdCancel");
+    // While the dialog is open the tray menu's Settings brings it forward and
+    // Exit closes it as Cancel would before the program ends.
+    struct Row {
+        const char* choice;
+        std::size_t loadedAfter;
     };
-    host.ChooseMenuItem("Settings");
-    RightClickIcon();
-    EXPECT_EQ(popupsDuringDialog, 0);
-    host.ChooseMenuItem("");
-    RightClickIcon();
-    EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "popup:frmmain.Options"), 2) << "free again afterwards";
+    for (const auto& row : {Row{"Settings", 1}, Row{"mnuExit", 0}}) {
+        std::size_t dialogsDuring = 0;
+        host.onShowModal = [&](fake::FakeForm& dialog) {
+            dialog.SetText("txtDocType", "Changed");
+            host.log.clear();
+            host.ChooseMenuItem(row.choice);
+            RightClickIcon();
+            dialogsDuring = static_cast<std::size_t>(std::count(host.loads.begin(), host.loads.end(), "frmSettings"));
+        };
+        host.loads.clear();
+        Main().Click("cmdConfigure");
+        EXPECT_EQ(dialogsDuring, 1u) << row.choice << ": never a second dialog";
+        EXPECT_EQ(host.LoadedForms(), row.loadedAfter) << row.choice;
+        EXPECT_EQ(app->settings().documentType, "Claims") << row.choice << ": nothing saved";
+        if (row.loadedAfter) {
+            EXPECT_NE(std::find(host.log.begin(), host.log.end(), "show:frmSettings"), host.log.end()) << "brought forward";
+            EXPECT_TRUE(app->hotKey()->Registered());
+        } else {
+            EXPECT_TRUE(desk.trayIcons.empty());
+            EXPECT_FALSE(app->hotKey()->Registered()) << "not armed again on a window that is gone";
+        }
+    }
+}
+
+TEST_F(ApplicationTest, TheHotKeyIsArmedAgainHoweverTheDialogEnds) {
+    CompleteSettings();
+    Start();
+    struct Row {
+        const char* how;
+        std::function<void(fake::FakeForm&)> work;
+    };
+    const Row rows[] = {
+        {"a failed save, then Cancel",
+         [&](fake::FakeForm& d) {
+             desk.failSaveAt = "Hotkey";
+             d.SetText("txtDocType", "Other");
+             d.KeyDown("txtHotKey", 116, 2);
+             d.Click("cmdOK");
+             desk.failSaveAt.clear();
+             d.Click("cmdCancel");
+         }},
+        {"an error inside the dialog", [](fake::FakeForm&) { throw Error("the dialog broke"); }},
+    };
+    for (const auto& row : rows) {
+        host.onShowModal = row.work;
+        Steps();
+        Main().Click("cmdConfigure");
+        const auto steps = Steps();
+        EXPECT_NE(std::find(steps.begin(), steps.end(), "register:49153,6,122"), steps.end())
+            << row.how << ": the stored combination, armed again";
+        EXPECT_EQ(app->settings().documentType, "Claims") << row.how << ": the program keeps the stored values";
+    }
+    EXPECT_EQ(desk.messages.back().text, "error in frmmain.cmdConfigure_Click: the dialog broke");
 }
 
 TEST_F(ApplicationTest, MinimizeChangesTheWindowStateOnly) {
@@ -184,16 +238,34 @@ TEST_F(ApplicationTest, AHotKeyHeldByAnotherProgramIsNamedInAMessage) {
     EXPECT_EQ(desk.messages.size(), 2u);
 }
 
-TEST_F(ApplicationTest, AStartUpErrorIsReportedAndEndsCleanly) {
+TEST_F(ApplicationTest, ABadStoredValueIsReportedAndSettingsCanRepairIt) {
     CompleteSettings();
     Store("Hotkey", "F11");
     Start();
     ASSERT_EQ(desk.messages.size(), 1u);
     EXPECT_EQ(desk.messages[0].text.rfind("error in Main: ", 0), 0u);
+    EXPECT_NE(desk.messages[0].text.find("\"Hotkey\""), std::string::npos) << desk.messages[0].text;
     EXPECT_NE(desk.messages[0].text.find("\"F11\""), std::string::npos) << desk.messages[0].text;
     EXPECT_EQ(desk.messages[0].modality, platform::Modality::System);
-    EXPECT_EQ(Steps(), (Log{"tray-add", "message:" + desk.messages[0].text, "tray-delete"}));
-    EXPECT_EQ(host.LoadedForms(), 0) << "nothing keeps the program alive";
+    EXPECT_EQ(Steps(), (Log{"tray-add", "message:" + desk.messages[0].text})) << "the icon stays, the hotkey off";
+    EXPECT_EQ(host.LoadedForms(), 1);
+
+    std::string shownType, shownKey;
+    host.onShowModal = [&](fake::FakeForm& dialog) {
+        shownType = dialog.Text("txtDocType");
+        shownKey = dialog.Text("txtHotKey");
+        dialog.Click("cmdCancel");
+    };
+    Main().Click("cmdConfigure");
+    EXPECT_EQ(shownType, "Claims") << "the values that read well are kept";
+    EXPECT_EQ(shownKey, "Ctrl-Shift F11") << "the bad key shows its default";
+    EXPECT_EQ(Steps(), Log{}) << "Cancel: still off, nothing written";
+    EXPECT_EQ(Stored("Hotkey"), "F11");
+
+    host.onShowModal = [](fake::FakeForm& dialog) { dialog.Click("cmdOK"); };
+    Main().Click("cmdConfigure");
+    EXPECT_EQ(Stored("Hotkey"), "122");
+    EXPECT_EQ(Steps(), (Log{"hook", "register:49153,6,122"})) << "OK stores good values and arms the hotkey";
 }
 
 }  // namespace

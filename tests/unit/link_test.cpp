@@ -23,6 +23,12 @@ struct LinkOn {
     AppLink link{settings, capture, {desk, desk, desk, desk, desk}};
 };
 
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += text;
+    return out;
+}
+
 class RunnerTest : public fake::FakeTest {
 protected:
     void Value(const std::string& value) { link.SetField({settings.searchField, value}); }
@@ -86,16 +92,49 @@ TEST_F(RunnerTest, NoValueMeansOneMessageAndNoRunner) {
     EXPECT_TRUE(desk.files.empty());
 }
 
-TEST_F(RunnerTest, FailuresOfTheRunnerAreSilent) {
+TEST_F(RunnerTest, ARunnerThatCannotStartIsSaidWithItsPathAndTheNextPressWorks) {
+    const std::string cannot = "error: the script runner C:\\program files\\tamarind\\scripts\\halyard.exe could not be started: ";
+    struct Row {
+        const char* what;
+        std::string value;
+        bool startFails;
+        std::string message;  // empty: started
+    };
+    const Row rows[] = {
+        {"missing", "12345", true, cannot + "the system cannot find the file specified"},
+        // The command line around the value takes 80 characters.
+        {"a selection too long for a command line", std::string(32687, 'x'), false,
+         cannot + "the command line is 32767 characters long, over the system's limit of 32766"},
+        {"as long as the system allows", std::string(32686, 'x'), false, ""},
+        {"a character counts once, whatever its bytes", std::string(12000, 'x') + Repeat("\xC3\xA9", 10000), false, ""},
+        {"the next press", "12345", false, ""},
+    };
+    for (const auto& row : rows) {
+        desk.messages.clear();
+        desk.started.clear();
+        desk.log.clear();
+        desk.startFails = row.startFails;
+        Value(row.value);
+        EXPECT_NO_THROW(link.RunSearch()) << row.what;
+        if (row.message.empty()) {
+            EXPECT_EQ(desk.started.size(), 1u) << row.what;
+            EXPECT_TRUE(desk.messages.empty()) << row.what;
+        } else {
+            EXPECT_TRUE(desk.started.empty()) << row.what;
+            ASSERT_EQ(desk.messages.size(), 1u) << row.what;
+            EXPECT_EQ(desk.messages[0].text, row.message) << row.what;
+            EXPECT_EQ(desk.messages[0].modality, platform::Modality::System);
+            EXPECT_NE(desk.log.back(), "activate:Document Center") << "no activation after a failed start";
+        }
+    }
+}
+
+TEST_F(RunnerTest, AMissingDocumentCenterIsNoError) {
     Value("12345");
-    desk.startFails = true;
-    EXPECT_NO_THROW(link.RunSearch());
-    EXPECT_NE(desk.log.back(), "activate:Document Center") << "no activation after a failed start";
-    desk.startFails = false;
-    desk.windows.clear();  // no Document Center
-    EXPECT_NO_THROW(link.RunSearch());
+    desk.windows.clear();
+    link.RunSearch();
     EXPECT_EQ(desk.started.size(), 1u);
-    EXPECT_TRUE(desk.messages.empty());
+    EXPECT_TRUE(desk.messages.empty()) << "the runner shows its window itself when it is ready";
 }
 
 TEST_F(RunnerTest, IndexWritesTheScriptThenStartsTheRunnerOnIt) {
@@ -122,7 +161,7 @@ TEST_F(RunnerTest, SaveNextAddsSaveAndNextDocumentAndAnOldScriptIsReplaced) {
     EXPECT_EQ(std::count(desk.log.begin(), desk.log.end(), "delete:" + kScript), 1);
 }
 
-TEST_F(RunnerTest, AnIndexStepThatFailsEndsTheRunSilently) {
+TEST_F(RunnerTest, AnIndexScriptThatCannotBeWrittenIsSaidAndNothingStarts) {
     struct Row {
         const char* what;
         std::function<void(fake::FakeDesktop&)> breakIt;
@@ -145,7 +184,11 @@ TEST_F(RunnerTest, AnIndexStepThatFailsEndsTheRunSilently) {
         row.breakIt(desk2);
         EXPECT_NO_THROW(other.link.RunIndex()) << row.what;
         EXPECT_TRUE(desk2.started.empty()) << row.what;
-        EXPECT_TRUE(desk2.messages.empty()) << row.what;
+        ASSERT_EQ(desk2.messages.size(), 1u) << row.what;
+        EXPECT_EQ(desk2.messages[0].text.rfind(
+                      "error: the index script C:\\program files\\tamarind\\scripts\\halyard.sc could not be written: ", 0),
+                  0u)
+            << desk2.messages[0].text;
         EXPECT_EQ(desk2.openFiles, 0) << row.what << ": the script is not left open";
     }
 }

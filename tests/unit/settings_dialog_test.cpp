@@ -93,6 +93,7 @@ TEST_F(SettingsDialogTest, WhichKeyDownsAreAccepted) {
         {58, 2, "Ctrl "}, {64, 6, "Ctrl-Alt "},
         {65, 1, nullptr}, {65, 0, nullptr}, {48, 0, nullptr}, {17, 2, nullptr}, {16, 1, nullptr}, {91, 2, nullptr},
         {13, 0, nullptr}, {111, 2, nullptr}, {136, 0, nullptr}, {47, 2, nullptr},
+        {67, 2, nullptr}, {67, 3, "Ctrl-Shift C"}, {67, 6, "Ctrl-Alt C"},  // Ctrl+C alone is the program's own copy
     };
     for (const auto& row : rows) {
         Open([&](fake::FakeForm& f) {
@@ -108,19 +109,40 @@ TEST_F(SettingsDialogTest, WhichKeyDownsAreAccepted) {
     }
 }
 
-TEST_F(SettingsDialogTest, ACharacterEmptiesTheBoxBeforeItsOwnEditing) {
+TEST_F(SettingsDialogTest, TheHotKeyBoxShowsOnlyThePendingCombination) {
     Open([](fake::FakeForm& f) {
-        f.KeyDown("txtHotKey", 65, 1);  // Shift+A: refused
-        EXPECT_EQ(f.Text("txtHotKey"), " F11");
-        f.KeyPress("txtHotKey", 'A');
-        EXPECT_EQ(f.Text("txtHotKey"), "A");
-        f.KeyDown("txtHotKey", 65, 2);  // Ctrl+A shows, then its character empties the box
-        EXPECT_EQ(f.Text("txtHotKey"), "Ctrl A");
-        f.KeyPress("txtHotKey", 1);
-        EXPECT_EQ(f.Text("txtHotKey"), "");
-        f.KeyDown("txtHotKey", 122, 0);  // a function key has no character: the display stays
-        EXPECT_EQ(f.Text("txtHotKey"), " F11");
+        struct Step {
+            std::function<void(fake::FakeForm&)> act;
+            const char* shown;
+        };
+        const Step steps[] = {
+            {[](fake::FakeForm& b) { b.KeyDown("txtHotKey", 65, 1); }, " F11"},  // Shift+A: refused
+            {[](fake::FakeForm& b) { b.KeyPress("txtHotKey", 'A'); }, " F11"},   // its character
+            {[](fake::FakeForm& b) { b.KeyDown("txtHotKey", 65, 3); }, "Ctrl-Shift A"},  // shown at once
+            {[](fake::FakeForm& b) { b.KeyPress("txtHotKey", 1); }, "Ctrl-Shift A"},
+            {[](fake::FakeForm& b) { b.KeyPress("txtHotKey", 8); }, "Ctrl-Shift A"},  // Backspace
+            {[](fake::FakeForm& b) { b.KeyDown("txtHotKey", 67, 2); }, "Ctrl-Shift A"},  // Ctrl+C
+        };
+        for (const auto& step : steps) {
+            step.act(f);
+            EXPECT_EQ(f.Text("txtHotKey"), step.shown);
+        }
+        f.SetText("txtDocType", "Claims");
+        f.SetText("txtSearchField", "Account");
+        f.Click("cmdOK");
     });
+    EXPECT_EQ(settings.hotKey, 65);
+    EXPECT_EQ(settings.hotKeyShift, 3) << "what the box showed is what was saved";
+}
+
+TEST_F(SettingsDialogTest, SettingsChangeOnlyWhenStored) {
+    desk.failSaveAt = "AppName";
+    Open([&](fake::FakeForm& f) {
+        Fill(f, "Other", "Other", "Other");
+        f.Click("cmdOK");
+        f.Click("cmdCancel");
+    });
+    EXPECT_EQ(settings, Settings{}) << "a failed save changes nothing";
 }
 
 TEST_F(SettingsDialogTest, OkRefusesAnEmptySearchFieldFirstThenAnEmptyDocumentType) {
