@@ -3,8 +3,11 @@
 # Source it; it defines functions and changes nothing by itself.
 
 KESTREL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-WINE_LOADER=/usr/lib/wine/wine64
-WINE_SERVER=/usr/lib/wine/wineserver
+# Inside scripts/wow64's chroot they are set already, to unstable's Wine.
+if [ -z "${KESTREL_WOW64:-}" ]; then
+    WINE_LOADER=/usr/lib/wine/wine64
+    WINE_SERVER=/usr/lib/wine/wineserver
+fi
 
 log() { printf '[%s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
 
