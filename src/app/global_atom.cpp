@@ -3,8 +3,8 @@
 namespace kestrel {
 
 GlobalAtom::GlobalAtom(platform::HotKeys& hotKeys)
-    : hotKeys_(hotKeys), atom_(hotKeys.AddAtom(hotKeys.LocalDateTimeText())) {}
+    : hotKeys_(hotKeys), atom_(hotKeys.AddGlobalAtom(hotKeys.LocalDateTimeText())) {}
 
-GlobalAtom::~GlobalAtom() { hotKeys_.DeleteAtom(atom_); }
+GlobalAtom::~GlobalAtom() { hotKeys_.DeleteGlobalAtom(atom_); }
 
 }  // namespace kestrel

@@ -5,10 +5,6 @@
 
 #include "platform/window_id.h"
 
-// <windows.h> defines AddAtom as a macro; read in either order, this header
-// and the Win32 one must both declare the name as written.
-#undef AddAtom
-
 namespace kestrel::platform {
 
 // Modifier flags of a system-wide hotkey.
@@ -32,8 +28,8 @@ public:
     virtual bool Register(WindowId window, std::int32_t id, std::uint32_t modifiers, std::uint32_t key) = 0;
     virtual bool Unregister(WindowId window, std::int32_t id) = 0;
     // Global atoms, the hotkeys' identifiers: 0 for failure.
-    virtual std::int32_t AddAtom(const std::string& text) = 0;
-    virtual void DeleteAtom(std::int32_t atom) = 0;
+    virtual std::int32_t AddGlobalAtom(const std::string& text) = 0;
+    virtual void DeleteGlobalAtom(std::int32_t atom) = 0;
     // The local date and time in the user's locale form.
     virtual std::string LocalDateTimeText() = 0;
 };

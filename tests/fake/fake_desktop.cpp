@@ -79,12 +79,12 @@ bool FakeDesktop::Unregister(WindowId, std::int32_t id) {
     return !unregisterFails;
 }
 
-std::int32_t FakeDesktop::AddAtom(const std::string& text) {
+std::int32_t FakeDesktop::AddGlobalAtom(const std::string& text) {
     log.push_back("atom-add:" + text);
     return atomFails ? 0 : nextAtom++;
 }
 
-void FakeDesktop::DeleteAtom(std::int32_t atom) { log.push_back("atom-delete:" + std::to_string(atom)); }
+void FakeDesktop::DeleteGlobalAtom(std::int32_t atom) { log.push_back("atom-delete:" + std::to_string(atom)); }
 
 void FakeDesktop::Add(WindowId owner, const std::string& tip, std::function<void()> onMenu) {
     log.push_back("tray-add");

@@ -170,8 +170,8 @@ public:
     void StopListening(WindowId window) override;
     bool Register(WindowId window, std::int32_t id, std::uint32_t modifiers, std::uint32_t key) override;
     bool Unregister(WindowId window, std::int32_t id) override;
-    std::int32_t AddAtom(const std::string& text) override;
-    void DeleteAtom(std::int32_t atom) override;
+    std::int32_t AddGlobalAtom(const std::string& text) override;
+    void DeleteGlobalAtom(std::int32_t atom) override;
     std::string LocalDateTimeText() override { return "07/12/2026 13:10:00"; }
     void Add(WindowId owner, const std::string& tip, std::function<void()> onMenu) override;
     void Remove(WindowId owner) override;

@@ -1,4 +1,4 @@
-#include "about/frmAbout.h"
+#include "about/system_info.h"
 #include "win/win_support.h"
 
 namespace kestrel::wintest {
@@ -32,6 +32,9 @@ protected:
         ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, name, REG_SZ, value.c_str(),
                                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
                   ERROR_SUCCESS);
+    }
+    void StartSysInfo() {
+        StartSystemInfo(services.registry, services.files, services.programs, services.messageBoxes);
     }
     static void InstallStub() {
         // The stand-in records its start like the runner's does.

@@ -1,4 +1,4 @@
-#include "app/modMain.h"
+#include "app/text_capture.h"
 #include "win/win_support.h"
 
 namespace kestrel::wintest {
@@ -6,10 +6,10 @@ namespace {
 
 class CaptureWinTest : public WinTest {
 protected:
-    std::string Capture(const std::string& title) {
-        AppLink().oSettings()->SourceAppTitle(title);
-        return modMain::GetSourceText(title, "Cursor");
-    }
+    std::optional<std::string> Capture(const std::string& title) { return capture.Capture(title); }
+
+    TextCapture capture{{services.clipboard, services.events, services.desktop, services.keyboard,
+                         services.messageBoxes}};
 };
 
 TEST_F(CaptureWinTest, CopiesTheSelection) {
@@ -34,7 +34,7 @@ TEST_F(CaptureWinTest, WaitsForASourceThatAnswersLate) {
 
 TEST_F(CaptureWinTest, ATitleThatMatchesNoWindowIsReported) {
     MessageBoxWatcher boxes;
-    EXPECT_EQ(Capture("No Such Window 4711"), "");
+    EXPECT_EQ(Capture("No Such Window 4711"), std::nullopt);
     ASSERT_EQ(boxes.Texts(), std::vector<std::string>{"error activating: 'No Such Window 4711' window."});
     EXPECT_EQ(boxes.Captions(), std::vector<std::string>{"Kestrel"});
 }

@@ -1,222 +1,12 @@
 // Form designs rendered into real windows: geometry in pixels, styles, the
-// dialog font, keyboard navigation, and events routed to handlers by name.
-#include <cmath>
-#include <memory>
-#include <thread>
-
-#include "platform/forms.h"
-#include "platform/keys.h"
-#include "platform/win32/forms_win32.h"
-#include "platform/win32/text.h"
-#include "win/win_support.h"
+// dialog font, focus order, and handler bindings checked against the design.
+#include "win/forms_win_fixture.h"
 
 namespace kestrel::wintest {
 namespace {
 
-using forms::Border;
-using forms::ControlKind;
-using forms::StartPosition;
-
-// As the host's own loops: the dialog manager sees each message first.
-void PumpForms(int ms) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms), QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (win32::PreTranslateFormMessage(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-template <typename Condition>
-bool PumpUntil(Condition done, int ms = 3000) {
-    const auto deadline = GetTickCount64() + static_cast<ULONGLONG>(ms);
-    while (!done()) {
-        if (GetTickCount64() >= deadline) return false;
-        PumpForms(10);
-    }
-    return true;
-}
-
-// Lets injected input arrive and be handled; nothing to wait for when a test
-// checks that a key did nothing.
-void Settle() { PumpUntil([] { return false; }, 300); }
-
-// Destroys the given window if a blocking call has not returned in time, so
-// that a fault fails the test instead of hanging it.
-HWND g_watchdogTarget = nullptr;
-bool g_watchdogFired = false;
-
-VOID CALLBACK WatchdogFired(HWND, UINT, UINT_PTR, DWORD) {
-    g_watchdogFired = true;
-    if (g_watchdogTarget && IsWindow(g_watchdogTarget)) DestroyWindow(g_watchdogTarget);
-}
-
-class Watchdog {
-public:
-    Watchdog(HWND target, UINT ms) : timer_(SetTimer(nullptr, 0, ms, WatchdogFired)) {
-        g_watchdogTarget = target;
-        g_watchdogFired = false;
-    }
-    ~Watchdog() {
-        KillTimer(nullptr, timer_);
-        g_watchdogTarget = nullptr;
-    }
-    Watchdog(const Watchdog&) = delete;
-    Watchdog& operator=(const Watchdog&) = delete;
-    bool fired() const { return g_watchdogFired; }
-
-private:
-    UINT_PTR timer_;
-};
-
-// A menu loop entered by mistake would wait for the user: Esc leaves it, so
-// that the test fails instead of hanging.
-VOID CALLBACK LeaveMenu(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    INPUT esc[4]{};
-    for (int i = 0; i < 4; ++i) {
-        esc[i].type = INPUT_KEYBOARD;
-        esc[i].ki.wVk = VK_ESCAPE;
-        esc[i].ki.dwFlags = i % 2 ? KEYEVENTF_KEYUP : 0;
-    }
-    SendInput(4, esc, sizeof(INPUT));
-}
-
-constexpr wchar_t kCaption[] = L"Kestrel forms test";
-
-// Declared out of tab order on purpose. Twips chosen so that some edges fall
-// between pixels at 96 DPI.
-forms::FormDesign TestDesign(const std::string& defaultButton = "cmdOK", const std::string& cancelButton = "cmdCancel") {
-    forms::FormDesign d;
-    d.name = "frmFormsTest";
-    d.caption = win32::Narrow(kCaption);
-    d.border = Border::FixedSingle;
-    d.clientWidth = 4820;
-    d.clientHeight = 2430;
-    d.start = StartPosition::Manual;
-    d.left = 1500;
-    d.top = 1200;
-    d.defaultButton = defaultButton;
-    d.cancelButton = cancelButton;
-    d.controls = {
-        {"cmdCancel", ControlKind::Button, "Cancel", {3960, 600, 735, 375}, 3},
-        {"txtName", ControlKind::TextBox, "Größe", {1440, 600, 2400, 315}, 4},
-        {"lblHotKey", ControlKind::Label, "&Hot key:", {120, 150, 1215, 255}, 0},
-        {"cmdOK", ControlKind::Button, "&Save", {3960, 120, 735, 375}, 2},
-        {"imgIcon", ControlKind::Picture, "", {120, 1200, 480, 480}, 5},
-        {"txtHotKey", ControlKind::TextBox, "", {1440, 120, 2400, 315}, 1},
-        {"linSep", ControlKind::Line, "", {120, 1080, 4700, 1080}, 6, 0x808080, 1},
-        {"lblNote", ControlKind::Label, "Note", {1000, 1900, 1000, 300}, 7},
-    };
-    d.menus = {{"Options", "&Options",
-                {{"mnuSettings", "&Settings"}, {"mnuAbout", "&About"}, {"mnuSep", "-"}, {"mnuExit", "E&xit"}}}};
-    return d;
-}
-
-struct KeyDownEvent {
-    int code, shift;
-    friend bool operator==(const KeyDownEvent&, const KeyDownEvent&) = default;
-};
-void PrintTo(const KeyDownEvent& e, std::ostream* os) { *os << "(" << e.code << ", " << e.shift << ")"; }
-
-struct MouseEvent {
-    int button, shift;
-    float x, y;
-    friend bool operator==(const MouseEvent&, const MouseEvent&) = default;
-};
-void PrintTo(const MouseEvent& e, std::ostream* os) {
-    *os << "(" << e.button << ", " << e.shift << ", " << e.x << ", " << e.y << ")";
-}
-
-class FormsWinTest : public WinTest {
-protected:
-    FormsWinTest() {
-        // Far from where the forms appear, so that no real mouse move interferes.
-        SetCursorPos(1000, 740);
-    }
-    ~FormsWinTest() override { form_.reset(); }
-
-    // Loads the design with handlers that record every event.
-    void Load(const forms::FormDesign& design, bool captureKeys = true) {
-        forms::Handlers h;
-        for (const char* name : {"cmdOK", "cmdCancel", "mnuSettings", "mnuAbout", "mnuExit"})
-            h.click[std::string(name) + "_Click"] = [this, name] { clicks_.push_back(name); };
-        if (captureKeys)
-            h.keyDown["txtHotKey_KeyDown"] = [this](forms::KeyDownArgs& k) { keyDowns_.push_back({k.keyCode, k.shift}); };
-        h.keyPress["txtHotKey_KeyPress"] = [this](std::int16_t& keyAscii) {
-            keyPresses_.push_back(form_->Text("txtHotKey") + "+" + static_cast<char>(keyAscii));
-            if (keyAscii == 'x') keyAscii = 0;
-            if (keyAscii == 'b') keyAscii = 'B';
-        };
-        h.unload = [this](bool& cancel) {
-            ++unloads_;
-            cancel = refuseUnload_;
-            enabledDuringUnload_ = other_ && IsWindowEnabled(other_.get());
-        };
-        h.mouseMove = [this](int button, int shift, float x, float y) { mouse_.push_back({button, shift, x, y}); };
-        h.message = [this](std::uint32_t msg, std::uintptr_t, std::intptr_t, std::intptr_t& result) {
-            if (msg == WM_ENTERMENULOOP && ++menuLoops_ && !menusExpected_) SetTimer(nullptr, 0, 200, LeaveMenu);
-            if (msg == taskbarCreated_) {
-                ++taskbarCreatedSeen_;
-                result = 42;
-                return true;
-            }
-            return false;
-        };
-        form_ = win32::Win32FormHost().Load(design, std::move(h));
-        ASSERT_TRUE(form_->Loaded());
-    }
-
-    void ShowAndFocus(const std::string& control) {
-        form_->Show();
-        ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == hwnd(); })) << "the form did not come to the front";
-        form_->SetFocus(control);
-        ASSERT_TRUE(PumpUntil([&] { return GetFocus() == Child(control); }));
-    }
-
-    HWND hwnd() const { return reinterpret_cast<HWND>(form_->Handle()); }
-
-    HWND Child(const std::string& name) const {
-        // The controls are created in tab order and this is their place among the windows.
-        static const std::vector<std::string> order = {"lblHotKey", "txtHotKey", "cmdOK",  "cmdCancel",
-                                                       "txtName",   "imgIcon",   "lblNote"};
-        HWND child = GetWindow(hwnd(), GW_CHILD);
-        for (const auto& n : order) {
-            if (n == name) return child;
-            child = GetWindow(child, GW_HWNDNEXT);
-        }
-        return nullptr;
-    }
-
-    std::string FocusName() const {
-        for (const char* n : {"lblHotKey", "txtHotKey", "cmdOK", "cmdCancel", "txtName", "imgIcon", "lblNote"})
-            if (GetFocus() == Child(n)) return n;
-        return GetFocus() == hwnd() ? "<form>" : "<elsewhere>";
-    }
-
-    void Keys(const std::string& keys) {
-        platform::SendKeys(keys);
-        Settle();
-    }
-
-    std::unique_ptr<forms::Form> form_;
-    std::vector<std::string> clicks_;
-    std::vector<KeyDownEvent> keyDowns_;
-    std::vector<std::string> keyPresses_;
-    std::vector<MouseEvent> mouse_;
-    int unloads_ = 0;
-    bool refuseUnload_ = false;
-    bool enabledDuringUnload_ = true;
-    int menuLoops_ = 0;
-    bool menusExpected_ = false;
-    const UINT taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
-    int taskbarCreatedSeen_ = 0;
-    win32::Window other_;
-};
-
 TEST_F(FormsWinTest, RendersTheDesignInPixelsAt96Dpi) {
-    if (win32::Win32FormHost().TwipsPerPixelX() != 15.0f) GTEST_SKIP() << "the screen is not at 96 DPI";
+    if (DpiX() != 96) GTEST_SKIP() << "the screen is not at 96 DPI";
     Load(TestDesign());
     EXPECT_FALSE(IsWindowVisible(hwnd())) << "loaded hidden";
     EXPECT_EQ(GetWindow(hwnd(), GW_OWNER), nullptr);
@@ -294,6 +84,39 @@ TEST_F(FormsWinTest, ControlsHaveTheirKindsStylesAndTexts) {
     EXPECT_EQ(FindWindowW(nullptr, L"Einstellungen – Kestrel"), hwnd());
 }
 
+// Counts the windows this thread creates while it lives.
+class CreationCounter {
+public:
+    CreationCounter() : hook_(SetWindowsHookExW(WH_CBT, Count, nullptr, GetCurrentThreadId())) { created_ = 0; }
+    ~CreationCounter() { UnhookWindowsHookEx(hook_); }
+    CreationCounter(const CreationCounter&) = delete;
+    CreationCounter& operator=(const CreationCounter&) = delete;
+    bool hooked() const { return hook_ != nullptr; }
+    int created() const { return created_; }
+
+private:
+    static LRESULT CALLBACK Count(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_CREATEWND) ++created_;
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline int created_ = 0;
+    HHOOK hook_;
+};
+
+TEST_F(FormsWinTest, AHandlerForAControlTheDesignLacksFailsTheLoadBeforeAnyWindowExists) {
+    const int before = services.forms.LoadedForms();
+    forms::Handlers h;
+    bool loaded = false;
+    h.load = [&](forms::Form&) { loaded = true; };
+    h.OnClick("cmdOk", [] {});  // the design's button is cmdOK
+    CreationCounter windows;
+    ASSERT_TRUE(windows.hooked());
+    EXPECT_THROW(services.forms.Load(TestDesign(), std::move(h)), Error);
+    EXPECT_EQ(windows.created(), 0);
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(services.forms.LoadedForms(), before);
+}
+
 TEST_F(FormsWinTest, EveryControlUsesTheSystemsMessageFont) {
     Load(TestDesign());
     NONCLIENTMETRICSW metrics{};
@@ -310,7 +133,7 @@ TEST_F(FormsWinTest, EveryControlUsesTheSystemsMessageFont) {
         EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(Child(name), WM_GETFONT, 0, 0)), font)
             << name << ": one font for all";
     // A second form shares the host's font.
-    auto second = win32::Win32FormHost().Load(TestDesign(), {});
+    auto second = services.forms.Load(TestDesign(), {});
     const HWND label = GetWindow(reinterpret_cast<HWND>(second->Handle()), GW_CHILD);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)), font);
 }
@@ -349,9 +172,8 @@ TEST_F(FormsWinTest, BorderAndButtonsChooseTheWindowStyle) {
         EXPECT_EQ(SendMessageW(hwnd(), WM_GETICON, ICON_SMALL, 0) != 0, row.showIcon) << line;
         RECT client{};
         GetClientRect(hwnd(), &client);
-        const float tpp = win32::Win32FormHost().TwipsPerPixelX();
-        EXPECT_EQ(client.right, std::lround(4820 / tpp)) << line << ": the frame is outside the client area";
-        EXPECT_EQ(client.bottom, std::lround(2430 / tpp)) << line;
+        EXPECT_EQ(client.right, std::lround(4820.0 * DpiX() / 1440)) << line << ": the frame is outside the client area";
+        EXPECT_EQ(client.bottom, std::lround(2430.0 * win32::Scale::OfScreen().dpiY() / 1440)) << line;
     }
 }
 
@@ -388,302 +210,6 @@ TEST_F(FormsWinTest, FocusStartsAtTheFirstControlAndTabFollowsTheTabIndex) {
     form_->Show();
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == hwnd(); }));
     EXPECT_EQ(FocusName(), "cmdCancel");
-}
-
-TEST_F(FormsWinTest, KeyDownInATextBoxReportsTheKeyAndTheModifiers) {
-    struct Row {
-        std::string keys;
-        std::vector<KeyDownEvent> expected;
-        std::string text;  // the box's text afterwards
-    };
-    const std::vector<Row> rows = {
-        {"z", {{'Z', 0}}, "z"},
-        {"+z", {{VK_SHIFT, 1}, {'Z', 1}}, "Z"},
-        {"%z", {{VK_MENU, 4}, {'Z', 4}}, ""},  // as WM_SYSKEYDOWN; no character, no menu
-        {"^+{F5}", {{VK_CONTROL, 2}, {VK_SHIFT, 3}, {VK_F5, 3}}, ""},
-        {"%{F5}", {{VK_MENU, 4}, {VK_F5, 4}}, ""},
-    };
-    Load(TestDesign("", ""));
-    ShowAndFocus("txtHotKey");
-    for (const auto& row : rows) {
-        keyDowns_.clear();
-        form_->SetText("txtHotKey", "");
-        menuLoops_ = 0;
-        platform::SendKeys(row.keys);
-        PumpUntil([&] { return keyDowns_.size() >= row.expected.size(); });
-        Settle();
-        EXPECT_EQ(menuLoops_, 0) << row.keys << " entered a menu";
-        EXPECT_EQ(keyDowns_, row.expected) << row.keys;
-        EXPECT_EQ(form_->Text("txtHotKey"), row.text) << row.keys;
-        EXPECT_EQ(FocusName(), "txtHotKey") << row.keys;
-    }
-    EXPECT_TRUE(clicks_.empty());
-}
-
-TEST_F(FormsWinTest, AltAloneInAKeyCapturingBoxOpensNoMenu) {
-    Load(TestDesign("", ""));
-    ShowAndFocus("txtHotKey");
-    ASSERT_EQ(platform::Current().keyboard->SendInput({{VK_MENU, false}, {VK_MENU, true}}), 2u);
-    PumpUntil([&] { return !keyDowns_.empty(); });
-    Settle();
-    EXPECT_EQ(menuLoops_, 0);
-    EXPECT_EQ(keyDowns_, (std::vector<KeyDownEvent>{{VK_MENU, 4}}));
-    EXPECT_EQ(FocusName(), "txtHotKey");
-}
-
-TEST_F(FormsWinTest, KeyPressRunsBeforeTheBoxEditsAndCanChangeOrSwallowTheCharacter) {
-    Load(TestDesign());
-    ShowAndFocus("txtHotKey");
-    Keys("axb");
-    EXPECT_EQ(keyPresses_, (std::vector<std::string>{"+a", "a+x", "a+b"}));
-    EXPECT_EQ(form_->Text("txtHotKey"), "aB");
-}
-
-TEST_F(FormsWinTest, EnterAndEscPressOnlyTheDesignsButtons) {
-    struct Row {
-        std::string defaultButton, cancelButton, focus, keys;
-        std::vector<std::string> clicks;
-    };
-    const std::vector<Row> rows = {
-        {"cmdOK", "cmdCancel", "txtHotKey", "{enter}", {"cmdOK"}},
-        {"cmdOK", "cmdCancel", "cmdCancel", "{enter}", {"cmdOK"}},
-        {"cmdOK", "cmdCancel", "txtName", "{esc}", {"cmdCancel"}},
-        {"", "", "txtHotKey", "{enter}", {}},
-        {"", "", "txtName", "{enter}{esc}", {}},
-        {"", "", "cmdOK", "{enter}{esc}", {}},
-        {"cmdOK", "", "txtHotKey", "{esc}", {}},
-        {"", "cmdCancel", "txtHotKey", "{enter}", {}},
-    };
-    for (const auto& row : rows) {
-        const std::string what = row.keys + " in " + row.focus + ", default '" + row.defaultButton + "', cancel '" +
-                                 row.cancelButton + "'";
-        Load(TestDesign(row.defaultButton, row.cancelButton));
-        ShowAndFocus(row.focus);
-        clicks_.clear();
-        keyPresses_.clear();
-        Keys(row.keys);
-        EXPECT_EQ(clicks_, row.clicks) << what;
-        EXPECT_TRUE(keyPresses_.empty()) << what << ": no character reaches the box";
-        EXPECT_EQ(form_->Text("txtHotKey"), "") << what;
-        EXPECT_TRUE(form_->Loaded()) << what;
-    }
-}
-
-TEST_F(FormsWinTest, ClicksAndAccessKeysReachTheButtonsHandler) {
-    Load(TestDesign("", ""));
-    ShowAndFocus("txtName");
-
-    SendMessageW(Child("cmdCancel"), BM_CLICK, 0, 0);
-    EXPECT_EQ(clicks_, std::vector<std::string>{"cmdCancel"});
-
-    clicks_.clear();
-    RECT r{};
-    GetWindowRect(Child("cmdOK"), &r);
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    INPUT click[3]{};
-    for (auto& in : click) in.type = INPUT_MOUSE;
-    click[0].mi.dx = ((r.left + r.right) / 2 * 65535 + w / 2) / (w - 1);
-    click[0].mi.dy = ((r.top + r.bottom) / 2 * 65535 + h / 2) / (h - 1);
-    click[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ASSERT_EQ(SendInput(3, click, sizeof(INPUT)), 3u);
-    EXPECT_TRUE(PumpUntil([&] { return !clicks_.empty(); }));
-    EXPECT_EQ(clicks_, std::vector<std::string>{"cmdOK"});
-    SetCursorPos(1000, 740);
-
-    // "&Save": Alt+S presses it, except in the box that takes Alt chords as keys.
-    clicks_.clear();
-    form_->SetFocus("txtName");
-    Keys("%s");
-    EXPECT_EQ(clicks_, std::vector<std::string>{"cmdOK"});
-    clicks_.clear();
-    form_->SetFocus("txtHotKey");
-    Keys("%s");
-    EXPECT_TRUE(clicks_.empty());
-    EXPECT_EQ(keyDowns_.back(), (KeyDownEvent{'S', 4}));
-}
-
-TEST_F(FormsWinTest, TheCloseBoxRunsUnloadWhichMayCancel) {
-    Load(TestDesign());
-    form_->Show();
-    const HWND window = hwnd();
-    const int before = win32::Win32FormHost().LoadedForms();
-
-    refuseUnload_ = true;
-    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    PumpUntil([&] { return unloads_ == 1; });
-    Settle();
-    EXPECT_EQ(unloads_, 1);
-    EXPECT_TRUE(form_->Loaded());
-    EXPECT_TRUE(IsWindowVisible(window));
-
-    refuseUnload_ = false;
-    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_TRUE(PumpUntil([&] { return !form_->Loaded(); }));
-    EXPECT_EQ(unloads_, 2);
-    EXPECT_EQ(form_->Handle(), 0u);
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(win32::Win32FormHost().LoadedForms(), before - 1);
-    EXPECT_THROW(form_->Text("txtName"), Error);
-}
-
-TEST_F(FormsWinTest, ShowModalDisablesTheProgramsOtherWindowsUntilTheFormIsUnloaded) {
-    other_ = win32::Window(CreateWindowExW(0, L"STATIC", L"Kestrel other window", WS_OVERLAPPED | WS_VISIBLE, 600, 400,
-                                           200, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
-    ASSERT_TRUE(other_);
-    Load(TestDesign());
-    PostMessageW(hwnd(), WM_CLOSE, 0, 0);  // handled inside the modal loop
-    {
-        Watchdog watchdog(hwnd(), 5000);
-        form_->ShowModal();
-        EXPECT_FALSE(watchdog.fired()) << "ShowModal did not return when the form was unloaded";
-    }
-    EXPECT_EQ(unloads_, 1);
-    EXPECT_FALSE(enabledDuringUnload_) << "the other window was usable during the modal form";
-    EXPECT_FALSE(form_->Loaded());
-    EXPECT_TRUE(IsWindowEnabled(other_.get()));
-}
-
-TEST_F(FormsWinTest, ShowModalPassesOnTheQuitMessage) {
-    other_ = win32::Window(CreateWindowExW(0, L"STATIC", L"Kestrel other window", WS_OVERLAPPED | WS_VISIBLE, 600, 400,
-                                           200, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
-    Load(TestDesign());
-    PostQuitMessage(7);
-    {
-        Watchdog watchdog(hwnd(), 5000);
-        form_->ShowModal();
-        EXPECT_FALSE(watchdog.fired());
-    }
-    MSG msg{};
-    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "WM_QUIT was swallowed";
-    EXPECT_EQ(msg.wParam, 7u);
-    EXPECT_TRUE(IsWindowEnabled(other_.get()));
-}
-
-TEST_F(FormsWinTest, RunUntilNoFormsReturnsOnceEveryFormIsUnloaded) {
-    Load(TestDesign());
-    auto second = win32::Win32FormHost().Load(TestDesign(), {});
-    ASSERT_EQ(win32::Win32FormHost().LoadedForms(), 2);
-    form_->Show();
-    second->Show();
-    PostMessageW(hwnd(), WM_CLOSE, 0, 0);
-    PostMessageW(reinterpret_cast<HWND>(second->Handle()), WM_CLOSE, 0, 0);
-    Watchdog watchdog(reinterpret_cast<HWND>(second->Handle()), 5000);
-    win32::Win32FormHost().RunUntilNoForms();
-    EXPECT_FALSE(watchdog.fired());
-    EXPECT_EQ(win32::Win32FormHost().LoadedForms(), 0);
-    EXPECT_EQ(unloads_, 1);
-}
-
-TEST_F(FormsWinTest, MouseMoveReportsTwips) {
-    Load(TestDesign());
-    const float tpp = win32::Win32FormHost().TwipsPerPixelX();
-    struct Row {
-        WPARAM wParam;
-        LPARAM lParam;
-        MouseEvent expected;
-    };
-    // The tray icon's callback puts the mouse message (517, WM_RBUTTONUP) where x goes.
-    const std::vector<Row> rows = {
-        {0, 517, {0, 0, 517 * tpp, 0}},
-        {MK_LBUTTON | MK_SHIFT, MAKELPARAM(10, 20), {1, 1, 10 * tpp, 20 * tpp}},
-        {MK_RBUTTON | MK_CONTROL, MAKELPARAM(-3, -1), {2, 2, -3 * tpp, -1 * tpp}},
-    };
-    for (const auto& row : rows) PostMessageW(hwnd(), WM_MOUSEMOVE, row.wParam, row.lParam);
-    PumpUntil([&] { return mouse_.size() >= rows.size(); });
-    ASSERT_EQ(mouse_.size(), rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(mouse_[i], rows[i].expected) << i;
-    if (tpp == 15.0f) {
-        EXPECT_EQ(mouse_[0].x, 7755.0f);
-    }
-}
-
-TEST_F(FormsWinTest, TheMessageHandlerSeesMessagesFirst) {
-    Load(TestDesign());
-    PostMessageW(hwnd(), taskbarCreated_, 0, 0);
-    EXPECT_TRUE(PumpUntil([&] { return taskbarCreatedSeen_ == 1; }));
-    EXPECT_EQ(SendMessageW(hwnd(), taskbarCreated_, 0, 0), 42);
-}
-
-// Chooses from the pop-up menu with the keyboard once it is on screen.
-class MenuChooser {
-public:
-    explicit MenuChooser(std::string keys)
-        : thread_([this, keys] {
-              const auto deadline = GetTickCount64() + 5000;
-              HWND menu = nullptr;
-              while (GetTickCount64() < deadline) {
-                  menu = FindWindowW(L"#32768", nullptr);
-                  if (menu && IsWindowVisible(menu)) break;
-                  Sleep(20);
-              }
-              opened_ = menu && IsWindowVisible(menu);
-              // Down, Enter... as one user would; sent even if the menu never
-              // showed, so that a menu loop that is running ends.
-              platform::SendKeys(opened_ ? keys : "{esc}");
-          }) {}
-    ~MenuChooser() {
-        if (thread_.joinable()) thread_.join();
-    }
-    MenuChooser(const MenuChooser&) = delete;
-    MenuChooser& operator=(const MenuChooser&) = delete;
-    bool Opened() {
-        thread_.join();
-        return opened_;
-    }
-
-private:
-    std::atomic<bool> opened_{false};
-    std::thread thread_;
-};
-
-TEST_F(FormsWinTest, PopupMenuRoutesTheChosenItemBeforeReturning) {
-    struct Row {
-        std::string keys;
-        std::vector<std::string> clicks;
-    };
-    const std::vector<Row> rows = {
-        {"{down}{enter}", {"mnuSettings"}},
-        {"{down}{down}{enter}", {"mnuAbout"}},
-        {"{down}{down}{down}{enter}", {"mnuExit"}},  // past the separator
-        {"{esc}", {}},
-    };
-    Load(TestDesign());
-    menusExpected_ = true;
-    ShowAndFocus("txtName");
-    SetCursorPos(150, 120);
-    for (const auto& row : rows) {
-        clicks_.clear();
-        MenuChooser chooser(row.keys);
-        form_->PopupMenu("Options");
-        const auto clicksOnReturn = clicks_;
-        EXPECT_TRUE(chooser.Opened()) << row.keys;
-        EXPECT_EQ(clicksOnReturn, row.clicks) << row.keys;
-        Settle();
-        EXPECT_EQ(clicks_, row.clicks) << row.keys << ": nothing more arrives later";
-    }
-    EXPECT_THROW(form_->PopupMenu("File"), Error);
-}
-
-TEST_F(FormsWinTest, WindowStateFollowsTheFormAndWaitsForAHiddenOne) {
-    auto design = TestDesign();
-    design.border = Border::Sizable;
-    design.minButton = design.maxButton = true;
-    Load(design);
-    form_->SetWindowState(forms::WindowState::Maximized);
-    EXPECT_FALSE(IsWindowVisible(hwnd())) << "a hidden form stays hidden";
-    EXPECT_EQ(form_->GetWindowState(), forms::WindowState::Maximized);
-    form_->Show();
-    EXPECT_TRUE(IsZoomed(hwnd()));
-    form_->SetWindowState(forms::WindowState::Minimized);
-    EXPECT_TRUE(IsIconic(hwnd()));
-    EXPECT_EQ(form_->GetWindowState(), forms::WindowState::Minimized);
-    form_->SetWindowState(forms::WindowState::Normal);
-    EXPECT_FALSE(IsIconic(hwnd()) || IsZoomed(hwnd()));
-    EXPECT_EQ(form_->GetWindowState(), forms::WindowState::Normal);
-    form_->Hide();
-    EXPECT_FALSE(form_->Visible());
 }
 
 }  // namespace

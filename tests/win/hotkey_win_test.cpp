@@ -1,4 +1,7 @@
-#include "app/modHotKey.h"
+// The hotkey end to end: the program's own objects on the real services, the
+// source application in another process, the stub runner at its place.
+#include "app/application.h"
+#include "app/hotkey.h"
 #include "fixtures/chord.h"
 #include "win/win_support.h"
 
@@ -6,47 +9,49 @@ namespace kestrel::wintest {
 namespace {
 
 const std::string kRunner = "\"C:\\program files\\tamarind\\scripts\\halyard.exe\"";
+const wchar_t* kSettingsRoot = L"Software\\VB and VBA Program Settings\\Kestrel";
 
 LRESULT CALLBACK PlainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-// A hidden window of the test's own, hooked and registered for Ctrl+Shift+F11
-// as the program's main window is.
+// The program with settings for Ctrl+Shift+F11 and a search in "Orders -
+// ACME"; a test starts it when it needs the whole program.
 class HotKeyWinTest : public WinTest {
 protected:
     HotKeyWinTest() {
-        window_ = TestWindow(L"KestrelHotKeyTest", PlainProc, L"Kestrel", WS_OVERLAPPED);
-        auto settings = AppLink().oSettings();
-        settings->SourceAppTitle("Orders - ACME");
-        settings->AppName("Claims");
-        settings->Field("Account");
-        settings->HotKey(VK_F11);
-        settings->HotKeyShift(3);  // Ctrl+Shift
-        AppLink().colFields()->Add("Account", "");
-        AppLink().ProcedureType(1);
-        switch_ = std::make_unique<HotKeySwitch>(Id());
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
+        Settings settings;
+        settings.sourceWindow = "Orders - ACME";
+        settings.documentType = "Claims";
+        settings.searchField = "Account";
+        settings.hotKey = VK_F11;
+        settings.hotKeyShift = 3;  // Ctrl+Shift
+        SaveSettings(services.store, settings);
     }
     ~HotKeyWinTest() override {
-        switch_->HotKeyEnabled(false);
-        switch_.reset();
-        window_.reset();
-        modHotKey::WindowDestroyed();
+        if (program.mainWindow().Loaded()) program.mainWindow().form().Unload();
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
     }
-    platform::WindowId Id() const { return reinterpret_cast<platform::WindowId>(window_.get()); }
+
+    void Start() {
+        program.Start();
+        ASSERT_TRUE(program.hotKey() && program.hotKey()->Registered());
+    }
 
     // Ctrl+Shift+F11 as a person presses it.
     static void Press() { ASSERT_TRUE(fixtures::PressChord({VK_CONTROL, VK_SHIFT, VK_F11})); }
 
-    win32::Window window_;
-    std::unique_ptr<HotKeySwitch> switch_;
+    // A hidden window of the test's own, for a hotkey without the application.
+    static win32::Window OwnWindow() { return TestWindow(L"KestrelHotKeyTest", PlainProc, L"Kestrel test", WS_OVERLAPPED); }
+
     InstalledRunner runner_;
+    Application program{services};
 };
 
 TEST_F(HotKeyWinTest, APressFromTheSourceStartsTheSearchWithItsSelection) {
     SourceApp app(L"Orders - ACME", L"--text \"ACME Ltd\\nAccount 12345\" --select 18 23");
-    switch_->HotKeyEnabled(true);
-    ASSERT_TRUE(switch_->Registered());
+    Start();
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == app.window(); }, 2000));
     Press();
     const auto calls = InstalledRunner::WaitForCalls(1);
@@ -57,7 +62,7 @@ TEST_F(HotKeyWinTest, APressFromTheSourceStartsTheSearchWithItsSelection) {
 TEST_F(HotKeyWinTest, AnEmptyCaptureSaysNoDataFoundAndStartsNothing) {
     SourceApp app(L"Orders - ACME", L"--text \"\"");
     MessageBoxWatcher boxes;
-    switch_->HotKeyEnabled(true);
+    Start();
     Press();
     ASSERT_TRUE(WaitFor([&] { return !boxes.Texts().empty(); }, 5000));
     Pump(200);
@@ -65,19 +70,21 @@ TEST_F(HotKeyWinTest, AnEmptyCaptureSaysNoDataFoundAndStartsNothing) {
     EXPECT_TRUE(InstalledRunner::Calls().empty());
 }
 
-TEST_F(HotKeyWinTest, ACombinationHeldByAnotherProgramLeavesTheFlagFalseAndShowsNothing) {
+TEST_F(HotKeyWinTest, ACombinationHeldByAnotherProgramIsNotRegisteredAndShowsNothing) {
     SourceApp holder(L"Holder", L"--hotkey 6 122");
     MessageBoxWatcher boxes;
-    switch_->HotKeyEnabled(true);
-    EXPECT_FALSE(switch_->Registered());
-    EXPECT_TRUE(modHotKey::Hooked());
+    const auto window = OwnWindow();
+    HotKey hotKey(services.hotKeys, services.messageBoxes, reinterpret_cast<platform::WindowId>(window.get()), [] {});
+    hotKey.Enable(platform::kModControl | platform::kModShift, VK_F11);
+    EXPECT_FALSE(hotKey.Registered());
+    EXPECT_TRUE(hotKey.Listening());
     Pump(200);
     EXPECT_TRUE(boxes.Texts().empty());
 }
 
 TEST_F(HotKeyWinTest, TwoQuickPressesAgainstASlowSourceStartTheRunnerOnce) {
     SourceApp app(L"Orders - ACME", L"--text \"ACME Ltd\\nAccount 12345\" --select 18 23 --copy-delay 250");
-    switch_->HotKeyEnabled(true);
+    Start();
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == app.window(); }, 2000));
     Press();
     Sleep(10);
@@ -89,10 +96,9 @@ TEST_F(HotKeyWinTest, TwoQuickPressesAgainstASlowSourceStartTheRunnerOnce) {
     EXPECT_EQ(calls[0].commandLine, kRunner + " Index=Claims;Criteria=Account='12345'");
 }
 
-TEST_F(HotKeyWinTest, AfterTenQuickPressesTheNextPressWorksAndTheWindowIsHookedOnce) {
-    const auto original = GetWindowLongPtrW(window_.get(), GWLP_WNDPROC);
+TEST_F(HotKeyWinTest, AfterTenQuickPressesTheNextPressWorks) {
     SourceApp app(L"Orders - ACME", L"--text \"ACME Ltd\\nAccount 12345\" --select 18 23 --copy-delay 50");
-    switch_->HotKeyEnabled(true);
+    Start();
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == app.window(); }, 2000));
     for (int i = 0; i < 10; ++i) {
         Press();
@@ -108,8 +114,21 @@ TEST_F(HotKeyWinTest, AfterTenQuickPressesTheNextPressWorksAndTheWindowIsHookedO
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == app.window(); }, 2000));
     Press();
     EXPECT_EQ(InstalledRunner::WaitForCalls(before + 1).size(), before + 1);
-    switch_->HotKeyEnabled(false);
-    EXPECT_EQ(GetWindowLongPtrW(window_.get(), GWLP_WNDPROC), original) << "one unhook restores the original";
+}
+
+TEST_F(HotKeyWinTest, DisablingGivesTheWindowItsOwnProcedureBack) {
+    const auto window = OwnWindow();
+    const auto original = GetWindowLongPtrW(window.get(), GWLP_WNDPROC);
+    int presses = 0;
+    HotKey hotKey(services.hotKeys, services.messageBoxes, reinterpret_cast<platform::WindowId>(window.get()),
+                  [&] { ++presses; });
+    hotKey.Enable(platform::kModControl | platform::kModShift, VK_F11);
+    ASSERT_TRUE(hotKey.Registered());
+    Press();
+    ASSERT_TRUE(WaitFor([&] { return presses == 1; }, 2000));
+    hotKey.Disable();
+    EXPECT_FALSE(hotKey.Listening());
+    EXPECT_EQ(GetWindowLongPtrW(window.get(), GWLP_WNDPROC), original);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "platform/keys.h"
+#include "platform/keystrokes.h"
 #include "win/win_support.h"
 
 namespace kestrel::wintest {
@@ -9,7 +9,7 @@ std::vector<platform::KeyEvent>* g_received = nullptr;
 
 LRESULT CALLBACK RecorderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (g_received && (msg == WM_KEYDOWN || msg == WM_KEYUP || msg == WM_SYSKEYDOWN || msg == WM_SYSKEYUP))
-        g_received->push_back({static_cast<std::uint16_t>(wParam), msg == WM_KEYUP || msg == WM_SYSKEYUP,
+        g_received->push_back({static_cast<platform::KeyCode>(wParam), msg == WM_KEYUP || msg == WM_SYSKEYUP,
                                ((lParam >> 24) & 1) != 0});
     if (msg == WM_SYSKEYDOWN || msg == WM_SYSKEYUP || msg == WM_SYSCHAR) return 0;  // no menu
     return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -29,7 +29,7 @@ protected:
 
     std::vector<platform::KeyEvent> Typed(const std::string& keys) {
         received_.clear();
-        platform::SendKeys(keys);
+        platform::TypeKeystrokes(services.keyboard, keys);
         const auto expected = Flat(keys).size();
         WaitFor([&] { return received_.size() >= expected; }, 2000);
         Pump(20);
@@ -37,7 +37,7 @@ protected:
     }
     static std::vector<platform::KeyEvent> Flat(const std::string& keys) {
         std::vector<platform::KeyEvent> all;
-        for (const auto& chord : platform::ParseKeys(keys)) all.insert(all.end(), chord.begin(), chord.end());
+        for (const auto& chord : platform::ParseKeystrokes(keys)) all.insert(all.end(), chord.begin(), chord.end());
         return all;
     }
 

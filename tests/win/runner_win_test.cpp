@@ -1,4 +1,5 @@
-#include "link/clsAppLink.h"
+#include "app/text_capture.h"
+#include "link/app_link.h"
 #include "platform/win32/text.h"
 #include "win/win_support.h"
 
@@ -10,11 +11,11 @@ const std::string kRunner = "\"C:\\program files\\tamarind\\scripts\\halyard.exe
 class RunnerWinTest : public WinTest {
 protected:
     RunnerWinTest() {
-        AppLink().oSettings()->AppName("Claims");
-        AppLink().oSettings()->Field("Account");
-        AppLink().colFields()->Add("Account", "");
+        settings.documentType = "Claims";
+        settings.searchField = "Account";
     }
-    void Value(const std::string& v) { AppLink().colFields()->Item(1)->value(v); }
+    // The field as the settings name it, with a captured value.
+    void Value(const std::string& v) { link.SetField({settings.searchField, v}); }
     static std::string ForegroundTitle() {
         wchar_t title[256] = L"";
         GetWindowTextW(GetForegroundWindow(), title, 256);
@@ -22,6 +23,11 @@ protected:
     }
 
     InstalledRunner runner;
+    Settings settings;
+    TextCapture capture{{services.clipboard, services.events, services.desktop, services.keyboard,
+                         services.messageBoxes}};
+    AppLink link{settings, capture,
+                 {services.programs, services.files, services.desktop, services.events, services.messageBoxes}};
 };
 
 TEST_F(RunnerWinTest, SearchStartsTheRunnerWithTheExactCommandLine) {
@@ -35,7 +41,7 @@ TEST_F(RunnerWinTest, SearchStartsTheRunnerWithTheExactCommandLine) {
     std::size_t count = 0;
     for (const auto& [value, arguments] : rows) {
         Value(value);
-        AppLink().RunSearch();
+        link.RunSearch();
         const auto calls = InstalledRunner::WaitForCalls(++count);
         ASSERT_EQ(calls.size(), count) << value;
         EXPECT_EQ(calls.back().commandLine, kRunner + arguments);
@@ -45,7 +51,7 @@ TEST_F(RunnerWinTest, SearchStartsTheRunnerWithTheExactCommandLine) {
 
 TEST_F(RunnerWinTest, DocumentCenterEndsUpInFront) {
     Value("12345");
-    AppLink().RunSearch();
+    link.RunSearch();
     EXPECT_TRUE(WaitFor([] { return ForegroundTitle() == "Document Center"; }, 5000)) << ForegroundTitle();
 }
 
@@ -54,9 +60,9 @@ TEST_F(RunnerWinTest, AProgramAtTheSpotOfTheUnquotedPathIsNeverStarted) {
     ASSERT_TRUE(CopyFileW((ProgramDir() + L"\\" KESTREL_STUB_RUNNER).c_str(), decoy.c_str(), FALSE));
     DeleteFileW((decoy + L".log").c_str());
     Value("12345");
-    AppLink().RunSearch();
+    link.RunSearch();
     EXPECT_EQ(InstalledRunner::WaitForCalls(1).size(), 1u);
-    AppLink().RunIndex();
+    link.RunIndex();
     EXPECT_EQ(InstalledRunner::WaitForCalls(2).size(), 2u);
     EXPECT_TRUE(InstalledRunner::Calls(decoy).empty()) << "the decoy ran";
     DeleteFileW(decoy.c_str());
@@ -65,9 +71,9 @@ TEST_F(RunnerWinTest, AProgramAtTheSpotOfTheUnquotedPathIsNeverStarted) {
 
 TEST_F(RunnerWinTest, IndexReplacesTheScriptAndStartsTheRunnerOnIt) {
     WriteBytes(InstalledRunner::kScript, "an old script that must not survive\r\n");
-    AppLink().oSettings()->savenext(true);
+    settings.saveNext = true;
     Value("12345");
-    AppLink().RunIndex();
+    link.RunIndex();
     EXPECT_EQ(ReadBytes(InstalledRunner::kScript),
               "Sub main()\r\nIndex.Field(\"Account\") = Clipboard\r\ndoevents\r\nIndex.Save\r\nIndex.nextdocument\r\n"
               "Index.setfocuson 1\r\nEnd Sub\r\n\r\n\r\n");
@@ -79,39 +85,49 @@ TEST_F(RunnerWinTest, IndexReplacesTheScriptAndStartsTheRunnerOnIt) {
 
 TEST_F(RunnerWinTest, TheScriptIsWrittenInTheAnsiCodePage) {
     if (GetACP() != 1252) GTEST_SKIP() << "the byte check is written for code page 1252";
-    AppLink().colFields()->Item(1)->Field("Straße");
-    AppLink().oSettings()->savenext(false);
+    settings.searchField = "Straße";
     Value("12345");
-    AppLink().RunIndex();
+    link.RunIndex();
     EXPECT_EQ(ReadBytes(InstalledRunner::kScript),
               "Sub main()\r\nIndex.Field(\"Stra\xDF" "e\") = Clipboard\r\ndoevents\r\nIndex.setfocuson 1\r\nEnd Sub\r\n\r\n\r\n");
     EXPECT_EQ(InstalledRunner::WaitForCalls(1).size(), 1u);
 }
 
-TEST_F(RunnerWinTest, AFieldNameTheCodePageCannotHoldStartsNothing) {
+TEST_F(RunnerWinTest, AFieldNameTheCodePageCannotHoldIsSaidAndStartsNothing) {
     if (GetACP() != 1252) GTEST_SKIP() << "written for code page 1252";
-    AppLink().colFields()->Item(1)->Field("東京");
+    settings.searchField = "東京";
     Value("12345");
     MessageBoxWatcher boxes;
-    AppLink().RunIndex();
+    link.RunIndex();
     Pump(300);
     EXPECT_TRUE(InstalledRunner::Calls().empty());
-    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{
+                                 "error: the index script C:\\program files\\tamarind\\scripts\\halyard.sc could not be "
+                                 "written: \"Index.Field(\"東京\") = Clipboard\" cannot be written in the system's "
+                                 "code page"});
 }
 
-TEST_F(RunnerWinTest, AMissingRunnerOrFolderStartsAndShowsNothing) {
+TEST_F(RunnerWinTest, AMissingRunnerOrFolderStartsNothingAndIsSaidWithItsPath) {
     MessageBoxWatcher boxes;
     Value("12345");
     ASSERT_TRUE(DeleteFileW(InstalledRunner::kProgram));
-    EXPECT_NO_THROW(AppLink().RunSearch());
-    EXPECT_NO_THROW(AppLink().RunIndex());
+    EXPECT_NO_THROW(link.RunSearch());
+    EXPECT_NO_THROW(link.RunIndex());
     DeleteFileW(InstalledRunner::kScript);
     ASSERT_TRUE(RemoveDirectoryW(InstalledRunner::kFolder));
-    EXPECT_NO_THROW(AppLink().RunIndex());
+    EXPECT_NO_THROW(link.RunIndex());
     EXPECT_EQ(GetFileAttributesW(InstalledRunner::kScript), INVALID_FILE_ATTRIBUTES);
     Pump(300);
-    EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(FindWindowW(nullptr, L"Document Center"), nullptr);
+    const std::string notStarted =
+        "error: the script runner C:\\program files\\tamarind\\scripts\\halyard.exe could not be started: ";
+    const std::string notWritten =
+        "error: the index script C:\\program files\\tamarind\\scripts\\halyard.sc could not be written: ";
+    const auto texts = boxes.Texts();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0].substr(0, notStarted.size()), notStarted);
+    EXPECT_EQ(texts[1].substr(0, notStarted.size()), notStarted);
+    EXPECT_EQ(texts[2].substr(0, notWritten.size()), notWritten);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "settings/clsSettings.h"
+#include "settings/settings.h"
 #include "win/win_support.h"
 
 namespace kestrel::wintest {
@@ -27,23 +27,18 @@ protected:
 };
 
 TEST_F(StoreWinTest, AFirstStartLoadsTheDefaults) {
-    clsSettings s;
-    EXPECT_TRUE(s.GetSettings());
-    EXPECT_EQ(s.SourceAppTitle(), "");
-    EXPECT_EQ(s.HotKey(), 122);
-    EXPECT_EQ(s.HotKeyMod(), 0);
-    EXPECT_FALSE(s.savenext());
+    EXPECT_EQ(LoadSettings(services.store), Settings{});
 }
 
 TEST_F(StoreWinTest, SavesTextValuesWhereEarlierInstallsKeptThem) {
-    clsSettings s;
-    s.SourceAppTitle("Kunden \u2013 Grüße");
-    s.Field("Konto");
-    s.AppName("");
-    s.HotKey(123);
-    s.HotKeyShift(3);
-    s.savenext(true);
-    s.SaveSettings();
+    Settings saved;
+    saved.sourceWindow = "Kunden \u2013 Grüße";
+    saved.searchField = "Konto";
+    saved.documentType = "";
+    saved.hotKey = 123;
+    saved.hotKeyShift = 3;
+    saved.saveNext = true;
+    SaveSettings(services.store, saved);
     DWORD type = 0;
     EXPECT_EQ(Get(L"Hotkey", &type), L"123");
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
@@ -52,15 +47,7 @@ TEST_F(StoreWinTest, SavesTextValuesWhereEarlierInstallsKeptThem) {
     EXPECT_EQ(Get(L"AppName"), L"") << "an empty text is stored, not left out";
     EXPECT_EQ(Get(L"SourceWindow"), L"Kunden \x2013 Gr\x00FC\x00DF" L"e");
 
-    clsSettings t;
-    t.GetSettings();
-    EXPECT_EQ(t.SourceAppTitle(), "Kunden \u2013 Grüße");
-    EXPECT_EQ(t.Field(), "Konto");
-    EXPECT_EQ(t.AppName(), "");
-    EXPECT_EQ(t.HotKey(), 123);
-    EXPECT_EQ(t.HotKeyShift(), 3);
-    EXPECT_EQ(t.HotKeyMod(), 6);
-    EXPECT_TRUE(t.savenext());
+    EXPECT_EQ(LoadSettings(services.store), saved);
 }
 
 TEST_F(StoreWinTest, ValuesWrittenByOtherMeansAreReadAndCheckedTheSameWay) {
@@ -69,19 +56,19 @@ TEST_F(StoreWinTest, ValuesWrittenByOtherMeansAreReadAndCheckedTheSameWay) {
     Put(L"AppName", L"Claims");
     Put(L"Hotkey", L"F11");
     Put(L"HotKeyShift", L"4");
-    clsSettings s;
-    EXPECT_THROW(s.GetSettings(), Error);
-    EXPECT_EQ(s.AppName(), "Claims");
-    EXPECT_EQ(s.HotKeyShift(), 0);
+    EXPECT_THROW(LoadSettings(services.store), Error);
 
     Put(L"Hotkey", L"");
-    EXPECT_THROW(s.GetSettings(), Error) << "an empty number does not convert";
+    EXPECT_THROW(LoadSettings(services.store), Error) << "an empty number does not convert";
     Put(L"Hotkey", L"120");
     Put(L"SaveNext", L"0");
-    EXPECT_TRUE(s.GetSettings());
-    EXPECT_EQ(s.HotKey(), 120);
-    EXPECT_EQ(s.HotKeyMod(), 1);
-    EXPECT_FALSE(s.savenext());
+    const auto loaded = LoadSettings(services.store);
+    EXPECT_EQ(loaded.sourceWindow, "Orders");
+    EXPECT_EQ(loaded.searchField, "Account");
+    EXPECT_EQ(loaded.documentType, "Claims");
+    EXPECT_EQ(loaded.hotKey, 120);
+    EXPECT_EQ(loaded.hotKeyShift, 4);
+    EXPECT_FALSE(loaded.saveNext);
 }
 
 }  // namespace

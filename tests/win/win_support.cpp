@@ -5,7 +5,6 @@
 #include "fixtures/chord.h"
 
 #include "platform/win32/text.h"
-#include "platform/win32/win32_services.h"
 
 namespace kestrel::wintest {
 
@@ -85,10 +84,11 @@ SourceApp::SourceApp(const std::wstring& title, const std::wstring& args)
         FindState state{process_.id(), nullptr};
         EnumWindows(FindSourceWindow, reinterpret_cast<LPARAM>(&state));
         window_ = state.found;
-        return window_ != nullptr;
+        // The text box comes a moment after its window: wait for both.
+        edit_ = window_ ? FindWindowExW(window_, nullptr, L"EDIT", nullptr) : nullptr;
+        return edit_ != nullptr;
     });
     if (!ready) throw Error("the test source application did not open its window");
-    edit_ = FindWindowExW(window_, nullptr, L"EDIT", nullptr);
     // Let it finish showing itself before a test starts typing at it.
     WaitForInputIdle(process_.handle(), 2000);
 }
@@ -256,8 +256,5 @@ void Pump(int ms) {
         DispatchMessageW(&msg);
     }
 }
-
-WinTest::WinTest() : scope_(win32::RealServices()) { ResetAppLink(); }
-WinTest::~WinTest() { ResetAppLink(); }
 
 }  // namespace kestrel::wintest

@@ -1,5 +1,5 @@
 #pragma once
-// What the Windows-side tests share: the real services installed for a test,
+// What the Windows-side tests share: the real services for a test,
 // the test source application started and stopped around a test, and a watcher
 // that reads and dismisses the program's message boxes as a person would.
 #include <windows.h>
@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "link/clsAppLink.h"
-#include "platform/platform.h"
+#include "platform/services.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/win32_services.h"
 
 namespace kestrel::wintest {
 
@@ -118,14 +118,12 @@ bool WaitFor(Condition done, int ms = 5000) {
     return true;
 }
 
-// A test with the real services installed and a fresh controller.
+// A test with the real services of its own; objects under test are built on
+// `services`.
 class WinTest : public ::testing::Test {
 protected:
-    WinTest();
-    ~WinTest() override;
-
-private:
-    platform::ScopedServices scope_;
+    win32::Win32Services system;
+    platform::Services services = system.services();
 };
 
 std::string Utf8(const std::wstring& s);

@@ -1,9 +1,12 @@
 #pragma once
-// Owners of Windows handles: one move-only type per kind, copying deleted, so
-// that no handle is closed twice or leaked.
+// Owners of Windows handles and of the system's paired calls (open/close,
+// begin/end, select/restore): one move-only or scoped type per kind, copying
+// deleted, so that nothing is closed twice, left open or leaked.
 #include <windows.h>
 
 #include <utility>
+
+#include "platform/error.h"
 
 namespace kestrel::win32 {
 
@@ -63,12 +66,70 @@ struct WindowTraits {
 };
 using Window = Owned<HWND, WindowTraits>;
 
+template <typename Handle>
+struct GdiObjectTraits {
+    static Handle none() { return nullptr; }
+    static void close(Handle h) { DeleteObject(h); }
+};
+using Font = Owned<HFONT, GdiObjectTraits<HFONT>>;
+using Pen = Owned<HPEN, GdiObjectTraits<HPEN>>;
+
+struct MenuTraits {
+    static HMENU none() { return nullptr; }
+    static void close(HMENU h) { DestroyMenu(h); }  // and every pop-up appended to it
+};
+using Menu = Owned<HMENU, MenuTraits>;
+
+// The screen's device context, for the life of the object.
+class ScreenDc {
+public:
+    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ~ScreenDc() {
+        if (dc_) ReleaseDC(nullptr, dc_);
+    }
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// A GDI object selected into a device context; the previous one goes back.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~Selection() { SelectObject(dc_, old_); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// BeginPaint and EndPaint.
+class Painting {
+public:
+    explicit Painting(HWND hwnd) : hwnd_(hwnd) { BeginPaint(hwnd_, &ps_); }
+    ~Painting() { EndPaint(hwnd_, &ps_); }
+    Painting(const Painting&) = delete;
+    Painting& operator=(const Painting&) = delete;
+    HDC dc() const { return ps_.hdc; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_{};
+};
+
 // The clipboard, open for the life of the object. Opened without an owner
 // window: emptying it then does not make this process the clipboard's owner,
 // which would otherwise block the source application's copy until we pump.
 class ClipboardOpen {
 public:
-    ClipboardOpen();  // throws ClipboardBusy
+    ClipboardOpen() {
+        if (!OpenClipboard(nullptr)) throw ClipboardBusy();
+    }
     ~ClipboardOpen() { CloseClipboard(); }
     ClipboardOpen(const ClipboardOpen&) = delete;
     ClipboardOpen& operator=(const ClipboardOpen&) = delete;

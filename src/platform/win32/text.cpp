@@ -22,6 +22,27 @@ std::string Narrow(const wchar_t* utf16, std::size_t length) {
 
 std::string Narrow(const std::wstring& utf16) { return Narrow(utf16.data(), utf16.size()); }
 
+std::string ToAnsi(const std::string& utf8, bool& lossy) {
+    lossy = false;
+    const auto wide = Widen(utf8);
+    if (wide.empty()) return {};
+    BOOL replaced = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                      &replaced);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, &replaced);
+    lossy = replaced != FALSE;
+    return out;
+}
+
+std::string FromAnsi(const std::string& ansi) {
+    if (ansi.empty()) return {};
+    const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
+    return Narrow(wide);
+}
+
 std::string LastErrorText(const std::string& doing, unsigned long code) {
     wchar_t* buffer = nullptr;
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |

@@ -1,9 +1,50 @@
 #pragma once
-#include "platform/platform.h"
+#include "platform/services.h"
+#include "platform/win32/clipboard.h"
+#include "platform/win32/desktop.h"
+#include "platform/win32/event_loop.h"
+#include "platform/win32/files.h"
+#include "platform/win32/form_host.h"
+#include "platform/win32/hotkeys.h"
+#include "platform/win32/keyboard.h"
+#include "platform/win32/message_boxes.h"
+#include "platform/win32/notification_area.h"
+#include "platform/win32/programs.h"
+#include "platform/win32/registry.h"
+#include "platform/win32/registry_store.h"
 
 namespace kestrel::win32 {
 
-// The real implementations of the seam, one instance each for the process.
-platform::Services RealServices();
+// The system's side of the seam for one program on one thread: one of each
+// implementation, handed out as platform::Services. It outlives everything
+// built on the services.
+class Win32Services {
+public:
+    Win32Services() = default;
+    Win32Services(const Win32Services&) = delete;
+    Win32Services& operator=(const Win32Services&) = delete;
+
+    platform::Services services() {
+        return {store_,    clipboard_, events_,   desktop_, keyboard_,         messageBoxes_,
+                forms_,    programs_,  files_,    hotKeys_, notificationArea_, registry_};
+    }
+    FormHost& forms() { return forms_; }
+
+private:
+    RegistryStore store_;
+    Clipboard clipboard_;
+    FormHost forms_;
+    EventLoop events_{forms_};
+    Desktop desktop_;
+    Keyboard keyboard_;
+    MessageBoxes messageBoxes_;
+    Programs programs_;
+    Files files_;
+    // Declared after the form host, so gone before it: their subclasses leave
+    // the windows first.
+    HotKeys hotKeys_;
+    NotificationArea notificationArea_;
+    Registry registry_;
+};
 
 }  // namespace kestrel::win32

@@ -1,0 +1,13 @@
+#pragma once
+#include "platform/clipboard.h"
+
+namespace kestrel::win32 {
+
+class Clipboard final : public platform::Clipboard {
+public:
+    void Clear() override;
+    std::string Text() override;
+    std::uint32_t SequenceNumber() override;
+};
+
+}  // namespace kestrel::win32

@@ -1,0 +1,14 @@
+#pragma once
+#include "platform/desktop.h"
+
+namespace kestrel::win32 {
+
+class Desktop final : public platform::Desktop {
+public:
+    platform::WindowId ActivateByTitle(const std::string& title) override;
+    platform::WindowId ForegroundWindow() override;
+    void BringToFront(platform::WindowId window) override;
+    void HideFromTaskList(platform::WindowId window) override;
+};
+
+}  // namespace kestrel::win32

@@ -1,0 +1,22 @@
+#pragma once
+#include "platform/event_loop.h"
+
+namespace kestrel::win32 {
+
+class FormHost;
+
+// The thread's message queue. The forms get their keyboard turn at every
+// message it takes, so that Tab, Enter and Esc work in an open dialog while
+// the program yields.
+class EventLoop final : public platform::EventLoop {
+public:
+    explicit EventLoop(FormHost& forms) : forms_(forms) {}
+    void DoEvents() override;
+    void WaitForEvents(int ms) override;
+    std::int64_t NowMs() override;
+
+private:
+    FormHost& forms_;
+};
+
+}  // namespace kestrel::win32

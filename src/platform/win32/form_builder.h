@@ -1,0 +1,46 @@
+#pragma once
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "platform/forms.h"
+#include "platform/win32/scale.h"
+
+namespace kestrel::win32 {
+
+// One of a form's controls as rendered.
+struct Control {
+    forms::ControlDesign design;
+    int id = 0;
+    HWND hwnd = nullptr;  // none for lines, which the form paints
+};
+
+// Turns a design into a window: the frame with its style, size, position and
+// icons, then the controls in tab order.
+class FormBuilder {
+public:
+    // Control ids stay clear of IDOK and IDCANCEL, which the dialog manager
+    // sends for Enter and Esc.
+    static constexpr int kFirstControlId = 100;
+
+    FormBuilder(const forms::FormDesign& design, const Scale& scale) : design_(design), scale_(scale) {}
+
+    // The design's controls in tab order, with their ids, no window yet.
+    // Throws Error for two controls of one name, or a default or cancel
+    // button the design lacks.
+    std::vector<Control> PlanControls() const;
+    // Creates the top-level window hidden; `procedure` receives `param` in
+    // WM_NCCREATE. The window class keeps one pointer in its extra bytes.
+    HWND CreateFrame(WNDPROC procedure, void* param) const;
+    // Creates the controls' windows in tab order (the dialog manager's Tab
+    // follows the z-order) and subclasses the text boxes with `boxProcedure`.
+    void CreateControls(HWND frame, std::vector<Control>& controls, HFONT font, SUBCLASSPROC boxProcedure) const;
+
+private:
+    const forms::FormDesign& design_;
+    Scale scale_;
+};
+
+}  // namespace kestrel::win32

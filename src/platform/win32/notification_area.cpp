@@ -1,0 +1,113 @@
+#include "platform/win32/notification_area.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstddef>
+#include <cstring>
+
+#include "platform/error.h"
+#include "platform/win32/text.h"
+
+namespace kestrel::win32 {
+
+static_assert(sizeof(void*) != 4 || sizeof(NotifyIconDataV1A) == 88, "the 32-bit record is 88 bytes");
+static_assert(sizeof(NotifyIconDataV1A) == NOTIFYICONDATAA_V1_SIZE, "the record is the shell's first version");
+static_assert(offsetof(NotifyIconDataV1A, szTip) == offsetof(NOTIFYICONDATAA, szTip), "same layout as the shell's");
+
+namespace {
+
+constexpr UINT_PTR kSubclassId = 2;
+
+HICON WindowIcon(HWND hwnd) {
+    auto icon = SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0);
+    if (!icon) icon = SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0);
+    if (!icon) icon = static_cast<LRESULT>(GetClassLongPtrW(hwnd, GCLP_HICON));
+    return reinterpret_cast<HICON>(icon);
+}
+
+NotifyIconDataV1A Record(HWND owner, const std::string& tip) {
+    NotifyIconDataV1A data;
+    std::memset(&data, 0, sizeof data);
+    data.cbSize = sizeof data;
+    data.hWnd = owner;
+    data.uID = NotificationArea::kIconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = NotificationArea::kCallbackMessage;
+    data.hIcon = WindowIcon(owner);
+    // The tip in the system's code page, its NUL, then blanks; cut so that the
+    // NUL always fits, or the shell would read past the field.
+    std::memset(data.szTip, ' ', sizeof data.szTip);
+    bool lossy = false;
+    const auto ansi = ToAnsi(tip, lossy);
+    const auto length = ansi.size() < 63 ? ansi.size() : std::size_t{63};
+    std::memcpy(data.szTip, ansi.data(), length);
+    data.szTip[length] = '\0';
+    return data;
+}
+
+// The result is of no use: without a notification area the add fails, and
+// "TaskbarCreated" adds the icon once there is one.
+void Notify(DWORD message, const NotifyIconDataV1A& record) {
+    auto copy = record;
+    Shell_NotifyIconA(message, reinterpret_cast<PNOTIFYICONDATAA>(&copy));
+}
+
+}  // namespace
+
+NotificationArea::NotificationArea() : taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {}
+
+NotificationArea::~NotificationArea() {
+    while (!icons_.empty()) Remove(reinterpret_cast<platform::WindowId>(icons_.begin()->first));
+}
+
+void NotificationArea::Add(platform::WindowId owner, const std::string& tip, std::function<void()> onMenu) {
+    const HWND hwnd = reinterpret_cast<HWND>(owner);
+    Remove(owner);
+    auto icon = std::make_unique<Icon>(Icon{*this, Record(hwnd, tip), std::move(onMenu)});
+    if (!SetWindowSubclass(hwnd, OwnerProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(icon.get())))
+        throw Error("the notification area cannot report to the window");
+    Notify(NIM_ADD, icon->record);
+    icons_[hwnd] = std::move(icon);
+}
+
+void NotificationArea::Remove(platform::WindowId owner) {
+    const HWND hwnd = reinterpret_cast<HWND>(owner);
+    const auto found = icons_.find(hwnd);
+    if (found == icons_.end()) return;
+    Notify(NIM_DELETE, found->second->record);
+    RemoveWindowSubclass(hwnd, OwnerProcedure, kSubclassId);
+    icons_.erase(found);
+}
+
+void NotificationArea::Forget(HWND owner) { icons_.erase(owner); }
+
+LRESULT CALLBACK NotificationArea::OwnerProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                                  DWORD_PTR data) {
+    auto* icon = reinterpret_cast<Icon*>(data);
+    if (msg == kCallbackMessage) {
+        // Only the release of the right button asks for the menu; the pointer
+        // passing over the icon and the other buttons do nothing.
+        if (wParam == kIconId && LOWORD(lParam) == WM_RBUTTONUP) {
+            const auto onMenu = icon->onMenu;  // the menu may remove the icon
+            try {
+                if (onMenu) onMenu();
+            } catch (...) {
+                // The menu reports its own failures; nothing may unwind into the system's dispatch.
+            }
+        }
+        return 0;
+    }
+    if (msg == icon->area.taskbarCreated_) {
+        // A restarted shell recreates the area empty; without its icon the
+        // program could no longer be configured or ended.
+        Notify(NIM_ADD, icon->record);
+    } else if (msg == WM_NCDESTROY) {
+        Notify(NIM_DELETE, icon->record);
+        RemoveWindowSubclass(hwnd, OwnerProcedure, kSubclassId);
+        icon->area.Forget(hwnd);
+    }
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace kestrel::win32

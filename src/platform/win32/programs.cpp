@@ -1,0 +1,44 @@
+#include "platform/win32/programs.h"
+
+#include <windows.h>
+
+#include "platform/error.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/text.h"
+
+namespace kestrel::win32 {
+
+void Programs::Start(const std::string& commandLine, const std::string& application, platform::ShowAs show) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = show == platform::ShowAs::MinimizedActive ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
+    PROCESS_INFORMATION pi{};
+    // The program file, when given, is never guessed from a command line whose
+    // unquoted blanks would make Windows try other files first.
+    const auto app = Widen(application);
+    auto line = Widen(commandLine);  // CreateProcessW may write to it
+    if (!CreateProcessW(app.empty() ? nullptr : app.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &si, &pi))
+        throw Error(LastErrorText("cannot start " + (application.empty() ? commandLine : application), GetLastError()));
+    // Nobody waits for it: let go of both handles at once.
+    KernelHandle process(pi.hProcess), thread(pi.hThread);
+}
+
+platform::Version Programs::OwnVersion() {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(self, &ignored);
+    if (!size) return {};
+    std::string block(size, '\0');
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!GetFileVersionInfoW(self, 0, size, block.data()) ||
+        !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info)
+        return {};
+    // Major, minor, and the revision in the last of the four numbers.
+    return {HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionLS)};
+}
+
+}  // namespace kestrel::win32

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+#include "platform/settings_store.h"
+
+namespace kestrel::win32 {
+
+// Settings kept per user by application and section, where programs of this
+// kind have always kept them, so that an earlier install's settings are found.
+class RegistryStore final : public platform::SettingsStore {
+public:
+    std::string Read(const std::string& app, const std::string& section, const std::string& key,
+                     const std::string& fallback) override;
+    void Write(const std::string& app, const std::string& section, const std::string& key,
+               const std::string& value) override;
+};
+
+}  // namespace kestrel::win32
