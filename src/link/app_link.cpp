@@ -89,13 +89,10 @@ void AppLink::StartIndex() {
 }
 
 void AppLink::WriteScript() {
-    auto& files = services_.files;
-    const auto script = runner::ScriptFile();
-    if (files.FindOrdinaryFile(script)) files.Delete(script);
     {
         // Closed on every path: a script that failed part-way is left as it is,
         // but never left open.
-        const auto file = files.OpenForAppend(script);
+        const auto file = services_.files.Create(runner::ScriptFile());
         file->WriteLine("Sub main()");
         file->WriteLine("Index.Field(\"" + field_->name + "\") = Clipboard");
         file->WriteLine("doevents");

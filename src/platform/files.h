@@ -4,7 +4,7 @@
 
 namespace kestrel::platform {
 
-// A text file open for appending, written in the system's ANSI code page.
+// A text file open for writing, in the system's ANSI code page.
 class TextFile {
 public:
     virtual ~TextFile() = default;
@@ -16,11 +16,9 @@ public:
 class Files {
 public:
     virtual ~Files() = default;
-    // Whether an ordinary file (neither hidden, system nor a folder) matches `path`.
-    virtual bool FindOrdinaryFile(const std::string& path) = 0;
-    virtual void Delete(const std::string& path) = 0;  // throws Error
-    // Creates the file when it does not exist; throws Error.
-    virtual std::unique_ptr<TextFile> OpenForAppend(const std::string& path) = 0;
+    // Opens the file empty, creating it or replacing what it held (hidden or
+    // not); throws Error when it cannot, as for a read-only file.
+    virtual std::unique_ptr<TextFile> Create(const std::string& path) = 0;
     // Whether any file matches the full path.
     virtual bool Exists(const std::string& path) = 0;
 };

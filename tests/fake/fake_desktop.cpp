@@ -131,24 +131,14 @@ void FakeDesktop::Start(const std::string& commandLine, const std::string& appli
     if (onStart) onStart(started.back());
 }
 
-bool FakeDesktop::FindOrdinaryFile(const std::string& path) {
-    log.push_back("find:" + path);
-    const auto* file = File(path);
-    return file && !file->hidden;
-}
-
-void FakeDesktop::Delete(const std::string& path) {
-    log.push_back("delete:" + path);
-    if (!File(path) || Lower(path) == Lower(failDeleteOf)) throw Error("cannot delete " + path);
-    files.erase(Lower(path));
-}
-
-std::unique_ptr<platform::TextFile> FakeDesktop::OpenForAppend(const std::string& path) {
-    log.push_back("open:" + path);
+std::unique_ptr<platform::TextFile> FakeDesktop::Create(const std::string& path) {
+    log.push_back("create:" + path);
     bool folderExists = false;
     for (const auto& f : folders) folderExists = folderExists || Lower(f) == Lower(FolderOf(path));
     if (!folderExists) throw Error("the path " + path + " does not exist");
-    files[Lower(path)];  // created when absent
+    auto& file = files[Lower(path)];  // created when absent
+    if (file.readOnly) throw Error("access is denied");
+    file.content.clear();
     linesWritten_ = 0;
     return std::make_unique<FakeTextFile>(*this, Lower(path));
 }

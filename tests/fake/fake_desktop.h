@@ -50,6 +50,7 @@ struct StartedProgram {
 struct FakeFile {
     std::string content;  // bytes as written, CR LF included
     bool hidden = false;
+    bool readOnly = false;
 };
 
 class FakeDesktop final : public platform::SettingsStore,
@@ -109,7 +110,6 @@ public:
     // Files, by path compared without case, and folders that exist.
     std::map<std::string, FakeFile> files;
     std::vector<std::string> folders;
-    std::string failDeleteOf;
     int failWriteAtLine = -1;  // the 1-based line whose write fails
     int openFiles = 0;
     FakeFile* File(const std::string& path);
@@ -181,9 +181,7 @@ public:
     std::string FromAnsi(const std::string& bytes) override { return bytes; }
     bool Exists(const std::string& path) override;
     void Start(const std::string& commandLine, const std::string& application, platform::ShowAs show) override;
-    bool FindOrdinaryFile(const std::string& path) override;
-    void Delete(const std::string& path) override;
-    std::unique_ptr<platform::TextFile> OpenForAppend(const std::string& path) override;
+    std::unique_ptr<platform::TextFile> Create(const std::string& path) override;
 
 private:
     void RunDue();

@@ -150,15 +150,19 @@ TEST_F(RunnerTest, IndexWritesTheScriptThenStartsTheRunnerOnIt) {
     EXPECT_EQ(desk.openFiles, 0);
 }
 
-TEST_F(RunnerTest, SaveNextAddsSaveAndNextDocumentAndAnOldScriptIsReplaced) {
-    desk.files["c:\\program files\\tamarind\\scripts\\halyard.sc"].content = "old script\r\n";
-    Value("ignored: the script takes the clipboard");
-    settings.saveNext = true;
-    link.RunIndex();
-    EXPECT_EQ(Script(),
-              "Sub main()\r\nIndex.Field(\"Account\") = Clipboard\r\ndoevents\r\nIndex.Save\r\nIndex.nextdocument\r\n"
-              "Index.setfocuson 1\r\nEnd Sub\r\n\r\n\r\n");
-    EXPECT_EQ(std::count(desk.log.begin(), desk.log.end(), "delete:" + kScript), 1);
+TEST_F(RunnerTest, SaveNextAddsSaveAndNextDocumentAndAnOldScriptIsReplacedHiddenOrNot) {
+    for (bool hidden : {false, true}) {
+        auto& old = desk.files["c:\\program files\\tamarind\\scripts\\halyard.sc"];
+        old.content = "old script\r\n";
+        old.hidden = hidden;
+        Value("ignored: the script takes the clipboard");
+        settings.saveNext = true;
+        link.RunIndex();
+        EXPECT_EQ(Script(),
+                  "Sub main()\r\nIndex.Field(\"Account\") = Clipboard\r\ndoevents\r\nIndex.Save\r\nIndex.nextdocument\r\n"
+                  "Index.setfocuson 1\r\nEnd Sub\r\n\r\n\r\n")
+            << (hidden ? "hidden: replaced, never appended to" : "replaced");
+    }
 }
 
 TEST_F(RunnerTest, AnIndexScriptThatCannotBeWrittenIsSaidAndNothingStarts) {
@@ -167,10 +171,11 @@ TEST_F(RunnerTest, AnIndexScriptThatCannotBeWrittenIsSaidAndNothingStarts) {
         std::function<void(fake::FakeDesktop&)> breakIt;
     };
     const Row rows[] = {
-        {"the old script cannot be deleted",
+        {"the old script is read-only",
          [](fake::FakeDesktop& d) {
-             d.files["c:\\program files\\tamarind\\scripts\\halyard.sc"].content = "old\r\n";
-             d.failDeleteOf = kScript;
+             auto& old = d.files["c:\\program files\\tamarind\\scripts\\halyard.sc"];
+             old.content = "old\r\n";
+             old.readOnly = true;
          }},
         {"the scripts folder is missing", [](fake::FakeDesktop& d) { d.folders.clear(); }},
         {"the first line cannot be written", [](fake::FakeDesktop& d) { d.failWriteAtLine = 1; }},

@@ -69,18 +69,47 @@ TEST_F(RunnerWinTest, AProgramAtTheSpotOfTheUnquotedPathIsNeverStarted) {
     DeleteFileW((decoy + L".log").c_str());
 }
 
-TEST_F(RunnerWinTest, IndexReplacesTheScriptAndStartsTheRunnerOnIt) {
-    WriteBytes(InstalledRunner::kScript, "an old script that must not survive\r\n");
-    settings.saveNext = true;
-    Value("12345");
-    link.RunIndex();
-    EXPECT_EQ(ReadBytes(InstalledRunner::kScript),
-              "Sub main()\r\nIndex.Field(\"Account\") = Clipboard\r\ndoevents\r\nIndex.Save\r\nIndex.nextdocument\r\n"
-              "Index.setfocuson 1\r\nEnd Sub\r\n\r\n\r\n");
-    const auto calls = InstalledRunner::WaitForCalls(1);
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].commandLine, kRunner + " C:\\program files\\tamarind\\scripts\\halyard.sc");
-    EXPECT_EQ(calls[0].windowStyle, 2);
+TEST_F(RunnerWinTest, IndexReplacesTheScriptHiddenOrNotAndStartsTheRunnerOnIt) {
+    std::size_t runs = 0;
+    for (DWORD attributes : {DWORD{FILE_ATTRIBUTE_NORMAL}, DWORD{FILE_ATTRIBUTE_HIDDEN}}) {
+        SetFileAttributesW(InstalledRunner::kScript, FILE_ATTRIBUTE_NORMAL);
+        WriteBytes(InstalledRunner::kScript, "an old script that must not survive\r\n");
+        SetFileAttributesW(InstalledRunner::kScript, attributes);
+        settings.saveNext = true;
+        Value("12345");
+        link.RunIndex();
+        EXPECT_EQ(ReadBytes(InstalledRunner::kScript),
+                  "Sub main()\r\nIndex.Field(\"Account\") = Clipboard\r\ndoevents\r\nIndex.Save\r\nIndex.nextdocument\r\n"
+                  "Index.setfocuson 1\r\nEnd Sub\r\n\r\n\r\n")
+            << "attributes " << attributes;
+        const auto calls = InstalledRunner::WaitForCalls(++runs);
+        ASSERT_EQ(calls.size(), runs);
+        EXPECT_EQ(calls.back().commandLine, kRunner + " C:\\program files\\tamarind\\scripts\\halyard.sc");
+        EXPECT_EQ(calls.back().windowStyle, 2);
+    }
+    SetFileAttributesW(InstalledRunner::kScript, FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(RunnerWinTest, AScriptThatCannotBeReplacedIsReportedNeverAppendedTo) {
+    MessageBoxWatcher boxes;
+    WriteBytes(InstalledRunner::kScript, "kept\r\n");
+    {
+        // Held open by another program that shares it with nobody. (A
+        // read-only file would do on Windows; Wine running as root writes it.)
+        win32::KernelHandle held(CreateFileW(InstalledRunner::kScript, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
+        Value("12345");
+        link.RunIndex();
+    }
+    EXPECT_EQ(ReadBytes(InstalledRunner::kScript), "kept\r\n");
+    const auto texts = boxes.Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].rfind("error: the index script C:\\program files\\tamarind\\scripts\\halyard.sc could not be written: ",
+                             0),
+              0u)
+        << texts[0];
+    EXPECT_TRUE(InstalledRunner::Calls().empty());
 }
 
 TEST_F(RunnerWinTest, TheScriptIsWrittenInTheAnsiCodePage) {

@@ -36,24 +36,14 @@ private:
 
 }  // namespace
 
-bool Files::FindOrdinaryFile(const std::string& path) {
-    WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileW(Widen(path).c_str(), &data));
-    if (!find) return false;
-    do {
-        if (!(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
-            return true;
-    } while (FindNextFileW(find.get(), &data));
-    return false;
-}
-
-void Files::Delete(const std::string& path) {
-    if (!DeleteFileW(Widen(path).c_str())) throw Error(LastErrorText("cannot delete " + path, GetLastError()));
-}
-
-std::unique_ptr<platform::TextFile> Files::OpenForAppend(const std::string& path) {
-    HANDLE file = CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+std::unique_ptr<platform::TextFile> Files::Create(const std::string& path) {
+    const auto wide = Widen(path);
+    // Replacing a hidden or system file takes its attributes, or the system refuses.
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    attributes = attributes == INVALID_FILE_ATTRIBUTES
+                     ? FILE_ATTRIBUTE_NORMAL
+                     : (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) | FILE_ATTRIBUTE_NORMAL;
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, attributes, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw Error(LastErrorText("cannot open " + path, GetLastError()));
     return std::make_unique<AnsiFile>(KernelHandle(file), path);
 }

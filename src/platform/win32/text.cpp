@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/error.h"
+
 namespace kestrel::win32 {
 
 std::wstring Widen(const std::string& utf8) {
@@ -26,11 +28,19 @@ std::string ToAnsi(const std::string& utf8, bool& lossy) {
     lossy = false;
     const auto wide = Widen(utf8);
     if (wide.empty()) return {};
+    // With UTF-8 as the ANSI code page every character fits, and the system
+    // refuses the "used default" flag there. Elsewhere no best-fit stand-ins:
+    // a character the code page lacks must show as lost, not as a look-alike.
+    const UINT codePage = GetACP();
+    const bool utf8Page = codePage == CP_UTF8;
+    const DWORD flags = utf8Page ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL replaced = FALSE;
-    const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                      &replaced);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, &replaced);
+    BOOL* usedDefault = utf8Page ? nullptr : &replaced;
+    const int size = static_cast<int>(wide.size());
+    const int n = WideCharToMultiByte(codePage, flags, wide.data(), size, nullptr, 0, nullptr, usedDefault);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n <= 0 || WideCharToMultiByte(codePage, flags, wide.data(), size, out.data(), n, nullptr, usedDefault) != n)
+        throw Error(LastErrorText("cannot convert the text to the system's code page", GetLastError()));
     lossy = replaced != FALSE;
     return out;
 }
