@@ -17,6 +17,9 @@ Application::Application(platform::Services services)
                    [this] { Unloading(); }}) {}
 
 void Application::Start() {
+    // One program per session: a second start has asked the first for its
+    // Settings and ends without a word.
+    if (!s_.instances.ClaimSession()) return;
     try {
         mainWindow_.Load();
     } catch (const std::exception& e) {
@@ -39,7 +42,10 @@ void Application::Run() {
 
 void Application::Load() {
     const auto window = mainWindow_.form().Handle();
-    trayIcon_.emplace(s_.notificationArea, s_.desktop, window, kAppTitle, [this] { mainWindow_.ShowMenu(); });
+    trayIcon_.emplace(TrayIcon::Services{s_.notificationArea, s_.desktop, s_.timers, s_.events}, window, kAppTitle,
+                      [this] { mainWindow_.ShowMenu(); });
+    // A second start asks for Settings, as the tray menu would open them.
+    s_.instances.ListenForLaterStarts(window, [this] { mainWindow_.OpenSettings(); });
     mainWindow_.form().Hide();
     hotKey_.emplace(s_.hotKeys, s_.messageBoxes, window, [this] { HotKeyPressed(); });
     std::string problem;

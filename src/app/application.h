@@ -24,6 +24,7 @@ public:
     // Loads the hidden main window with its icon and hotkey, opening Settings
     // first when they are incomplete. A start-up error is reported ("error in
     // Main: ...") and the main window unloaded, so the program ends cleanly.
+    // Another program of the session already running: nothing is loaded.
     void Start();
     // Handles messages until no window of the program remains; an error that
     // escapes a handler is reported and the program goes on.

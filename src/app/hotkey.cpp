@@ -51,7 +51,12 @@ void HotKey::StopListening() {
 }
 
 void HotKey::Pressed() {
-    if (handling_) return;
+    if (handling_) {
+        // The press before is still at work, maybe showing a box behind
+        // another window: bring that forward rather than drop this press unseen.
+        messageBoxes_.BringOpenBoxToFront();
+        return;
+    }
     handling_ = true;
     struct Done {
         bool& flag;

@@ -82,3 +82,11 @@ void MainWindow::ShowMenu() {
 }
 
 }  // namespace kestrel
+
+namespace kestrel {
+
+void MainWindow::OpenSettings() {
+    if (Loaded()) Guarded("Settings_Click", commands_.settings);
+}
+
+}  // namespace kestrel

@@ -41,6 +41,8 @@ public:
     // command from an earlier menu still runs (its dialog is open): the
     // commands take care of that themselves.
     void ShowMenu();
+    // The menu's Settings, as if chosen there.
+    void OpenSettings();
 
 private:
     forms::Handlers MakeHandlers();

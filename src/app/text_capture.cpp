@@ -26,7 +26,7 @@ std::string TextCapture::ReadClipboard() {
 void TextCapture::Activate(const std::string& title) {
     const auto window = s_.desktop.ActivateByTitle(title);
     const auto deadline = s_.events.NowMs() + kActivationBoundMs;
-    while (s_.desktop.ForegroundWindow() != window) {
+    while (!s_.desktop.IsInFront(window)) {
         if (s_.events.NowMs() >= deadline) throw Error("the window did not come to the front");
         s_.events.WaitForEvents(10);
     }

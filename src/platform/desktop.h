@@ -12,9 +12,14 @@ public:
     virtual ~Desktop() = default;
     // Brings the visible top-level window of another program with this title to
     // the front (see ChooseWindowByTitle) and returns it; throws Error when no
-    // window qualifies. Does not wait for the window to become the foreground.
+    // window qualifies. A window disabled behind a dialog of its own program
+    // has that dialog brought instead. Never waits on a program that does not
+    // answer, nor for the window to become the foreground.
     virtual WindowId ActivateByTitle(const std::string& title) = 0;
     virtual WindowId ForegroundWindow() = 0;
+    // Whether the window is in front, or a window of its program with the
+    // same root owner is (its dialog): keys typed now reach that program.
+    virtual bool IsInFront(WindowId window) = 0;
     // One of the program's own windows to the front (its menu needs that).
     virtual void BringToFront(WindowId window) = 0;
     // Off the task list and Alt+Tab.

@@ -9,12 +9,14 @@
 #include "platform/files.h"
 #include "platform/forms.h"
 #include "platform/hotkeys.h"
+#include "platform/instances.h"
 #include "platform/keyboard.h"
 #include "platform/message_boxes.h"
 #include "platform/notification_area.h"
 #include "platform/programs.h"
 #include "platform/registry.h"
 #include "platform/settings_store.h"
+#include "platform/timers.h"
 
 namespace kestrel::platform {
 
@@ -33,6 +35,8 @@ struct Services {
     HotKeys& hotKeys;
     NotificationArea& notificationArea;
     Registry& registry;
+    Timers& timers;
+    Instances& instances;
 };
 
 }  // namespace kestrel::platform

@@ -8,7 +8,7 @@
 namespace kestrel::fake {
 
 platform::Services FakeDesktop::Services(forms::FormHost& forms) {
-    return {*this, *this, *this, *this, *this, *this, forms, *this, *this, *this, *this, *this};
+    return {*this, *this, *this, *this, *this, *this, forms, *this, *this, *this, *this, *this, *this, *this};
 }
 
 namespace {
@@ -86,9 +86,20 @@ std::int32_t FakeDesktop::AddGlobalAtom(const std::string& text) {
 
 void FakeDesktop::DeleteGlobalAtom(std::int32_t atom) { log.push_back("atom-delete:" + std::to_string(atom)); }
 
-void FakeDesktop::Add(WindowId owner, const std::string& tip, std::function<void()> onMenu) {
+bool FakeDesktop::Add(WindowId owner, const std::string& tip, platform::NotificationArea::Events events) {
+    trayIcons[owner] = {owner, tip, std::move(events), false};
+    return Show(owner);
+}
+
+bool FakeDesktop::Show(WindowId owner) {
     log.push_back("tray-add");
-    trayIcons[owner] = {owner, tip, std::move(onMenu)};
+    auto& icon = trayIcons.at(owner);
+    if (trayRefusals > 0) {
+        --trayRefusals;
+        return false;
+    }
+    icon.shown = true;
+    return true;
 }
 
 void FakeDesktop::Remove(WindowId owner) {
@@ -96,10 +107,43 @@ void FakeDesktop::Remove(WindowId owner) {
     trayIcons.erase(owner);
 }
 
+void FakeDesktop::RecreateNotificationArea() {
+    std::vector<std::function<void()>> told;
+    for (auto& [owner, icon] : trayIcons) {
+        icon.shown = false;
+        told.push_back(icon.events.onAreaRecreated);
+    }
+    for (const auto& onRecreated : told)
+        if (onRecreated) onRecreated();
+}
+
+platform::Timers::Id FakeDesktop::Start(int intervalMs, std::function<void()> onTick) {
+    const auto id = nextTimer_++;
+    timers[id] = intervalMs;
+    ScheduleTick(id, std::move(onTick));
+    return id;
+}
+
+void FakeDesktop::ScheduleTick(platform::Timers::Id timer, std::function<void()> onTick) {
+    At(now + timers.at(timer), [this, timer, onTick] {
+        if (!timers.count(timer)) return;  // stopped meanwhile
+        onTick();
+        if (timers.count(timer)) ScheduleTick(timer, onTick);
+    });
+}
+
+void FakeDesktop::Stop(platform::Timers::Id timer) { timers.erase(timer); }
+
+bool FakeDesktop::IsInFront(WindowId window) {
+    if (foreground == window) return true;
+    const auto* front = Find(foreground);
+    return front && front->dialogOf == window;
+}
+
 bool FakeDesktop::RightClickTrayIcon(WindowId owner) {
     const auto found = trayIcons.find(owner);
-    if (found == trayIcons.end()) return false;
-    const auto onMenu = found->second.onMenu;
+    if (found == trayIcons.end() || !found->second.shown) return false;
+    const auto onMenu = found->second.events.onMenu;
     onMenu();
     return true;
 }
@@ -218,7 +262,9 @@ WindowId FakeDesktop::ActivateByTitle(const std::string& title) {
     for (const auto& w : windows) candidates.push_back({w.id, w.title, w.visible, w.ownProcess});
     const auto id = platform::ChooseWindowByTitle(candidates, title);
     if (!id) throw Error("no window is titled \"" + title + "\"");
-    if (!Find(id)->refusesActivation) foreground = id;
+    const auto* window = Find(id);
+    // A window behind a dialog of its own program: the dialog comes forward.
+    if (!window->refusesActivation) foreground = window->dialog ? window->dialog : id;
     return id;
 }
 

@@ -33,6 +33,9 @@ struct FakeWindow {
     std::string selection;
     // How long after Ctrl+C the copy reaches the clipboard; negative: never.
     int copyDelayMs = 0;
+    // A modal dialog of the program this window belongs to, shown over it; 0: none.
+    WindowId dialog = 0;
+    WindowId dialogOf = 0;  // for a dialog: the window it was shown over
 };
 
 struct ShownMessage {
@@ -63,7 +66,9 @@ class FakeDesktop final : public platform::SettingsStore,
                           public platform::EventLoop,
                           public platform::Desktop,
                           public platform::Keyboard,
-                          public platform::MessageBoxes {
+                          public platform::MessageBoxes,
+                          public platform::Timers,
+                          public platform::Instances {
 public:
     // Every service but the forms, which a test brings.
     platform::Services Services(forms::FormHost& forms);
@@ -130,12 +135,24 @@ public:
     struct TrayIconShown {
         WindowId owner = 0;
         std::string tip;
-        std::function<void()> onMenu;
+        platform::NotificationArea::Events events;
+        bool shown = false;  // the shell took it
     };
     std::map<WindowId, TrayIconShown> trayIcons;
+    int trayRefusals = 0;  // this many next attempts are refused, as by a shell still starting
     bool taskVisible = true;
-    // The user right-clicks the owner's icon; false when it has none.
+    // The user right-clicks the owner's icon; false when it is not shown.
     bool RightClickTrayIcon(WindowId owner);
+    // Explorer restarts: every icon is gone and its owner is told.
+    void RecreateNotificationArea();
+
+    // Timers, by id; each tick is scheduled on the virtual clock.
+    std::map<platform::Timers::Id, int> timers;  // interval of each running timer
+
+    // Another program of the session is running already; the requests made
+    // by later starts reach the listener.
+    bool anotherInstance = false;
+    std::function<void()> settingsWanted;
 
     // Machine-wide registry values by "key\\name"; an absent entry cannot be read.
     std::map<std::string, platform::RegistryRead> registryValues;
@@ -163,9 +180,20 @@ public:
         foreground = window;
     }
     void HideFromTaskList(WindowId) override { taskVisible = false; }
+    bool IsInFront(WindowId window) override;
     bool IsDown(platform::KeyCode key) override;
     std::size_t Send(const std::vector<KeyEvent>& events) override;
     void Show(const std::string& text, const std::string& caption, platform::Modality modality) override;
+    void BringOpenBoxToFront() override { log.push_back("raise-message-box"); }
+    Id Start(int intervalMs, std::function<void()> onTick) override;
+    void Stop(Id timer) override;
+    bool ClaimSession() override {
+        log.push_back("claim-session");
+        return !anotherInstance;
+    }
+    void ListenForLaterStarts(WindowId, std::function<void()> onSettingsWanted) override {
+        settingsWanted = std::move(onSettingsWanted);
+    }
     void Listen(WindowId window, std::function<void()> onPress) override;
     void StopListening(WindowId window) override;
     bool Register(WindowId window, std::int32_t id, std::uint32_t modifiers, std::uint32_t key) override;
@@ -173,7 +201,8 @@ public:
     std::int32_t AddGlobalAtom(const std::string& text) override;
     void DeleteGlobalAtom(std::int32_t atom) override;
     std::string LocalDateTimeText() override { return "07/12/2026 13:10:00"; }
-    void Add(WindowId owner, const std::string& tip, std::function<void()> onMenu) override;
+    bool Add(WindowId owner, const std::string& tip, platform::NotificationArea::Events events) override;
+    bool Show(WindowId owner) override;
     void Remove(WindowId owner) override;
     platform::Version OwnVersion() override { return version; }
     platform::RegistryRead ReadValue(platform::RegistryRoot root, const std::string& key, const std::string& name,
@@ -195,6 +224,8 @@ private:
     friend class FakeTextFile;
     bool ctrl_ = false, shift_ = false, alt_ = false;
     WindowId nextId_ = 100;
+    platform::Timers::Id nextTimer_ = 1;
+    void ScheduleTick(platform::Timers::Id timer, std::function<void()> onTick);
 };
 
 }  // namespace kestrel::fake

@@ -268,5 +268,29 @@ TEST_F(ApplicationTest, ABadStoredValueIsReportedAndSettingsCanRepairIt) {
     EXPECT_EQ(Steps(), (Log{"hook", "register:49153,6,122"})) << "OK stores good values and arms the hotkey";
 }
 
+TEST_F(ApplicationTest, OneProgramPerSessionASecondStartAsksTheFirstForSettings) {
+    CompleteSettings();
+    desk.anotherInstance = true;
+    Start();
+    EXPECT_EQ(host.loads, Log{}) << "no window";
+    EXPECT_EQ(Steps(), Log{}) << "no icon, no hotkey, nothing said";
+
+    desk.anotherInstance = false;
+    Start();
+    ASSERT_TRUE(desk.settingsWanted);
+    std::size_t loadsWhileOpen = 0;
+    host.onShowModal = [&](fake::FakeForm& dialog) {
+        host.log.clear();
+        desk.settingsWanted();  // yet another start while the dialog is open
+        loadsWhileOpen = host.loads.size();
+        EXPECT_NE(std::find(host.log.begin(), host.log.end(), "show:frmSettings"), host.log.end()) << "brought forward";
+        dialog.Click("cmdCancel");
+    };
+    desk.settingsWanted();
+    EXPECT_EQ(host.loads, (Log{"frmmain", "frmSettings"})) << "opened as the tray menu does";
+    EXPECT_EQ(loadsWhileOpen, 2u) << "never a second dialog";
+    EXPECT_TRUE(app->hotKey()->Registered());
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -86,6 +86,18 @@ TEST_F(CaptureTest, AMissingWindowIsReportedWithTheConfiguredTitle) {
     EXPECT_EQ(desk.clipboard, "") << "the clipboard was emptied before activation";
 }
 
+TEST_F(CaptureTest, AWindowBehindItsOwnDialogIsCapturedThroughTheDialog) {
+    auto& w = desk.AddWindow("Orders", {"ACME"});
+    w.selection = "not this";
+    const auto windowId = w.id;
+    auto& dialog = desk.AddWindow("Find customer", {"Customer 4711"});
+    dialog.selection = "4711";
+    dialog.dialogOf = windowId;
+    desk.Find(windowId)->dialog = dialog.id;
+    EXPECT_EQ(Capture(), "4711");
+    EXPECT_TRUE(desk.messages.empty()) << "the dialog in front counts as the window in front";
+}
+
 TEST_F(CaptureTest, ARefusedActivationSendsNoKeystroke) {
     auto& w = desk.AddWindow("Orders", {"ACME"});
     w.selection = "ACME";

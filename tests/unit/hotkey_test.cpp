@@ -127,10 +127,11 @@ TEST_F(HotKeyPressTest, AnEmptyCaptureSaysNoDataFoundAndRunsNothing) {
     EXPECT_TRUE(desk.files.empty());
 }
 
-TEST_F(HotKeyPressTest, APressArrivingDuringAnotherIsIgnored) {
+TEST_F(HotKeyPressTest, APressArrivingDuringAnotherBringsItsBoxForwardAndRunsNothing) {
     desk.Find(source)->copyDelayMs = 250;
     desk.At(desk.now + 10, [&] { Press(); });
     Press();
+    EXPECT_EQ(std::count(desk.log.begin(), desk.log.end(), "raise-message-box"), 1);
     ASSERT_EQ(desk.started.size(), 1u) << "one runner for the two presses";
     EXPECT_NE(desk.started[0].commandLine.find("'12345'"), std::string::npos);
     Press();
