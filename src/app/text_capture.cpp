@@ -23,13 +23,36 @@ std::string TextCapture::ReadClipboard() {
     return WithClipboard([](platform::Clipboard& c) { return c.Text(); });
 }
 
-void TextCapture::Activate(const std::string& title) {
+platform::WindowId TextCapture::Activate(const std::string& title) {
     const auto window = s_.desktop.ActivateByTitle(title);
     const auto deadline = s_.events.NowMs() + kActivationBoundMs;
     while (!s_.desktop.IsInFront(window)) {
         if (s_.events.NowMs() >= deadline) throw Error("the window did not come to the front");
         s_.events.WaitForEvents(10);
     }
+    return window;
+}
+
+// An edit control tells its text without a key typed into it: nothing waits
+// for the modifiers or for a copy, and the selection stays as it was.
+std::optional<std::string> TextCapture::AskTheControl(platform::WindowId window) {
+    const auto answer = s_.textControls.ReadFocused(window);
+    switch (answer.kind) {
+    case platform::ControlText::Kind::Text:
+        if (!answer.text.empty()) WithClipboard([&](platform::Clipboard& c) { c.SetText(answer.text); });
+        return answer.text;
+    case platform::ControlText::Kind::Password:
+        return std::string();  // as Ctrl+C gives nothing there
+    default:
+        return std::nullopt;
+    }
+}
+
+std::string TextCapture::CopyWithKeys() {
+    WaitForModifiers();
+    s_.events.DoEvents();
+    if (CopyWith("^c", kFirstCopyBoundMs).empty()) CopyWith("{home}+{end}^c", kLineCopyBoundMs);
+    return ReadClipboard();
 }
 
 namespace {
@@ -77,14 +100,13 @@ std::optional<std::string> TextCapture::Capture(const std::string& title) {
     try {
         WithClipboard([](platform::Clipboard& c) { c.Clear(); });
         s_.events.DoEvents();
+        auto window = s_.desktop.ForegroundWindow();
         if (!title.empty()) {
-            Activate(title);
+            window = Activate(title);
             s_.events.DoEvents();
         }
-        WaitForModifiers();
-        s_.events.DoEvents();
-        if (CopyWith("^c", kFirstCopyBoundMs).empty()) CopyWith("{home}+{end}^c", kLineCopyBoundMs);
-        return ReadClipboard();
+        if (auto text = AskTheControl(window)) return *text;
+        return CopyWithKeys();
     } catch (const ClipboardBusy&) {
         failure = "error: the clipboard is in use by another program. Press the hotkey again in a moment.";
     } catch (const KeyHeldDown& key) {

@@ -7,12 +7,16 @@
 #include "platform/event_loop.h"
 #include "platform/keyboard.h"
 #include "platform/message_boxes.h"
+#include "platform/text_controls.h"
 
 namespace kestrel {
 
 // Takes the text the user means from the source application: brings its
-// window to the front, copies the selection (or, with none, the caret's
-// line) through the clipboard and returns what the copy left there.
+// window to the front and asks its focused control for the selection (or,
+// with none, the caret's line). An edit control answers directly and the
+// text goes on the clipboard as a copy would have left it; any other control
+// gets Ctrl+C typed (with only a caret: Home, Shift+End, Ctrl+C) and the
+// capture reads what the copy left on the clipboard.
 class TextCapture {
 public:
     // How long a copy may take to land on the clipboard. The source
@@ -39,6 +43,7 @@ public:
         platform::Desktop& desktop;
         platform::Keyboard& keyboard;
         platform::MessageBoxes& messageBoxes;
+        platform::TextControls& textControls;
     };
 
     explicit TextCapture(Services services) : s_(services) {}
@@ -54,7 +59,9 @@ private:
     template <typename Operation>
     auto WithClipboard(Operation operation);
     std::string ReadClipboard();
-    void Activate(const std::string& title);
+    platform::WindowId Activate(const std::string& title);
+    std::optional<std::string> AskTheControl(platform::WindowId window);
+    std::string CopyWithKeys();
     const char* ModifierDown();  // the name of a modifier held down, or nullptr
     void WaitForModifiers();
     std::string CopyWith(const std::string& keys, int boundMs);

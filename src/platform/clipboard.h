@@ -10,6 +10,8 @@ public:
     // Both throw ClipboardBusy while another process has the clipboard open.
     virtual void Clear() = 0;
     virtual std::string Text() = 0;  // empty when the clipboard holds no text
+    // Leaves the text on the clipboard as a copy would (the program's own copy).
+    virtual void SetText(const std::string& text) = 0;
     // Changes whenever the clipboard's content changes.
     virtual std::uint32_t SequenceNumber() = 0;
 };

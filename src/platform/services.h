@@ -16,6 +16,7 @@
 #include "platform/programs.h"
 #include "platform/registry.h"
 #include "platform/settings_store.h"
+#include "platform/text_controls.h"
 #include "platform/timers.h"
 
 namespace kestrel::platform {
@@ -37,6 +38,7 @@ struct Services {
     Registry& registry;
     Timers& timers;
     Instances& instances;
+    TextControls& textControls;
 };
 
 }  // namespace kestrel::platform

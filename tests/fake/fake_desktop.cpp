@@ -8,7 +8,7 @@
 namespace kestrel::fake {
 
 platform::Services FakeDesktop::Services(forms::FormHost& forms) {
-    return {*this, *this, *this, *this, *this, *this, forms, *this, *this, *this, *this, *this, *this, *this};
+    return {*this, *this, *this, *this, *this, *this, forms, *this, *this, *this, *this, *this, *this, *this, *this};
 }
 
 namespace {
@@ -234,6 +234,39 @@ std::string FakeDesktop::Text() {
     }
     log.push_back("read-clipboard");
     return clipboard;
+}
+
+void FakeDesktop::SetText(const std::string& text) {
+    if (busyOpens > 0) {
+        --busyOpens;
+        throw ClipboardBusy();
+    }
+    log.push_back("set-clipboard:" + text);
+    clipboard = text;
+    sequence += 2;  // emptied, then filled
+}
+
+// As an edit control answers across processes: the selection, or with only
+// a caret the caret's line.
+platform::ControlText FakeDesktop::ReadFocused(WindowId window) {
+    log.push_back("ask-control");
+    const FakeWindow* w = Find(IsInFront(window) ? foreground : window);
+    using Kind = platform::ControlText::Kind;
+    if (!w) return {Kind::NotAnEdit, {}};
+    switch (w->control) {
+    case FocusedControl::KeysOnly:
+        return {Kind::NotAnEdit, {}};
+    case FocusedControl::Password:
+        return {Kind::Password, {}};
+    case FocusedControl::Silent:
+        now += 1000;  // the question's time limit
+        return {Kind::NoAnswer, {}};
+    case FocusedControl::Edit:
+        break;
+    }
+    if (!w->selection.empty()) return {Kind::Text, w->selection};
+    const bool onALine = w->caretLine >= 0 && w->caretLine < static_cast<int>(w->lines.size());
+    return {Kind::Text, onALine ? w->lines[static_cast<std::size_t>(w->caretLine)] : std::string()};
 }
 
 void FakeDesktop::RunDue() {

@@ -21,6 +21,10 @@ namespace kestrel::fake {
 using platform::KeyEvent;
 using platform::WindowId;
 
+// What kind of control has the focus in a window: one that only keys reach,
+// an edit control that answers, a password box, or one that never answers.
+enum class FocusedControl { KeysOnly, Edit, Password, Silent };
+
 struct FakeWindow {
     WindowId id = 0;
     std::string title;
@@ -33,6 +37,7 @@ struct FakeWindow {
     std::string selection;
     // How long after Ctrl+C the copy reaches the clipboard; negative: never.
     int copyDelayMs = 0;
+    FocusedControl control = FocusedControl::KeysOnly;
     // A modal dialog of the program this window belongs to, shown over it; 0: none.
     WindowId dialog = 0;
     WindowId dialogOf = 0;  // for a dialog: the window it was shown over
@@ -68,7 +73,8 @@ class FakeDesktop final : public platform::SettingsStore,
                           public platform::Keyboard,
                           public platform::MessageBoxes,
                           public platform::Timers,
-                          public platform::Instances {
+                          public platform::Instances,
+                          public platform::TextControls {
 public:
     // Every service but the forms, which a test brings.
     platform::Services Services(forms::FormHost& forms);
@@ -169,6 +175,8 @@ public:
                const std::string& value) override;
     void Clear() override;
     std::string Text() override;
+    void SetText(const std::string& text) override;
+    platform::ControlText ReadFocused(WindowId window) override;
     std::uint32_t SequenceNumber() override { return sequence; }
     void DoEvents() override;
     void WaitForEvents(int ms) override;

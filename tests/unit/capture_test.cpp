@@ -20,7 +20,7 @@ protected:
     }
     // The captured text, or "<failed>" when the capture failed and said so.
     std::string Capture(const std::string& title = "Orders") { return capture.Capture(title).value_or("<failed>"); }
-    TextCapture capture{{desk, desk, desk, desk, desk}};
+    TextCapture capture{{desk, desk, desk, desk, desk, desk}};
     std::vector<platform::Chord> Sent(const std::string& keys) { return ParseKeystrokes(keys); }
     std::vector<platform::Chord> Sent(const std::string& a, const std::string& b) {
         auto chords = ParseKeystrokes(a);
@@ -32,7 +32,7 @@ protected:
 TEST_F(CaptureTest, ASelectionIsCopiedWithOneCtrlC) {
     desk.AddWindow("Orders", {"ACME Ltd", "Account 12345"}).selection = "12345";
     EXPECT_EQ(Capture(), "12345");
-    EXPECT_EQ(desk.log, (Log{"clear", "activate:Orders", "keys", "read-clipboard", "read-clipboard"}));
+    EXPECT_EQ(desk.log, (Log{"clear", "activate:Orders", "ask-control", "keys", "read-clipboard", "read-clipboard"}));
     EXPECT_EQ(desk.chords, Sent("^c"));
     EXPECT_EQ(desk.clipboard, "12345") << "the captured text stays on the clipboard";
     EXPECT_TRUE(desk.messages.empty());
@@ -72,7 +72,7 @@ TEST_F(CaptureTest, AnEmptyTitleActivatesNothingAndTypesIntoTheFocusedWindow) {
     w.selection = "typed";
     desk.foreground = w.id;
     EXPECT_EQ(Capture(""), "typed");
-    EXPECT_EQ(desk.log, (Log{"clear", "keys", "read-clipboard", "read-clipboard"}));
+    EXPECT_EQ(desk.log, (Log{"clear", "ask-control", "keys", "read-clipboard", "read-clipboard"}));
 }
 
 TEST_F(CaptureTest, AMissingWindowIsReportedWithTheConfiguredTitle) {
@@ -84,6 +84,49 @@ TEST_F(CaptureTest, AMissingWindowIsReportedWithTheConfiguredTitle) {
     EXPECT_EQ(desk.messages[0].caption, "Kestrel");
     EXPECT_TRUE(desk.chords.empty());
     EXPECT_EQ(desk.clipboard, "") << "the clipboard was emptied before activation";
+}
+
+TEST_F(CaptureTest, AnEditControlIsAskedInsteadOfTypedInto) {
+    using fake::FocusedControl;
+    struct Row {
+        const char* what;
+        FocusedControl control;
+        std::string selection;
+        int caretLine;
+        std::string captured;  // and left on the clipboard
+        bool keys;             // typed: the keystroke route
+    };
+    const Row rows[] = {
+        {"an edit's selection", FocusedControl::Edit, "12345", 0, "12345", false},
+        {"a selection over lines", FocusedControl::Edit, "ACME Ltd\r\nAccount", 0, "ACME Ltd\r\nAccount", false},
+        {"only a caret: its line", FocusedControl::Edit, "", 1, "Account 12345", false},
+        {"the caret on an empty line", FocusedControl::Edit, "", 2, "", false},
+        {"a password box is never read", FocusedControl::Password, "secret", 0, "", false},
+        {"a control that does not answer", FocusedControl::Silent, "12345", 0, "12345", true},
+        {"a control only keys reach", FocusedControl::KeysOnly, "12345", 0, "12345", true},
+    };
+    for (const auto& row : rows) {
+        desk.windows.clear();
+        desk.chords.clear();
+        desk.messages.clear();
+        desk.clipboard = "before";
+        auto& w = desk.AddWindow("Orders", {"ACME Ltd", "Account 12345", ""});
+        w.control = row.control;
+        w.selection = row.selection;
+        w.caretLine = row.caretLine;
+        // The user still holds the hotkey's Ctrl: asking need not wait for it.
+        desk.heldUntil[platform::kKeyControl] = desk.now + 300;
+        const auto start = desk.now;
+        EXPECT_EQ(Capture(), row.captured) << row.what;
+        EXPECT_EQ(desk.clipboard, row.captured) << row.what << ": the clipboard holds the value";
+        EXPECT_EQ(!desk.chords.empty(), row.keys) << row.what;
+        if (!row.keys) {
+            EXPECT_EQ(desk.now, start) << row.what << ": no waiting";
+            EXPECT_EQ(desk.Find(w.id)->selection, row.selection) << row.what << ": the selection stays";
+        }
+        EXPECT_TRUE(desk.messages.empty()) << row.what;
+        desk.heldUntil.clear();
+    }
 }
 
 TEST_F(CaptureTest, AWindowBehindItsOwnDialogIsCapturedThroughTheDialog) {
@@ -188,7 +231,7 @@ TEST_F(CaptureTest, KeystrokesTheSystemRefusesFailTheCapture) {
 class GrabTest : public fake::FakeTest {
 protected:
     Settings settings{"Orders", "Claims", "Account"};
-    TextCapture capture{{desk, desk, desk, desk, desk}};
+    TextCapture capture{{desk, desk, desk, desk, desk, desk}};
     AppLink link{settings, capture, {desk, desk, desk, desk, desk}};
 };
 
