@@ -28,6 +28,7 @@ kestrel_install_deps() {
     command -v Xvfb >/dev/null || missing+=(xvfb)
     command -v xwd >/dev/null || missing+=(x11-apps)
     [ -x /usr/bin/convert ] || missing+=(imagemagick)
+    command -v xmllint >/dev/null || missing+=(libxml2-utils)
     if [ ${#missing[@]} -gt 0 ]; then
         log "installing: ${missing[*]}"
         local sudo=

@@ -49,7 +49,7 @@ void Application::Load() {
     mainWindow_.form().Hide();
     hotKey_.emplace(s_.hotKeys, s_.messageBoxes, window, [this] { HotKeyPressed(); });
     std::string problem;
-    settings_ = LoadSettings(s_.store, &problem);
+    settings_ = LoadSettings(s_.store, &s_.policy, &problem);
     link_.SetField({settings_.searchField, {}});
     link_.SetProcedure(AppLink::Procedure::Search);
     if (!problem.empty()) {

@@ -134,6 +134,9 @@ public:
     virtual std::string Caption() const = 0;
     virtual void SetCaption(const std::string& text) = 0;
     virtual void SetFocus(const std::string& control) = 0;
+    // A disabled control shows its text but takes neither focus nor input.
+    virtual void SetEnabled(const std::string& control, bool enabled) = 0;
+    virtual bool Enabled(const std::string& control) const = 0;
     virtual void Show() = 0;  // modeless
     // Modal: disables the program's other windows and returns once the form is unloaded.
     virtual void ShowModal() = 0;

@@ -13,6 +13,7 @@
 #include "platform/keyboard.h"
 #include "platform/message_boxes.h"
 #include "platform/notification_area.h"
+#include "platform/policy.h"
 #include "platform/programs.h"
 #include "platform/registry.h"
 #include "platform/settings_store.h"
@@ -39,6 +40,7 @@ struct Services {
     Timers& timers;
     Instances& instances;
     TextControls& textControls;
+    Policy& policy;
 };
 
 }  // namespace kestrel::platform

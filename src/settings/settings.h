@@ -1,13 +1,29 @@
 #pragma once
+#include <array>
 #include <cstdint>
+#include <set>
 #include <string>
 
+#include "platform/policy.h"
 #include "platform/settings_store.h"
 
 namespace kestrel {
 
+// The names of the values, in the per-user store and under the policy keys
+// alike (the administrative templates name exactly these).
+namespace setting {
+inline constexpr const char* kSourceWindow = "SourceWindow";
+inline constexpr const char* kSearchField = "Field";
+inline constexpr const char* kDocumentType = "AppName";
+inline constexpr const char* kHotKey = "Hotkey";
+inline constexpr const char* kHotKeyShift = "HotKeyShift";
+inline constexpr const char* kSaveNext = "SaveNext";
+inline constexpr std::array<const char*, 6> kAll = {kSourceWindow, kSearchField, kDocumentType,
+                                                    kHotKey,       kHotKeyShift, kSaveNext};
+}  // namespace setting
+
 // The user's configuration as the per-user store keeps it (application
-// "Kestrel", section "Settings").
+// "Kestrel", section "Settings"), with what policy sets in its place.
 struct Settings {
     std::string sourceWindow;  // the source window's title; empty: whatever is in front
     std::string documentType;
@@ -15,6 +31,10 @@ struct Settings {
     std::int16_t hotKey = 122;      // a key code: F11
     std::int16_t hotKeyShift = 0;   // the modifier mask: 1 Shift, 2 Ctrl, 4 Alt
     bool saveNext = false;          // the index run saves and moves to the next document
+    // The names of the values policy set: shown read-only, never saved.
+    std::set<std::string> fromPolicy = {};
+
+    bool FromPolicy(const char* name) const { return fromPolicy.count(name) != 0; }
 
     // Both a document type and a search field: enough to run a search.
     bool Complete() const { return !documentType.empty() && !searchField.empty(); }
@@ -22,12 +42,15 @@ struct Settings {
     friend bool operator==(const Settings&, const Settings&) = default;
 };
 
-// Reads every value, each absent one as its default. A value that does not
-// convert (or cannot be read) is described naming its key and text: thrown as
-// Error when `problem` is null; otherwise the first description goes there,
-// that value keeps its default and the others are read all the same.
-Settings LoadSettings(platform::SettingsStore& store, std::string* problem = nullptr);
-// Writes every value; throws Error (values before the failing one are written).
+// Reads every value, from policy where it sets one, else from the store, each
+// absent one as its default. A value that does not convert (or cannot be
+// read) is described naming its key and text: thrown as Error when `problem`
+// is null; otherwise the first description goes there, that value keeps its
+// default and the others are read all the same.
+Settings LoadSettings(platform::SettingsStore& store, platform::Policy* policy = nullptr,
+                      std::string* problem = nullptr);
+// Writes every value policy does not set; throws Error (values before the
+// failing one are written).
 void SaveSettings(platform::SettingsStore& store, const Settings& settings);
 
 // The modifier mask (1 Shift, 2 Ctrl, 4 Alt) as hotkey registration wants it

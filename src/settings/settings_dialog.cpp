@@ -74,6 +74,12 @@ void SettingsDialog::Load(forms::Form& form) {
     pendingKey_ = settings_.hotKey;
     pendingShift_ = settings_.hotKeyShift;
     if (!settings_.searchField.empty()) form.SetText("txtSearchField", settings_.searchField);
+    // What policy sets is the administrator's: shown, not editable.
+    using namespace setting;
+    form.SetEnabled("txtSourceWindow", !settings_.FromPolicy(kSourceWindow));
+    form.SetEnabled("txtDocType", !settings_.FromPolicy(kDocumentType));
+    form.SetEnabled("txtSearchField", !settings_.FromPolicy(kSearchField));
+    form.SetEnabled("txtHotKey", !settings_.FromPolicy(kHotKey) && !settings_.FromPolicy(kHotKeyShift));
 }
 
 void SettingsDialog::HotKeyDown(forms::KeyDownArgs& key) {

@@ -8,7 +8,7 @@
 namespace kestrel::fake {
 
 platform::Services FakeDesktop::Services(forms::FormHost& forms) {
-    return {*this, *this, *this, *this, *this, *this, forms, *this, *this, *this, *this, *this, *this, *this, *this};
+    return {*this, *this, *this, *this, *this, *this, forms, *this, *this, *this, *this, *this, *this, *this, *this, *this};
 }
 
 namespace {

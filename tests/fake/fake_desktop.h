@@ -10,9 +10,11 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/error.h"
 #include "platform/keystrokes.h"
 #include "platform/services.h"
 
@@ -74,7 +76,8 @@ class FakeDesktop final : public platform::SettingsStore,
                           public platform::MessageBoxes,
                           public platform::Timers,
                           public platform::Instances,
-                          public platform::TextControls {
+                          public platform::TextControls,
+                          public platform::Policy {
 public:
     // Every service but the forms, which a test brings.
     platform::Services Services(forms::FormHost& forms);
@@ -84,6 +87,16 @@ public:
     std::vector<std::string> log;
     std::vector<platform::Chord> chords;  // every SendInput batch
     std::vector<ShownMessage> messages;
+
+    // Policy values by name (machine and user policy already merged), and one
+    // that cannot be read.
+    std::map<std::string, std::string> policy;
+    std::string failPolicyAt;
+    std::optional<std::string> Read(const std::string& name) override {
+        if (name == failPolicyAt) throw Error("the policy cannot be read");
+        const auto found = policy.find(name);
+        return found == policy.end() ? std::nullopt : std::optional<std::string>(found->second);
+    }
 
     // Settings store, by "app\section\key".
     std::map<std::string, std::string> store;

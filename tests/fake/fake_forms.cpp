@@ -75,6 +75,7 @@ void FakeForm::Click(const std::string& control) {
 void FakeForm::KeyDown(const std::string& box, std::int16_t keyCode, std::int16_t shift) {
     RequireLoaded();
     if (Control(box).kind != ControlKind::TextBox) throw std::logic_error(box + " is not a text box");
+    if (disabled_.count(box)) throw std::logic_error(box + " is disabled");
     const auto keyDown = handlers_.KeyDown(box);
     if (!keyDown) return;
     forms::KeyDownArgs args{keyCode, shift};
@@ -84,6 +85,7 @@ void FakeForm::KeyDown(const std::string& box, std::int16_t keyCode, std::int16_
 void FakeForm::KeyPress(const std::string& box, std::int16_t keyAscii) {
     RequireLoaded();
     if (Control(box).kind != ControlKind::TextBox) throw std::logic_error(box + " is not a text box");
+    if (disabled_.count(box)) throw std::logic_error(box + " is disabled");
     if (const auto keyPress = handlers_.KeyPress(box)) {
         const auto alive = alive_;
         keyPress(keyAscii);
@@ -141,6 +143,21 @@ void FakeForm::SetFocus(const std::string& control) {
     if (!texts_.count(control)) throw Error("the form " + design_.name + " has no control named " + control);
     if (!CanTakeFocus(Control(control).kind)) throw Error(control + " cannot take the focus");
     focus_ = control;
+}
+
+void FakeForm::SetEnabled(const std::string& control, bool enabled) {
+    RequireLoaded();
+    Control(control);
+    if (enabled)
+        disabled_.erase(control);
+    else
+        disabled_.insert(control);
+}
+
+bool FakeForm::Enabled(const std::string& control) const {
+    RequireLoaded();
+    Control(control);
+    return !disabled_.count(control);
 }
 
 void FakeForm::Show() {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,8 @@ public:
     std::string Caption() const override;
     void SetCaption(const std::string& text) override;
     void SetFocus(const std::string& control) override;
+    void SetEnabled(const std::string& control, bool enabled) override;
+    bool Enabled(const std::string& control) const override;
     void Show() override;
     // Runs the host's onShowModal hook while the form counts as modal, then
     // returns, whether or not the hook unloaded the form; without a hook it
@@ -84,6 +87,7 @@ private:
     forms::Handlers handlers_;
     platform::WindowId id_;
     std::map<std::string, std::string> texts_;
+    std::set<std::string> disabled_;
     std::string caption_;
     std::string focus_;
     bool loaded_ = true;

@@ -268,6 +268,30 @@ TEST_F(ApplicationTest, ABadStoredValueIsReportedAndSettingsCanRepairIt) {
     EXPECT_EQ(Steps(), (Log{"hook", "register:49153,6,122"})) << "OK stores good values and arms the hotkey";
 }
 
+TEST_F(ApplicationTest, PolicyThatSetsTheSearchArmsTheHotKeyAndIsShownReadOnly) {
+    desk.policy = {{"AppName", "Claims"}, {"Field", "PolicyNo"}};
+    Start();
+    EXPECT_EQ(host.loads, Log{"frmmain"}) << "no first-start dialog";
+    EXPECT_TRUE(app->hotKey()->Registered());
+    ASSERT_TRUE(app->link().field());
+    EXPECT_EQ(app->link().field()->name, "PolicyNo");
+
+    std::map<std::string, bool> enabled;
+    host.onShowModal = [&](fake::FakeForm& dialog) {
+        for (const char* box : {"txtSourceWindow", "txtDocType", "txtSearchField", "txtHotKey"})
+            enabled[box] = dialog.Enabled(box);
+        EXPECT_EQ(dialog.Text("txtDocType"), "Claims");
+        dialog.SetText("txtSourceWindow", "Orders");
+        dialog.Click("cmdOK");
+    };
+    Main().Click("cmdConfigure");
+    EXPECT_EQ(enabled, (std::map<std::string, bool>{
+                           {"txtSourceWindow", true}, {"txtDocType", false}, {"txtSearchField", false}, {"txtHotKey", true}}));
+    EXPECT_EQ(Stored("SourceWindow"), "Orders");
+    EXPECT_EQ(Stored("AppName"), "<absent>") << "OK leaves the user's store without the policy's values";
+    EXPECT_EQ(Stored("Field"), "<absent>");
+}
+
 TEST_F(ApplicationTest, OneProgramPerSessionASecondStartAsksTheFirstForSettings) {
     CompleteSettings();
     desk.anotherInstance = true;

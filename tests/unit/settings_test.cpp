@@ -91,6 +91,47 @@ TEST_F(SettingsTest, AValueThatDoesNotConvertIsNamedWithItsText) {
     }
 }
 
+TEST_F(SettingsTest, PolicyValuesOverrideTheStoreAndAreNeverSaved) {
+    Store("AppName", "Mine");
+    Store("Field", "Mine");
+    Store("Hotkey", "116");
+    desk.policy = {{"AppName", "Claims"}, {"Hotkey", "122"}, {"HotKeyShift", "3"}};
+    auto s = LoadSettings(desk, &desk);
+    EXPECT_EQ(s.documentType, "Claims");
+    EXPECT_EQ(s.searchField, "Mine") << "what policy leaves alone is the user's";
+    EXPECT_EQ(s.hotKey, 122);
+    EXPECT_EQ(s.hotKeyShift, 3);
+    EXPECT_EQ(s.fromPolicy, (std::set<std::string>{"AppName", "Hotkey", "HotKeyShift"}));
+    s.documentType = "Changed";
+    s.searchField = "Account";
+    desk.log.clear();
+    SaveSettings(desk, s);
+    EXPECT_EQ(desk.log, (Log{"save:SourceWindow=", "save:Field=Account", "save:SaveNext=False"}));
+    EXPECT_EQ(Stored("AppName"), "Mine") << "a policy value is never copied into the user's own";
+}
+
+TEST_F(SettingsTest, ABadPolicyValueIsNamedAsPolicyAndTheRestStillReads) {
+    struct Row {
+        std::map<std::string, std::string> policy;
+        std::string failAt;
+        const char* problem;
+    };
+    const Row rows[] = {
+        {{{"Hotkey", "F11"}, {"AppName", "Claims"}}, "",
+         "the policy setting \"Hotkey\" holds \"F11\", which is not a whole number from -32768 to 32767"},
+        {{{"SaveNext", "perhaps"}, {"AppName", "Claims"}}, "", "the policy setting \"SaveNext\" holds \"perhaps\", which is not True, False or a number"},
+        {{{"AppName", "Claims"}}, "Field", "the policy cannot be read"},
+    };
+    for (const auto& row : rows) {
+        desk.policy = row.policy;
+        desk.failPolicyAt = row.failAt;
+        std::string problem;
+        const auto s = LoadSettings(desk, &desk, &problem);
+        EXPECT_EQ(problem, row.problem);
+        EXPECT_EQ(s.documentType, "Claims") << row.problem;
+    }
+}
+
 TEST_F(SettingsTest, StoreFailuresGoToTheCaller) {
     desk.failReadAt = "AppName";
     EXPECT_THROW(LoadSettings(desk), Error);
