@@ -9,7 +9,7 @@ protected:
     std::optional<std::string> Capture(const std::string& title) { return capture.Capture(title); }
 
     TextCapture capture{{services.clipboard, services.events, services.desktop, services.keyboard,
-                         services.messageBoxes}};
+                         services.messageBoxes, services.textControls}};
 };
 
 TEST_F(CaptureWinTest, CopiesTheSelection) {
@@ -20,10 +20,10 @@ TEST_F(CaptureWinTest, CopiesTheSelection) {
     EXPECT_TRUE(boxes.Texts().empty());
 }
 
-TEST_F(CaptureWinTest, WithoutASelectionCopiesAndSelectsTheCaretsLine) {
+TEST_F(CaptureWinTest, WithoutASelectionTakesTheCaretsLineAndLeavesTheCaretAlone) {
     SourceApp app(L"Orders - ACME", L"--text \"ACME Ltd\\nAccount 12345\\nLast line\" --caret 13");
     EXPECT_EQ(Capture("Orders - ACME"), "Account 12345");
-    EXPECT_EQ(app.Selection(), (std::pair<DWORD, DWORD>{10, 23})) << "the line stays selected";
+    EXPECT_EQ(app.Selection(), (std::pair<DWORD, DWORD>{13, 13})) << "an edit control is read, not typed into";
 }
 
 TEST_F(CaptureWinTest, WaitsForASourceThatAnswersLate) {

@@ -25,7 +25,7 @@ protected:
     InstalledRunner runner;
     Settings settings;
     TextCapture capture{{services.clipboard, services.events, services.desktop, services.keyboard,
-                         services.messageBoxes}};
+                         services.messageBoxes, services.textControls}};
     AppLink link{settings, capture,
                  {services.programs, services.files, services.desktop, services.events, services.messageBoxes}};
 };

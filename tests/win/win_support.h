@@ -43,6 +43,7 @@ public:
     SourceApp(const std::wstring& title, const std::wstring& args);
     HWND window() const { return window_; }
     HWND edit() const { return edit_; }
+    HANDLE process() const { return process_.handle(); }
     std::pair<DWORD, DWORD> Selection() const;
 
 private:

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwchar>
 
 #include "platform/win32/handles.h"
@@ -23,6 +24,45 @@ std::string Clipboard::Text() {
     const auto* text = static_cast<const wchar_t*>(lock.get());
     // The block may be larger than the text; never read beyond it.
     return Narrow(text, wcsnlen(text, GlobalSize(data) / sizeof(wchar_t)));
+}
+
+namespace {
+
+// Memory for the clipboard: freed here unless the clipboard took it.
+class ClipboardBlock {
+public:
+    explicit ClipboardBlock(std::size_t bytes) : memory_(GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        if (!memory_) throw Error(LastErrorText("cannot hold the text for the clipboard", GetLastError()));
+    }
+    ~ClipboardBlock() {
+        if (memory_) GlobalFree(memory_);
+    }
+    ClipboardBlock(const ClipboardBlock&) = delete;
+    ClipboardBlock& operator=(const ClipboardBlock&) = delete;
+    HGLOBAL get() const { return memory_; }
+    void HandOver() { memory_ = nullptr; }
+
+private:
+    HGLOBAL memory_;
+};
+
+}  // namespace
+
+void Clipboard::SetText(const std::string& text) {
+    // Filled before the clipboard is opened, to hold it open only briefly.
+    const std::wstring wide = Widen(text);
+    ClipboardBlock block((wide.size() + 1) * sizeof(wchar_t));
+    {
+        GlobalLockGuard lock(block.get());
+        if (!lock.get()) throw Error(LastErrorText("cannot hold the text for the clipboard", GetLastError()));
+        std::copy(wide.c_str(), wide.c_str() + wide.size() + 1, static_cast<wchar_t*>(lock.get()));
+    }
+    ClipboardOpen open;
+    if (!EmptyClipboard()) throw Error(LastErrorText("cannot empty the clipboard", GetLastError()));
+    // The other text formats are made from this one when a program asks.
+    if (!SetClipboardData(CF_UNICODETEXT, block.get()))
+        throw Error(LastErrorText("cannot put the text on the clipboard", GetLastError()));
+    block.HandOver();
 }
 
 std::uint32_t Clipboard::SequenceNumber() { return GetClipboardSequenceNumber(); }

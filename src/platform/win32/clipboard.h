@@ -7,6 +7,7 @@ class Clipboard final : public platform::Clipboard {
 public:
     void Clear() override;
     std::string Text() override;
+    void SetText(const std::string& text) override;
     std::uint32_t SequenceNumber() override;
 };
 

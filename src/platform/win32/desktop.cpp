@@ -21,6 +21,21 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam) {
     return TRUE;
 }
 
+// Whether the window's thread takes its messages. Sharing input with one
+// that does not would make our own activation wait on it for ever.
+bool Answers(HWND hwnd) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 100, &ignored) != 0;
+}
+
+// What the user must see of the window: a window disabled behind a dialog of
+// its own is no use in front of it, the dialog is.
+HWND FrontMost(HWND hwnd) {
+    const HWND popup = GetLastActivePopup(hwnd);
+    if (popup && popup != hwnd && IsWindowVisible(popup) && IsWindowEnabled(popup)) return popup;
+    return hwnd;
+}
+
 }  // namespace
 
 platform::WindowId Desktop::ActivateByTitle(const std::string& title) {
@@ -28,22 +43,42 @@ platform::WindowId Desktop::ActivateByTitle(const std::string& title) {
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
     const auto id = platform::ChooseWindowByTitle(windows, title);
     if (!id) throw Error("no window is titled \"" + title + "\"");
-    const HWND hwnd = ToHwnd(id);
-    if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+    const HWND titled = ToHwnd(id);
+    // Restored before it is fronted when its program answers; else in its own time.
+    if (IsIconic(titled)) {
+        if (Answers(titled))
+            ShowWindow(titled, SW_RESTORE);
+        else
+            ShowWindowAsync(titled, SW_RESTORE);
+    }
+    const HWND hwnd = FrontMost(titled);
     // Windows grants the foreground only to the thread that has the user's
     // input; sharing the current foreground thread's input state for the
-    // moment of the call lets the change through.
+    // moment of the call lets the change through. A hung foreground thread
+    // is left alone: the hotkey's press has given us the right anyway.
     const DWORD self = GetCurrentThreadId();
     const HWND front = GetForegroundWindow();
     const DWORD frontThread = front ? GetWindowThreadProcessId(front, nullptr) : 0;
-    const bool attached = frontThread && frontThread != self && AttachThreadInput(self, frontThread, TRUE);
+    const bool attached =
+        frontThread && frontThread != self && Answers(front) && AttachThreadInput(self, frontThread, TRUE);
     SetForegroundWindow(hwnd);
-    BringWindowToTop(hwnd);
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
     if (attached) AttachThreadInput(self, frontThread, FALSE);
     return id;
 }
 
 platform::WindowId Desktop::ForegroundWindow() { return reinterpret_cast<platform::WindowId>(GetForegroundWindow()); }
+
+bool Desktop::IsInFront(platform::WindowId window) {
+    const HWND hwnd = ToHwnd(window);
+    const HWND front = GetForegroundWindow();
+    if (!front || !hwnd) return false;
+    if (front == hwnd) return true;
+    DWORD frontProcess = 0, windowProcess = 0;
+    GetWindowThreadProcessId(front, &frontProcess);
+    GetWindowThreadProcessId(hwnd, &windowProcess);
+    return frontProcess == windowProcess && GetAncestor(front, GA_ROOTOWNER) == GetAncestor(hwnd, GA_ROOTOWNER);
+}
 
 void Desktop::BringToFront(platform::WindowId window) { SetForegroundWindow(ToHwnd(window)); }
 

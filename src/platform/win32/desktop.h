@@ -7,6 +7,7 @@ class Desktop final : public platform::Desktop {
 public:
     platform::WindowId ActivateByTitle(const std::string& title) override;
     platform::WindowId ForegroundWindow() override;
+    bool IsInFront(platform::WindowId window) override;
     void BringToFront(platform::WindowId window) override;
     void HideFromTaskList(platform::WindowId window) override;
 };

@@ -47,8 +47,8 @@ Form::~Form() {
 }
 
 void Form::Create() {
-    scale_ = Scale::OfScreen();
-    const FormBuilder builder(design_, scale_);
+    layout_ = FormLayout(design_, Scale::OfScreen(), host_.DialogFont());
+    const FormBuilder builder(design_, layout_);
     controls_ = builder.PlanControls();
     // Attached in WM_NCCREATE, so that the form sees its window's first messages.
     builder.CreateFrame(Procedure, this);
@@ -90,6 +90,16 @@ void Form::SetFocus(const std::string& control) {
     if (!CanTakeFocus(c.design.kind)) throw Error(control + " cannot take the focus");
     lastFocus_ = c.hwnd;
     if (IsWindowVisible(hwnd_)) ::SetFocus(c.hwnd);
+}
+
+void Form::SetEnabled(const std::string& control, bool enabled) {
+    const Control& c = Find(control);
+    if (c.hwnd) EnableWindow(c.hwnd, enabled ? TRUE : FALSE);
+}
+
+bool Form::Enabled(const std::string& control) const {
+    const Control& c = Find(control);
+    return !c.hwnd || IsWindowEnabled(c.hwnd) != FALSE;
 }
 
 void Form::Show() {
@@ -292,8 +302,11 @@ bool Form::BoxMessage(HWND box, UINT msg, WPARAM& wParam) {
         if (const auto keyDown = handlers_.KeyDown(c->design.name)) {
             forms::KeyDownArgs args{static_cast<std::int16_t>(wParam), ShiftMask()};
             keyDown(args);
+            // A handler that took the key keeps it from the box: Delete, the
+            // arrows and Shift+Insert edit in the key-down, not as characters.
+            return args.keyCode == 0;
         }
-        return false;  // the box still handles the key
+        return false;
     case WM_SYSCHAR:
         // The chord went to KeyDown; here it would only beep for a missing menu.
         return CapturesKeys(box);
@@ -385,8 +398,8 @@ void Form::Paint(HWND hwnd) {
                           RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF)));
         if (!pen) continue;
         Selection selected(paint.dc(), pen.get());
-        MoveToEx(paint.dc(), scale_.X(c.design.rect.left), scale_.Y(c.design.rect.top), nullptr);
-        LineTo(paint.dc(), scale_.X(c.design.rect.width), scale_.Y(c.design.rect.height));
+        MoveToEx(paint.dc(), layout_.X(c.design.rect.left), layout_.Y(c.design.rect.top), nullptr);
+        LineTo(paint.dc(), layout_.X(c.design.rect.width), layout_.Y(c.design.rect.height));
     }
 }
 

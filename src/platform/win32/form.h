@@ -9,7 +9,7 @@
 #include "platform/forms.h"
 #include "platform/win32/form_builder.h"
 #include "platform/win32/form_menus.h"
-#include "platform/win32/scale.h"
+#include "platform/win32/form_layout.h"
 
 namespace kestrel::win32 {
 
@@ -37,6 +37,8 @@ public:
     std::string Caption() const override;
     void SetCaption(const std::string& text) override;
     void SetFocus(const std::string& control) override;
+    void SetEnabled(const std::string& control, bool enabled) override;
+    bool Enabled(const std::string& control) const override;
     void Show() override;
     void ShowModal() override;
     void Hide() override;
@@ -84,7 +86,7 @@ private:
     FormHost& host_;
     forms::FormDesign design_;
     forms::Handlers handlers_;
-    Scale scale_;
+    FormLayout layout_;
     HWND hwnd_ = nullptr;
     std::vector<Control> controls_;  // in tab order
     FormMenus menus_;

@@ -80,13 +80,13 @@ HWND FormBuilder::CreateFrame(WNDPROC procedure, void* param) const {
         break;
     }
 
-    RECT frame{0, 0, scale_.X(design_.clientWidth), scale_.Y(design_.clientHeight)};
+    RECT frame{0, 0, layout_.ClientWidth(), layout_.ClientHeight()};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
     if (design_.start == StartPosition::Manual) {
-        x = scale_.X(design_.left) + frame.left;
-        y = scale_.Y(design_.top) + frame.top;
+        x = layout_.scale().X(design_.left) + frame.left;
+        y = layout_.scale().Y(design_.top) + frame.top;
     } else if (design_.start == StartPosition::CenterScreen) {
         RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -131,7 +131,7 @@ void FormBuilder::CreateControls(HWND frame, std::vector<Control>& controls, HFO
             text.clear();  // an icon static would read its text as a resource name
             break;
         }
-        const RECT r = scale_.Rect(c.design.rect);
+        const RECT r = layout_.Rect(c.design);
         c.hwnd = CreateWindowExW(exStyle, cls, text.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                                  frame, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
         if (!c.hwnd) throw Error(LastErrorText("cannot create the control " + c.design.name, GetLastError()));

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/forms.h"
-#include "platform/win32/scale.h"
+#include "platform/win32/form_layout.h"
 
 namespace kestrel::win32 {
 
@@ -25,7 +25,7 @@ public:
     // sends for Enter and Esc.
     static constexpr int kFirstControlId = 100;
 
-    FormBuilder(const forms::FormDesign& design, const Scale& scale) : design_(design), scale_(scale) {}
+    FormBuilder(const forms::FormDesign& design, const FormLayout& layout) : design_(design), layout_(layout) {}
 
     // The design's controls in tab order, with their ids, no window yet.
     // Throws Error for two controls of one name, or a default or cancel
@@ -40,7 +40,7 @@ public:
 
 private:
     const forms::FormDesign& design_;
-    Scale scale_;
+    const FormLayout& layout_;
 };
 
 }  // namespace kestrel::win32

@@ -46,11 +46,21 @@ NotifyIconDataV1A Record(HWND owner, const std::string& tip) {
     return data;
 }
 
-// The result is of no use: without a notification area the add fails, and
-// "TaskbarCreated" adds the icon once there is one.
-void Notify(DWORD message, const NotifyIconDataV1A& record) {
+bool Notify(DWORD message, const NotifyIconDataV1A& record) {
     auto copy = record;
-    Shell_NotifyIconA(message, reinterpret_cast<PNOTIFYICONDATAA>(&copy));
+    return Shell_NotifyIconA(message, reinterpret_cast<PNOTIFYICONDATAA>(&copy)) != FALSE;
+}
+
+// The shell refuses to add an icon it shows already: that one is shown too.
+bool ShowIcon(const NotifyIconDataV1A& record) { return Notify(NIM_ADD, record) || Notify(NIM_MODIFY, record); }
+
+// A copy is called: the handler may remove the icon and free its events.
+void Raise(std::function<void()> handler) {
+    try {
+        if (handler) handler();
+    } catch (...) {
+        // The handlers report their own failures; nothing may unwind into the system's dispatch.
+    }
 }
 
 }  // namespace
@@ -61,14 +71,20 @@ NotificationArea::~NotificationArea() {
     while (!icons_.empty()) Remove(reinterpret_cast<platform::WindowId>(icons_.begin()->first));
 }
 
-void NotificationArea::Add(platform::WindowId owner, const std::string& tip, std::function<void()> onMenu) {
+bool NotificationArea::Add(platform::WindowId owner, const std::string& tip, Events events) {
     const HWND hwnd = reinterpret_cast<HWND>(owner);
     Remove(owner);
-    auto icon = std::make_unique<Icon>(Icon{*this, Record(hwnd, tip), std::move(onMenu)});
+    auto icon = std::make_unique<Icon>(Icon{*this, Record(hwnd, tip), std::move(events)});
     if (!SetWindowSubclass(hwnd, OwnerProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(icon.get())))
         throw Error("the notification area cannot report to the window");
-    Notify(NIM_ADD, icon->record);
+    const bool shown = ShowIcon(icon->record);
     icons_[hwnd] = std::move(icon);
+    return shown;
+}
+
+bool NotificationArea::Show(platform::WindowId owner) {
+    const auto found = icons_.find(reinterpret_cast<HWND>(owner));
+    return found != icons_.end() && ShowIcon(found->second->record);
 }
 
 void NotificationArea::Remove(platform::WindowId owner) {
@@ -88,20 +104,13 @@ LRESULT CALLBACK NotificationArea::OwnerProcedure(HWND hwnd, UINT msg, WPARAM wP
     if (msg == kCallbackMessage) {
         // Only the release of the right button asks for the menu; the pointer
         // passing over the icon and the other buttons do nothing.
-        if (wParam == kIconId && LOWORD(lParam) == WM_RBUTTONUP) {
-            const auto onMenu = icon->onMenu;  // the menu may remove the icon
-            try {
-                if (onMenu) onMenu();
-            } catch (...) {
-                // The menu reports its own failures; nothing may unwind into the system's dispatch.
-            }
-        }
+        if (wParam == kIconId && LOWORD(lParam) == WM_RBUTTONUP) Raise(icon->events.onMenu);
         return 0;
     }
     if (msg == icon->area.taskbarCreated_) {
-        // A restarted shell recreates the area empty; without its icon the
-        // program could no longer be configured or ended.
-        Notify(NIM_ADD, icon->record);
+        // A restarted shell recreates the area empty. The program puts the
+        // icon back, and tries again if the new shell is not ready for it yet.
+        Raise(icon->events.onAreaRecreated);
     } else if (msg == WM_NCDESTROY) {
         Notify(NIM_DELETE, icon->record);
         RemoveWindowSubclass(hwnd, OwnerProcedure, kSubclassId);

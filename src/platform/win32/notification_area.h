@@ -23,7 +23,8 @@ struct NotifyIconDataV1A {
 
 // Icons in the notification area. The owner window is subclassed: the shell
 // reports the icon's mouse messages to it, and broadcasts "TaskbarCreated"
-// to every top-level window when it has recreated the area.
+// to every top-level window when it has recreated the area, which the
+// owner's events hear (putting the icon back is theirs to do, with Show).
 class NotificationArea final : public platform::NotificationArea {
 public:
     // What the shell sends the owner for its icon: wParam the icon's id,
@@ -36,14 +37,15 @@ public:
     NotificationArea(const NotificationArea&) = delete;
     NotificationArea& operator=(const NotificationArea&) = delete;
 
-    void Add(platform::WindowId owner, const std::string& tip, std::function<void()> onMenu) override;
+    bool Add(platform::WindowId owner, const std::string& tip, Events events) override;
+    bool Show(platform::WindowId owner) override;
     void Remove(platform::WindowId owner) override;
 
 private:
     struct Icon {
         NotificationArea& area;
         NotifyIconDataV1A record;
-        std::function<void()> onMenu;
+        Events events;
     };
 
     static LRESULT CALLBACK OwnerProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,

@@ -6,12 +6,16 @@
 #include "platform/win32/files.h"
 #include "platform/win32/form_host.h"
 #include "platform/win32/hotkeys.h"
+#include "platform/win32/instances.h"
 #include "platform/win32/keyboard.h"
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/notification_area.h"
+#include "platform/win32/policy.h"
 #include "platform/win32/programs.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/registry_store.h"
+#include "platform/win32/text_controls.h"
+#include "platform/win32/timers.h"
 
 namespace kestrel::win32 {
 
@@ -25,8 +29,9 @@ public:
     Win32Services& operator=(const Win32Services&) = delete;
 
     platform::Services services() {
-        return {store_,    clipboard_, events_,   desktop_, keyboard_,         messageBoxes_,
-                forms_,    programs_,  files_,    hotKeys_, notificationArea_, registry_};
+        return {store_,    clipboard_, events_,  desktop_,          keyboard_,  messageBoxes_, forms_,
+                programs_, files_,     hotKeys_, notificationArea_, registry_,  timers_,       instances_,
+                textControls_, policy_};
     }
     FormHost& forms() { return forms_; }
 
@@ -44,7 +49,11 @@ private:
     // the windows first.
     HotKeys hotKeys_;
     NotificationArea notificationArea_;
+    Instances instances_;
     Registry registry_;
+    Timers timers_;
+    TextControls textControls_;
+    Policy policy_;
 };
 
 }  // namespace kestrel::win32

@@ -1,0 +1,143 @@
+#include "platform/win32/text_controls.h"
+
+#include <windows.h>
+
+#include <richedit.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "platform/win32/text.h"
+
+namespace kestrel::win32 {
+namespace {
+
+using Kind = platform::ControlText::Kind;
+
+// A question to another program's control waits this long at most.
+constexpr UINT kAnswerBoundMs = 1000;
+
+// How a control numbers the positions in its text.
+enum class Offsets {
+    None,            // not an edit: its text is not ours to ask for
+    PerCharacter,    // every character of WM_GETTEXT counts, CR LF as two
+    BreakCountsOne,  // a paragraph break is one position, CR LF in WM_GETTEXT
+};
+
+Offsets OffsetsOf(HWND control) {
+    wchar_t name[64] = L"";
+    // The real class: a program's own class built on an edit is still one.
+    if (!RealGetWindowClassW(control, name, 64)) return Offsets::None;
+    // Rich edit 1.0 ends its paragraphs with CR LF and counts both, as an edit does.
+    for (const wchar_t* edit : {L"Edit", L"RichEdit"})
+        if (lstrcmpiW(name, edit) == 0) return Offsets::PerCharacter;
+    for (const wchar_t* richEdit : {L"RichEdit20W", L"RichEdit20A", L"RICHEDIT50W"})
+        if (lstrcmpiW(name, richEdit) == 0) return Offsets::BreakCountsOne;
+    return Offsets::None;
+}
+
+// One question, or nothing when it is not answered in time. Not SMTO_BLOCK:
+// a control that asks one of our windows something while answering must not
+// stall both programs until the bound.
+std::optional<LRESULT> Ask(HWND control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(control, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_ERRORONEXIT, kAnswerBoundMs,
+                             &result))
+        return std::nullopt;
+    return static_cast<LRESULT>(result);
+}
+
+// A non-negative answer; a negative one means the control disagrees with
+// what it said a moment ago (its text changed meanwhile), as good as none.
+std::optional<std::size_t> AskCount(HWND control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    const auto answer = Ask(control, message, wParam, lParam);
+    if (!answer || *answer < 0) return std::nullopt;
+    return static_cast<std::size_t>(*answer);
+}
+
+std::optional<std::wstring> WholeText(HWND control) {
+    // The length may be an overestimate (ANSI controls); the copy says how much came.
+    const auto length = AskCount(control, WM_GETTEXTLENGTH);
+    if (!length) return std::nullopt;
+    std::wstring text(*length + 1, L'\0');
+    const auto copied = AskCount(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    if (!copied) return std::nullopt;
+    text.resize(std::min(*copied, *length));
+    return text;
+}
+
+// Where the control's position `offset` falls in its WM_GETTEXT text. A rich
+// edit's hidden final paragraph mark lies beyond the text: it comes out as
+// the text's end.
+std::size_t TextPosition(const std::wstring& text, std::size_t offset, Offsets offsets) {
+    if (offsets != Offsets::BreakCountsOne) return std::min(offset, text.size());
+    std::size_t position = 0;
+    for (; offset > 0 && position < text.size(); --offset)
+        position += text.compare(position, 2, L"\r\n") == 0 ? 2 : 1;
+    return position;
+}
+
+struct Range {
+    std::size_t start = 0;
+    std::size_t end = 0;
+};
+
+// The selection, in the control's own offsets.
+std::optional<Range> Selection(HWND control) {
+    // Through the pointers, not the return value, which holds 16 bits each.
+    DWORD start = 0, end = 0;
+    if (!Ask(control, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end)))
+        return std::nullopt;
+    return Range{std::min(start, end), std::max(start, end)};
+}
+
+// The line holding `caret` as Home, Shift+End would select it: these
+// messages count the lines as shown, so a word-wrapped box gives the visual
+// line, without its line break.
+std::optional<Range> CaretLine(HWND control, std::size_t caret, Offsets offsets) {
+    // A rich edit's own form takes positions beyond 64K.
+    const auto line = offsets == Offsets::BreakCountsOne
+                          ? AskCount(control, EM_EXLINEFROMCHAR, 0, static_cast<LPARAM>(caret))
+                          : AskCount(control, EM_LINEFROMCHAR, caret);
+    if (!line) return std::nullopt;
+    const auto start = AskCount(control, EM_LINEINDEX, *line);
+    if (!start) return std::nullopt;
+    const auto length = AskCount(control, EM_LINELENGTH, *start);
+    if (!length) return std::nullopt;
+    return Range{*start, *start + *length};
+}
+
+// What a copy would give: the selection, or with only a caret its line.
+std::optional<std::wstring> CopyableText(HWND control, Offsets offsets) {
+    auto range = Selection(control);
+    if (range && range->start == range->end) range = CaretLine(control, range->start, offsets);
+    if (!range) return std::nullopt;
+    const auto text = WholeText(control);
+    if (!text) return std::nullopt;
+    const auto start = TextPosition(*text, range->start, offsets);
+    return text->substr(start, TextPosition(*text, range->end, offsets) - start);
+}
+
+}  // namespace
+
+platform::ControlText TextControls::ReadFocused(platform::WindowId window) {
+    const HWND source = reinterpret_cast<HWND>(window);
+    const DWORD thread = source ? GetWindowThreadProcessId(source, nullptr) : 0;
+    if (!thread) return {Kind::NotAnEdit, {}};
+    // The activation reaches the source's thread as messages of its own; once
+    // it has answered one sent after them, its focus is where they left it.
+    if (!Ask(source, WM_NULL)) return {Kind::NoAnswer, {}};
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    if (!GetGUIThreadInfo(thread, &gui) || !gui.hwndFocus) return {Kind::NotAnEdit, {}};
+    const HWND control = gui.hwndFocus;
+    const auto offsets = OffsetsOf(control);
+    if (offsets == Offsets::None) return {Kind::NotAnEdit, {}};
+    if (GetWindowLongPtrW(control, GWL_STYLE) & ES_PASSWORD) return {Kind::Password, {}};
+    const auto text = CopyableText(control, offsets);
+    if (!text) return {Kind::NoAnswer, {}};
+    return {Kind::Text, Narrow(*text)};
+}
+
+}  // namespace kestrel::win32
