@@ -37,6 +37,17 @@ public:
     using Error::Error;
 };
 
+// The field's name as a string in the script: a quote doubled, so that a name
+// cannot end the string early; a line break refused, so that it cannot add
+// statements of its own.
+std::string ScriptString(const std::string& text) {
+    if (text.find_first_of("\r\n") != std::string::npos)
+        throw Error("the search field's name holds a line break");
+    std::string quoted = "\"";
+    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
 }  // namespace
 
 template <typename Runner>
@@ -94,7 +105,7 @@ void AppLink::WriteScript() {
         // but never left open.
         const auto file = services_.files.Create(runner::ScriptFile());
         file->WriteLine("Sub main()");
-        file->WriteLine("Index.Field(\"" + field_->name + "\") = Clipboard");
+        file->WriteLine("Index.Field(" + ScriptString(field_->name) + ") = Clipboard");
         file->WriteLine("doevents");
         if (settings_.saveNext) {
             file->WriteLine("Index.Save");

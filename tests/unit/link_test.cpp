@@ -165,10 +165,24 @@ TEST_F(RunnerTest, SaveNextAddsSaveAndNextDocumentAndAnOldScriptIsReplacedHidden
     }
 }
 
+TEST_F(RunnerTest, TheFieldsNameIsAStringOfTheScriptWhateverItHolds) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"Account", "Index.Field(\"Account\") = Clipboard"},
+        {"Policy \"No\"", "Index.Field(\"Policy \"\"No\"\"\") = Clipboard"},
+        {"\") : Kill \"C:\\x", "Index.Field(\"\"\") : Kill \"\"C:\\x\") = Clipboard"},
+    };
+    for (const auto& [field, line] : rows) {
+        link.SetField({field, "12345"});
+        link.RunIndex();
+        EXPECT_NE(Script().find("\r\n" + line + "\r\n"), std::string::npos) << field << "\n" << Script();
+    }
+}
+
 TEST_F(RunnerTest, AnIndexScriptThatCannotBeWrittenIsSaidAndNothingStarts) {
     struct Row {
         const char* what;
         std::function<void(fake::FakeDesktop&)> breakIt;
+        std::string field = "Account";
     };
     const Row rows[] = {
         {"the old script is read-only",
@@ -181,11 +195,12 @@ TEST_F(RunnerTest, AnIndexScriptThatCannotBeWrittenIsSaidAndNothingStarts) {
         {"the first line cannot be written", [](fake::FakeDesktop& d) { d.failWriteAtLine = 1; }},
         {"the field's line cannot be written", [](fake::FakeDesktop& d) { d.failWriteAtLine = 2; }},
         {"the last line cannot be written", [](fake::FakeDesktop& d) { d.failWriteAtLine = 7; }},
+        {"a field name with a line break would add statements", [](fake::FakeDesktop&) {}, "Account\r\nShell \"x\""},
     };
     for (const auto& row : rows) {
         fake::FakeDesktop desk2;
         LinkOn other(desk2);
-        other.link.SetField({"Account", "12345"});
+        other.link.SetField({row.field, "12345"});
         row.breakIt(desk2);
         EXPECT_NO_THROW(other.link.RunIndex()) << row.what;
         EXPECT_TRUE(desk2.started.empty()) << row.what;
