@@ -71,5 +71,52 @@ TEST_F(StoreWinTest, ValuesWrittenByOtherMeansAreReadAndCheckedTheSameWay) {
     EXPECT_FALSE(loaded.saveNext);
 }
 
+// Group Policy's keys, machine and user, as the templates write them.
+class PolicyWinTest : public WinTest {
+protected:
+    static constexpr const wchar_t* kPolicyKey = L"Software\\Policies\\Kestrel";
+    PolicyWinTest() { Clear(); }
+    ~PolicyWinTest() override { Clear(); }
+    static void Clear() {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kPolicyKey);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kPolicyKey);
+    }
+    static void Text(HKEY root, const wchar_t* name, const std::wstring& value) {
+        ASSERT_EQ(RegSetKeyValueW(root, kPolicyKey, name, REG_SZ, value.c_str(),
+                                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
+    static void Number(HKEY root, const wchar_t* name, DWORD value) {
+        ASSERT_EQ(RegSetKeyValueW(root, kPolicyKey, name, REG_DWORD, &value, sizeof value), ERROR_SUCCESS);
+    }
+};
+
+TEST_F(PolicyWinTest, MachinePolicyWinsOverUserPolicyWhichWinsOverTheUsersOwn) {
+    Text(HKEY_LOCAL_MACHINE, L"AppName", L"Machine");
+    Text(HKEY_CURRENT_USER, L"AppName", L"User");
+    Text(HKEY_CURRENT_USER, L"Field", L"UserField");
+    Number(HKEY_LOCAL_MACHINE, L"Hotkey", 116);  // the templates store numbers as numbers or as text
+    Text(HKEY_CURRENT_USER, L"HotKeyShift", L"3");
+    const auto s = LoadSettings(services.store, &services.policy);
+    EXPECT_EQ(s.documentType, "Machine");
+    EXPECT_EQ(s.searchField, "UserField");
+    EXPECT_EQ(s.hotKey, 116);
+    EXPECT_EQ(s.hotKeyShift, 3);
+    EXPECT_EQ(s.sourceWindow, "") << "not set by policy: the user's own (none)";
+    EXPECT_EQ(s.fromPolicy, (std::set<std::string>{"AppName", "Field", "Hotkey", "HotKeyShift"}));
+}
+
+TEST_F(PolicyWinTest, ABadPolicyValueIsNamedAndTheOthersStillRead) {
+    Text(HKEY_LOCAL_MACHINE, L"Hotkey", L"F11");
+    Text(HKEY_LOCAL_MACHINE, L"AppName", L"Claims");
+    std::string problem;
+    const auto s = LoadSettings(services.store, &services.policy, &problem);
+    EXPECT_EQ(problem, "the policy setting \"Hotkey\" holds \"F11\", which is not a whole number from -32768 to 32767");
+    EXPECT_EQ(s.documentType, "Claims");
+    const BYTE binary[] = {1, 2};
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKey, L"Hotkey", REG_BINARY, binary, sizeof binary), ERROR_SUCCESS);
+    EXPECT_THROW(services.policy.Read("Hotkey"), Error) << "neither text nor a number";
+}
+
 }  // namespace
 }  // namespace kestrel::wintest
