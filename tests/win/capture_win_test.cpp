@@ -27,7 +27,7 @@ TEST_F(CaptureWinTest, WithoutASelectionTakesTheCaretsLineAndLeavesTheCaretAlone
 }
 
 TEST_F(CaptureWinTest, WaitsForASourceThatAnswersLate) {
-    SourceApp app(L"Slow Orders", L"--text \"first\\nsecond line\" --select 0 5 --copy-delay 150");
+    SourceApp app(L"Slow Orders", L"--text \"first\\nsecond line\" --select 0 5 --copy-delay 150 --keys-only");
     EXPECT_EQ(Capture("Slow Orders"), "first");
     EXPECT_EQ(app.Selection(), (std::pair<DWORD, DWORD>{0, 5})) << "the selection was not replaced by the fallback";
 }

@@ -83,7 +83,7 @@ TEST_F(HotKeyWinTest, ACombinationHeldByAnotherProgramIsNotRegisteredAndShowsNot
 }
 
 TEST_F(HotKeyWinTest, TwoQuickPressesAgainstASlowSourceStartTheRunnerOnce) {
-    SourceApp app(L"Orders - ACME", L"--text \"ACME Ltd\\nAccount 12345\" --select 18 23 --copy-delay 250");
+    SourceApp app(L"Orders - ACME", L"--text \"ACME Ltd\\nAccount 12345\" --select 18 23 --copy-delay 250 --keys-only");
     Start();
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == app.window(); }, 2000));
     Press();
@@ -97,7 +97,7 @@ TEST_F(HotKeyWinTest, TwoQuickPressesAgainstASlowSourceStartTheRunnerOnce) {
 }
 
 TEST_F(HotKeyWinTest, AfterTenQuickPressesTheNextPressWorks) {
-    SourceApp app(L"Orders - ACME", L"--text \"ACME Ltd\\nAccount 12345\" --select 18 23 --copy-delay 50");
+    SourceApp app(L"Orders - ACME", L"--text \"ACME Ltd\\nAccount 12345\" --select 18 23 --copy-delay 50 --keys-only");
     Start();
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == app.window(); }, 2000));
     for (int i = 0; i < 10; ++i) {

@@ -85,7 +85,7 @@ SourceApp::SourceApp(const std::wstring& title, const std::wstring& args)
         EnumWindows(FindSourceWindow, reinterpret_cast<LPARAM>(&state));
         window_ = state.found;
         // The text box comes a moment after its window: wait for both.
-        edit_ = window_ ? FindWindowExW(window_, nullptr, L"EDIT", nullptr) : nullptr;
+        edit_ = window_ ? FindWindowExW(window_, nullptr, nullptr, nullptr) : nullptr;
         return edit_ != nullptr;
     });
     if (!ready) throw Error("the test source application did not open its window");

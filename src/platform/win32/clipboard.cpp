@@ -57,7 +57,7 @@ void Clipboard::SetText(const std::string& text) {
         if (!lock.get()) throw Error(LastErrorText("cannot hold the text for the clipboard", GetLastError()));
         std::copy(wide.c_str(), wide.c_str() + wide.size() + 1, static_cast<wchar_t*>(lock.get()));
     }
-    ClipboardOpen open;
+    ClipboardOpen open(Owner());
     if (!EmptyClipboard()) throw Error(LastErrorText("cannot empty the clipboard", GetLastError()));
     // The other text formats are made from this one when a program asks.
     if (!SetClipboardData(CF_UNICODETEXT, block.get()))
@@ -66,5 +66,10 @@ void Clipboard::SetText(const std::string& text) {
 }
 
 std::uint32_t Clipboard::SequenceNumber() { return GetClipboardSequenceNumber(); }
+
+HWND Clipboard::Owner() {
+    if (!owner_) owner_ = Window(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+    return owner_.get();  // none: opened without an owner, as before
+}
 
 }  // namespace kestrel::win32

@@ -127,8 +127,8 @@ private:
 // which would otherwise block the source application's copy until we pump.
 class ClipboardOpen {
 public:
-    ClipboardOpen() {
-        if (!OpenClipboard(nullptr)) throw ClipboardBusy();
+    explicit ClipboardOpen(HWND owner = nullptr) {
+        if (!OpenClipboard(owner)) throw ClipboardBusy();
     }
     ~ClipboardOpen() { CloseClipboard(); }
     ClipboardOpen(const ClipboardOpen&) = delete;
