@@ -29,10 +29,24 @@ void SendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
         INPUT i{};
         i.type = INPUT_KEYBOARD;
         i.ki.wVk = vk;
-        i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        // Without the scan code the key translates to no character, and an
+        // edit copies on Ctrl+C's character; Home and End are extended keys.
+        i.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+        i.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk == VK_HOME || vk == VK_END ? KEYEVENTF_EXTENDEDKEY : 0);
         in.push_back(i);
     }
     SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+// Waits while answering messages: the copier's EmptyClipboard sends this
+// program, the clipboard's last owner, a message and waits for the answer.
+void Pump(DWORD ms) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
 }
 
 // Keys typed while the user still holds Ctrl or Shift would arrive changed.
@@ -40,7 +54,7 @@ void WaitForModifiersUp() {
     for (int i = 0; i < 1000; ++i) {
         if (GetAsyncKeyState(VK_CONTROL) >= 0 && GetAsyncKeyState(VK_SHIFT) >= 0 && GetAsyncKeyState(VK_MENU) >= 0)
             return;
-        Sleep(1);
+        Pump(1);
     }
 }
 
@@ -63,8 +77,13 @@ std::wstring CopyAndWait(HWND owner, DWORD timeoutMs) {
     SendKeys({{VK_CONTROL, false}, {'C', false}, {'C', true}, {VK_CONTROL, true}});
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs) {
-        if (GetClipboardSequenceNumber() != before) return ReadClipboard(owner);
-        Sleep(1);
+        // The number moves when the copier empties the clipboard, before its
+        // text is there, and the copier may still hold it open: read until it is.
+        if (GetClipboardSequenceNumber() != before) {
+            std::wstring text = ReadClipboard(owner);
+            if (!text.empty()) return text;
+        }
+        Pump(1);
     }
     return {};
 }
