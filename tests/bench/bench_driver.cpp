@@ -171,6 +171,10 @@ int Idle(const Options& o, HANDLE program) {
     GetProcessMemoryInfo(program, &memory, sizeof memory);
     std::printf("idle %.1f %zu\n", static_cast<double>(after - before) / 10000.0,
                 static_cast<std::size_t>(memory.WorkingSetSize / 1024));
+    std::fflush(stdout);
+    // Kept a while longer, so that a measure taken from outside over the same
+    // ten seconds finds it still there.
+    Sleep(3000);
     return 0;
 }
 
