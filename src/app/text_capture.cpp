@@ -1,5 +1,7 @@
 #include "app/text_capture.h"
 
+#include <algorithm>
+
 #include "app/app_title.h"
 #include "platform/error.h"
 #include "platform/keystrokes.h"
@@ -48,10 +50,10 @@ std::optional<std::string> TextCapture::AskTheControl(platform::WindowId window)
     }
 }
 
-std::string TextCapture::CopyWithKeys() {
+std::string TextCapture::CopyWithKeys(platform::WindowId window) {
     WaitForModifiers();
     s_.events.DoEvents();
-    if (CopyWith("^c", kFirstCopyBoundMs).empty()) CopyWith("{home}+{end}^c", kLineCopyBoundMs);
+    if (CopyWith(window, "^c", kFirstCopyBoundMs).empty()) CopyWith(window, "{home}+{end}^c", kLineCopyBoundMs);
     return ReadClipboard();
 }
 
@@ -84,14 +86,42 @@ void TextCapture::WaitForModifiers() {
     }
 }
 
-// Types `keys`, then lets the source application answer: returns once the
-// clipboard has changed or `boundMs` has passed, with the clipboard's text.
-std::string TextCapture::CopyWith(const std::string& keys, int boundMs) {
+// Types `keys`, then lets the source application answer: returns with the
+// clipboard's text once the clipboard has changed, or the copy is taken for
+// one that changes nothing, at the latest after `boundMs`.
+std::string TextCapture::CopyWith(platform::WindowId window, const std::string& keys, int boundMs) {
     const auto before = s_.clipboard.SequenceNumber();
     platform::TypeKeystrokes(s_.keyboard, keys);
     s_.events.DoEvents();
-    const auto deadline = s_.events.NowMs() + boundMs;
-    while (s_.clipboard.SequenceNumber() == before && s_.events.NowMs() < deadline) s_.events.WaitForEvents(5);
+    const auto typed = s_.events.NowMs();
+    const auto bound = typed + boundMs;
+    const auto longest = latencies_.Longest(window);
+    const int learnedMs = longest ? 2 * *longest + kLearnedMarginMs : boundMs;
+    auto giveUpAt = std::min(bound, typed + learnedMs);
+    for (;;) {
+        if (s_.clipboard.SequenceNumber() != before) {
+            latencies_.Seen(window, static_cast<int>(s_.events.NowMs() - typed));
+            break;
+        }
+        const auto now = s_.events.NowMs();
+        if (now >= bound) break;
+        if (now < giveUpAt) {
+            s_.events.WaitForEvents(static_cast<int>(std::min<std::int64_t>(5, giveUpAt - now)));
+            continue;
+        }
+        // Later than any copy seen from this source: done, unless its thread
+        // is busy, when the copy may be what keeps it busy.
+        if (!s_.desktop.WaitUntilAnswered(window, static_cast<int>(bound - now))) {
+            giveUpAt = bound;
+            continue;
+        }
+        const auto answered = s_.events.NowMs();
+        if (answered - now <= kPromptAnswerMs) {
+            if (s_.clipboard.SequenceNumber() == before) break;
+            continue;
+        }
+        giveUpAt = std::min(bound, answered + learnedMs);
+    }
     return ReadClipboard();
 }
 
@@ -106,7 +136,7 @@ std::optional<std::string> TextCapture::Capture(const std::string& title) {
             s_.events.DoEvents();
         }
         if (auto text = AskTheControl(window)) return *text;
-        return CopyWithKeys();
+        return CopyWithKeys(window);
     } catch (const ClipboardBusy&) {
         failure = "error: the clipboard is in use by another program. Press the hotkey again in a moment.";
     } catch (const KeyHeldDown& key) {

@@ -2,6 +2,7 @@
 #include <optional>
 #include <string>
 
+#include "app/copy_latencies.h"
 #include "platform/clipboard.h"
 #include "platform/desktop.h"
 #include "platform/event_loop.h"
@@ -22,11 +23,18 @@ public:
     // How long a copy may take to land on the clipboard. The source
     // application handles the injected Ctrl+C on its own thread some time
     // after the keys are sent (milliseconds when idle, far longer when busy).
-    // When nothing is selected the first copy changes nothing at all and the
-    // whole bound is spent before the fallback, so that bound stays short
-    // enough not to be felt.
+    // When nothing is selected the first copy changes nothing at all; until
+    // the source's copies have been seen the whole bound is spent before the
+    // fallback, so that bound stays short enough not to be felt.
     static constexpr int kFirstCopyBoundMs = 500;
     static constexpr int kLineCopyBoundMs = 1000;
+    // Once a source's copies have been seen, a copy that has not landed in
+    // twice the longest of them plus this margin is taken for one that changes
+    // nothing, provided the source's thread then answers promptly (within
+    // kPromptAnswerMs): a thread that answers late was busy, perhaps with the
+    // copy itself, and is given that time again. Never beyond the bound.
+    static constexpr int kLearnedMarginMs = 40;
+    static constexpr int kPromptAnswerMs = 15;
     // Windows may refuse a foreground change without saying so; keys must not
     // go to another window, so the capture waits this long to see it happen.
     static constexpr int kActivationBoundMs = 1000;
@@ -61,12 +69,13 @@ private:
     std::string ReadClipboard();
     platform::WindowId Activate(const std::string& title);
     std::optional<std::string> AskTheControl(platform::WindowId window);
-    std::string CopyWithKeys();
+    std::string CopyWithKeys(platform::WindowId window);
     const char* ModifierDown();  // the name of a modifier held down, or nullptr
     void WaitForModifiers();
-    std::string CopyWith(const std::string& keys, int boundMs);
+    std::string CopyWith(platform::WindowId window, const std::string& keys, int boundMs);
 
     Services s_;
+    CopyLatencies latencies_;
 };
 
 }  // namespace kestrel

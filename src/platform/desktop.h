@@ -20,6 +20,11 @@ public:
     // Whether the window is in front, or a window of its program with the
     // same root owner is (its dialog): keys typed now reach that program.
     virtual bool IsInFront(WindowId window) = 0;
+    // Waits up to `boundMs` for the thread of the window to take its messages
+    // twice over, so that input queued before has had its turn: false when it
+    // had not answered by then. A thread that is busy (or handling the keys
+    // just typed) answers when it is done.
+    virtual bool WaitUntilAnswered(WindowId window, int boundMs) = 0;
     // One of the program's own windows to the front (its menu needs that).
     virtual void BringToFront(WindowId window) = 0;
     // Off the task list and Alt+Tab.

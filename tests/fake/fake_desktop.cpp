@@ -330,13 +330,25 @@ void FakeDesktop::Key(const KeyEvent& e) {
     } else if (e.key == platform::kKeyEnd && shift_) {
         if (w->caretLine >= 0 && w->caretLine < static_cast<int>(w->lines.size()))
             w->selection = w->lines[static_cast<std::size_t>(w->caretLine)];
-    } else if (e.key == 'C' && ctrl_ && !shift_ && !alt_ && !w->selection.empty() && w->copyDelayMs >= 0) {
+    } else if (e.key == 'C' && ctrl_ && !shift_ && !alt_) {
+        w->busyUntil = now + w->busyMs;
+        if (w->selection.empty() || w->copyDelayMs < 0) return;
         const auto text = w->selection;
-        At(now + w->copyDelayMs, [this, text] {
+        At(w->busyUntil + w->copyDelayMs, [this, text] {
             clipboard = text;
             sequence += 2;  // emptied, then filled
         });
     }
+}
+
+bool FakeDesktop::WaitUntilAnswered(WindowId window, int boundMs) {
+    log.push_back("probe");
+    const FakeWindow* w = Find(window);
+    const auto answerAt = w ? std::max(now, w->busyUntil) : now + boundMs;
+    const bool answered = w && answerAt - now <= boundMs;
+    now = answered ? answerAt : now + boundMs;
+    RunDue();
+    return answered;
 }
 
 void FakeDesktop::Show(const std::string& text, const std::string& caption, platform::Modality modality) {

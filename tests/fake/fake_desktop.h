@@ -39,6 +39,11 @@ struct FakeWindow {
     std::string selection;
     // How long after Ctrl+C the copy reaches the clipboard; negative: never.
     int copyDelayMs = 0;
+    // How long the window's thread is busy after Ctrl+C, answering nothing
+    // (as a program in a long computation); the copy's delay runs after that.
+    // A copy delayed with the thread idle is a remote desktop's.
+    int busyMs = 0;
+    std::int64_t busyUntil = 0;
     FocusedControl control = FocusedControl::KeysOnly;
     // A modal dialog of the program this window belongs to, shown over it; 0: none.
     WindowId dialog = 0;
@@ -201,6 +206,7 @@ public:
         foreground = window;
     }
     void HideFromTaskList(WindowId) override { taskVisible = false; }
+    bool WaitUntilAnswered(WindowId window, int boundMs) override;
     bool IsInFront(WindowId window) override;
     bool IsDown(platform::KeyCode key) override;
     std::size_t Send(const std::vector<KeyEvent>& events) override;

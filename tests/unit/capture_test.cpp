@@ -57,6 +57,63 @@ TEST_F(CaptureTest, ASourceThatAnswersLateIsWaitedFor) {
     EXPECT_EQ(desk.chords, Sent("^c")) << "no fallback destroys the user's selection";
 }
 
+TEST_F(CaptureTest, OnlyASourceSeenToCopyPromptlyIsNotWaitedOnForACaretAndNoLateCopyIsCutShort) {
+    struct Row {
+        const char* what;
+        int seenMs;  // how long the window's earlier copies took; negative: none seen
+        bool selected;  // this press: "12345" selected, or only the caret in its line
+        int busyMs;  // the window's thread answers nothing for this long, then copies
+        int copyDelayMs;  // the copy lands this long after that (a remote desktop's clipboard)
+        int fromMs, toMs;  // how long the capture takes
+    };
+    const Row rows[] = {
+        {"a prompt source, only a caret", 10, false, 0, 10, 60, 80},
+        {"a prompt source busy this once", 10, true, 300, 10, 310, 320},
+        {"a prompt source busy on a caret", 10, false, 300, 10, 670, 690},
+        {"a remote desktop's source", 300, true, 0, 300, 300, 310},
+        {"a remote desktop's source, only a caret", 300, false, 0, 300, 800, 810},
+        {"a source not seen yet, late", -1, true, 0, 300, 300, 310},
+        {"a source not seen yet, only a caret", -1, false, 0, 10, 510, 520},
+    };
+    for (const auto& row : rows) {
+        auto& w = desk.AddWindow("Orders", {"ACME Ltd", "Account 12345"});
+        const auto id = w.id;
+        if (row.seenMs >= 0) {
+            w.selection = "ACME";
+            w.copyDelayMs = row.seenMs;
+            ASSERT_EQ(Capture(), "ACME") << row.what;
+        }
+        auto& source = *desk.Find(id);
+        source.selection = row.selected ? "12345" : "";
+        source.caretLine = 1;
+        source.busyMs = row.busyMs;
+        source.copyDelayMs = row.copyDelayMs;
+        desk.chords.clear();
+        const auto start = desk.now;
+        EXPECT_EQ(Capture(), row.selected ? "12345" : "Account 12345") << row.what;
+        EXPECT_EQ(desk.chords, row.selected ? Sent("^c") : Sent("^c", "{home}+{end}^c")) << row.what;
+        EXPECT_GE(desk.now - start, row.fromMs) << row.what;
+        EXPECT_LE(desk.now - start, row.toMs) << row.what;
+        desk.windows.clear();
+    }
+    EXPECT_TRUE(desk.messages.empty());
+}
+
+TEST(CopyLatenciesTest, TheLongestOfEachWindowsRecentCopiesIsKept) {
+    CopyLatencies latencies;
+    EXPECT_EQ(latencies.Longest(1), std::nullopt);
+    latencies.Seen(1, 200);  // one slow copy among quick ones
+    for (int i = 0; i < 7; ++i) latencies.Seen(1, 10);
+    EXPECT_EQ(latencies.Longest(1), 200) << "still among the last eight";
+    latencies.Seen(1, 12);
+    EXPECT_EQ(latencies.Longest(1), 12) << "aged out";
+    for (platform::WindowId w = 2; w <= CopyLatencies::kWindowsKept; ++w) latencies.Seen(w, 5);
+    latencies.Seen(1, 12);  // window 1 used last, window 2 least recently
+    latencies.Seen(100, 5);
+    EXPECT_EQ(latencies.Longest(2), std::nullopt) << "the least recently used window is forgotten";
+    EXPECT_EQ(latencies.Longest(1), 12);
+}
+
 TEST_F(CaptureTest, ACopyThatNeverLandsGivesEmptyTextAfterBothTries) {
     auto& w = desk.AddWindow("Orders", {"ACME Ltd"});
     w.selection = "ACME";

@@ -32,6 +32,25 @@ TEST_F(CaptureWinTest, WaitsForASourceThatAnswersLate) {
     EXPECT_EQ(app.Selection(), (std::pair<DWORD, DWORD>{0, 5})) << "the selection was not replaced by the fallback";
 }
 
+TEST_F(CaptureWinTest, ALateCopyIsWaitedForAfterPromptOnesAndFromARemoteDesktop) {
+    struct Row {
+        const wchar_t* lateness;
+        const char* what;
+    };
+    const Row rows[] = {
+        {L"--busy-from-copy 2 300", "a source busy on its second copy"},
+        {L"--copy-delay 300", "a source whose copies always land late"},
+    };
+    for (const auto& row : rows) {
+        SourceApp app(L"Slow Orders", std::wstring(L"--text \"first\\nsecond line\" --select 0 5 --keys-only ") +
+                                          row.lateness);
+        for (int press = 1; press <= 2; ++press) {
+            EXPECT_EQ(Capture("Slow Orders"), "first") << row.what << ", press " << press;
+            EXPECT_EQ(app.Selection(), (std::pair<DWORD, DWORD>{0, 5})) << row.what << ": no fallback, press " << press;
+        }
+    }
+}
+
 TEST_F(CaptureWinTest, ATitleThatMatchesNoWindowIsReported) {
     MessageBoxWatcher boxes;
     EXPECT_EQ(Capture("No Such Window 4711"), std::nullopt);

@@ -31,6 +31,8 @@ TEST_F(DesktopWinTest, ActivationDoesNotWaitOnAForegroundProgramThatDoesNotAnswe
     SourceApp stuck(L"Stuck Program", L"--text \"stuck\" --hang-after 200");
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == stuck.window(); }, 2000));
     ASSERT_TRUE(WaitFor([&] { return !Answers(stuck.window()); }, 3000)) << "the fixture did not stop answering";
+    EXPECT_FALSE(services.desktop.WaitUntilAnswered(reinterpret_cast<platform::WindowId>(stuck.window()), 100));
+    EXPECT_TRUE(services.desktop.WaitUntilAnswered(reinterpret_cast<platform::WindowId>(target.window()), 100));
     // On a thread of its own, so that a hang fails the test instead of stopping the suite.
     std::atomic<bool> returned{false};
     std::thread activation([&] {

@@ -80,6 +80,23 @@ bool Desktop::IsInFront(platform::WindowId window) {
     return frontProcess == windowProcess && GetAncestor(front, GA_ROOTOWNER) == GetAncestor(hwnd, GA_ROOTOWNER);
 }
 
+// Each answer comes from the thread's message loop, which takes queued input
+// between our messages. Our own thread must take messages sent to it
+// meanwhile (no SMTO_BLOCK): a copy's EmptyClipboard waits on the clipboard's
+// owner, which may be us.
+bool Desktop::WaitUntilAnswered(platform::WindowId window, int boundMs) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(boundMs > 0 ? boundMs : 0);
+    for (int answers = 0; answers < 2; ++answers) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return false;
+        DWORD_PTR ignored = 0;
+        if (!SendMessageTimeoutW(ToHwnd(window), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, static_cast<UINT>(deadline - now),
+                                 &ignored))
+            return false;
+    }
+    return true;
+}
+
 void Desktop::BringToFront(platform::WindowId window) { SetForegroundWindow(ToHwnd(window)); }
 
 void Desktop::HideFromTaskList(platform::WindowId window) {

@@ -8,6 +8,7 @@ public:
     platform::WindowId ActivateByTitle(const std::string& title) override;
     platform::WindowId ForegroundWindow() override;
     bool IsInFront(platform::WindowId window) override;
+    bool WaitUntilAnswered(platform::WindowId window, int boundMs) override;
     void BringToFront(platform::WindowId window) override;
     void HideFromTaskList(platform::WindowId window) override;
 };

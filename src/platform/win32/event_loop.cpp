@@ -6,6 +6,16 @@
 
 namespace kestrel::win32 {
 
+namespace {
+std::int64_t PerformanceTicks(BOOL (WINAPI *query)(LARGE_INTEGER*)) {
+    LARGE_INTEGER value;
+    query(&value);
+    return value.QuadPart;
+}
+}  // namespace
+
+EventLoop::EventLoop(FormHost& forms) : forms_(forms), ticksPerSecond_(PerformanceTicks(QueryPerformanceFrequency)) {}
+
 void EventLoop::DoEvents() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -25,6 +35,11 @@ void EventLoop::WaitForEvents(int ms) {
     DoEvents();
 }
 
-std::int64_t EventLoop::NowMs() { return static_cast<std::int64_t>(GetTickCount64()); }
+// The performance counter, not the tick count: waits for a copy are judged
+// by tens of milliseconds, finer than the tick count's 16.
+std::int64_t EventLoop::NowMs() {
+    const auto ticks = PerformanceTicks(QueryPerformanceCounter);
+    return ticks / ticksPerSecond_ * 1000 + ticks % ticksPerSecond_ * 1000 / ticksPerSecond_;
+}
 
 }  // namespace kestrel::win32

@@ -10,13 +10,14 @@ class FormHost;
 // the program yields.
 class EventLoop final : public platform::EventLoop {
 public:
-    explicit EventLoop(FormHost& forms) : forms_(forms) {}
+    explicit EventLoop(FormHost& forms);
     void DoEvents() override;
     void WaitForEvents(int ms) override;
     std::int64_t NowMs() override;
 
 private:
     FormHost& forms_;
+    std::int64_t ticksPerSecond_;
 };
 
 }  // namespace kestrel::win32
