@@ -4,7 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <map>
+#include <optional>
+#include <string_view>
 
 namespace kestrel::platform {
 namespace {
@@ -14,26 +15,37 @@ struct NamedKey {
     bool extended;
 };
 
+struct KeyName {
+    std::string_view name;
+    NamedKey key;
+};
+
 // Navigation keys sit on the extended part of the keyboard; without the flag
 // NumLock turns them into keypad digits.
-const std::map<std::string, NamedKey>& NamedKeys() {
-    static const std::map<std::string, NamedKey> keys = [] {
-        std::map<std::string, NamedKey> k = {
-            {"backspace", {kKeyBackspace, false}}, {"bs", {kKeyBackspace, false}},
-            {"tab", {kKeyTab, false}},             {"enter", {kKeyEnter, false}},
-            {"esc", {kKeyEscape, false}},          {"escape", {kKeyEscape, false}},
-            {"pgup", {kKeyPageUp, true}},          {"pgdn", {kKeyPageDown, true}},
-            {"end", {kKeyEnd, true}},              {"home", {kKeyHome, true}},
-            {"left", {kKeyLeft, true}},            {"up", {kKeyUp, true}},
-            {"right", {kKeyRight, true}},          {"down", {kKeyDown, true}},
-            {"insert", {kKeyInsert, true}},        {"ins", {kKeyInsert, true}},
-            {"delete", {kKeyDelete, true}},        {"del", {kKeyDelete, true}},
-        };
-        for (int n = 1; n <= 24; ++n)
-            k["f" + std::to_string(n)] = {static_cast<KeyCode>(kKeyF1 + n - 1), false};
-        return k;
-    }();
-    return keys;
+constexpr KeyName kKeyNames[] = {
+    {"backspace", {kKeyBackspace, false}}, {"bs", {kKeyBackspace, false}},
+    {"tab", {kKeyTab, false}},             {"enter", {kKeyEnter, false}},
+    {"esc", {kKeyEscape, false}},          {"escape", {kKeyEscape, false}},
+    {"pgup", {kKeyPageUp, true}},          {"pgdn", {kKeyPageDown, true}},
+    {"end", {kKeyEnd, true}},              {"home", {kKeyHome, true}},
+    {"left", {kKeyLeft, true}},            {"up", {kKeyUp, true}},
+    {"right", {kKeyRight, true}},          {"down", {kKeyDown, true}},
+    {"insert", {kKeyInsert, true}},        {"ins", {kKeyInsert, true}},
+    {"delete", {kKeyDelete, true}},        {"del", {kKeyDelete, true}},
+};
+
+// The key a lower-case name in braces stands for: those above and f1 to f24.
+std::optional<NamedKey> FindNamedKey(std::string_view name) {
+    for (const auto& k : kKeyNames)
+        if (k.name == name) return k.key;
+    if (name.size() < 2 || name.size() > 3 || name[0] != 'f' || name[1] == '0') return std::nullopt;
+    int n = 0;
+    for (const char c : name.substr(1)) {
+        if (c < '0' || c > '9') return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    if (n > 24) return std::nullopt;
+    return NamedKey{static_cast<KeyCode>(kKeyF1 + n - 1), false};
 }
 
 std::string Lower(std::string s) {
@@ -59,10 +71,9 @@ std::vector<Chord> ParseKeystrokes(const std::string& keys) {
             const auto close = keys.find('}', i + 1);
             if (close == std::string::npos) throw Error("keystrokes \"" + keys + "\": missing }");
             const auto name = Lower(keys.substr(i + 1, close - i - 1));
-            const auto found = NamedKeys().find(name);
-            if (found == NamedKeys().end())
-                throw Error("keystrokes \"" + keys + "\": unknown key {" + name + "}");
-            key = found->second;
+            const auto found = FindNamedKey(name);
+            if (!found) throw Error("keystrokes \"" + keys + "\": unknown key {" + name + "}");
+            key = *found;
             i = close;
         } else if (std::isalpha(static_cast<unsigned char>(c))) {
             key = {static_cast<KeyCode>(std::toupper(static_cast<unsigned char>(c))), false};

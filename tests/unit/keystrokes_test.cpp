@@ -32,13 +32,14 @@ TEST(ParseKeystrokes, TurnsTheSyntaxIntoChordsOfKeyCodes) {
         {"A", {{Down(0x10), Down(0x41), Up(0x41), Up(0x10)}}},
         {"7 ~", {{Down(0x37), Up(0x37)}, {Down(0x20), Up(0x20)}, {Down(0x0D), Up(0x0D)}}},
         {"{del}{F24}", {{Down(0x2E, true), Up(0x2E, true)}, {Down(0x87), Up(0x87)}}},
+        {"{f1}{F10}", {{Down(0x70), Up(0x70)}, {Down(0x79), Up(0x79)}}},
         {"", {}},
     };
     for (const auto& row : rows) EXPECT_EQ(ParseKeystrokes(row.keys), row.chords) << row.keys;
 }
 
 TEST(ParseKeystrokes, RefusesWhatItCannotType) {
-    for (const char* bad : {"{home", "{nosuchkey}", "^", "c+", "é", "#"})
+    for (const char* bad : {"{home", "{nosuchkey}", "^", "c+", "é", "#", "{f0}", "{f25}", "{f01}", "{f}", "{f1x}"})
         EXPECT_THROW(ParseKeystrokes(bad), Error) << bad;
 }
 
