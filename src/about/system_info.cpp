@@ -1,7 +1,6 @@
 #include "about/system_info.h"
 
 #include <cstdint>
-#include <cstdio>
 
 #include "app/app_title.h"
 #include "platform/error.h"
@@ -30,8 +29,11 @@ bool ReadRegistryText(platform::Registry& registry, const std::string& key, cons
         std::uint32_t number = 0;
         for (std::size_t i = read.data.size(); i-- > 0;)
             number = (number << 8) | static_cast<unsigned char>(read.data[i]);
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(number));
+        std::string hex;
+        do {
+            hex.insert(hex.begin(), "0123456789ABCDEF"[number & 0xF]);
+            number >>= 4;
+        } while (number != 0);
         value = "&h" + value + hex;
     }
     return true;

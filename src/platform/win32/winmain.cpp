@@ -2,8 +2,19 @@
 // its message loop until no window of the program remains loaded.
 #include <windows.h>
 
+#include <cstdlib>
+#include <exception>
+
 #include "app/application.h"
 #include "platform/win32/win32_services.h"
+
+// The library's own handler for an exception nobody catches prints the
+// exception's demangled type to the console, which this program does not
+// have; it would bring a 46 KB name demangler into the program for that.
+// Ending at once is what remains of it without a console.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     kestrel::win32::Win32Services services;
