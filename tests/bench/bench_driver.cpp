@@ -1,12 +1,16 @@
-// Measures one program that answers a hotkey by starting the script runner
-// (kestrel.exe, or the reference program beside this file), for scripts/bench.
-// It starts the program, and a source program to copy from, presses the
-// hotkey as a person would and times each press until the stand-in runner
-// records its start:
-//   kestrel_bench_driver --program CMDLINE --source CMDLINE --source-title T
-//       [--custom] (--select START END | --caret POS) --presses N --runner-log PATH
-// prints "latency <median ms> <p90 ms> <presses timed> <presses lost>". With
-//   kestrel_bench_driver --program CMDLINE --idle SECONDS
+// Measures programs that answer a hotkey by starting the script runner
+// (kestrel.exe and the reference program beside this file), for scripts/bench.
+// It starts them side by side, each with a hotkey of its own, and a source
+// program to copy from, then presses the hotkeys as a person would, taking
+// turns press by press (so that a desktop slowing down or speeding up meets
+// every program and state alike), and times each press until the stand-in
+// runner records its start:
+//   kestrel_bench_driver (--program NAME CMDLINE MODIFIERS VK)... --source CMDLINE
+//       --source-title T [--custom] (--state NAME START END)... --presses N --runner-log PATH
+// prints "latency <program> <state> <median ms> <p90 ms> <presses timed> <presses lost>"
+// for each; MODIFIERS are RegisterHotKey's, a state is the source's selection
+// (START == END: only a caret). With
+//   kestrel_bench_driver --program NAME CMDLINE MODIFIERS VK --idle SECONDS
 // it prints "idle <CPU ms> <working set KiB>" for the program left alone.
 #include <windows.h>
 
@@ -22,16 +26,30 @@
 
 namespace {
 
-struct Options {
-    std::wstring program, source, sourceTitle, runnerLog;
-    bool custom = false;
+struct Program {
+    std::wstring name, commandLine;
+    std::vector<WORD> chord;  // the hotkey as keys to press
+};
+
+struct State {
+    std::wstring name;
     int selStart = 0, selEnd = 0;
+};
+
+struct Options {
+    std::vector<Program> programs;
+    std::vector<State> states;
+    std::wstring source, sourceTitle, runnerLog;
+    bool custom = false;
     int presses = 15;
     int idleSeconds = 0;
 };
 
 struct Process {
     HANDLE handle = nullptr;
+    Process() = default;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
     ~Process() {
         if (handle) {
             TerminateProcess(handle, 0);
@@ -85,18 +103,16 @@ void ClearRunner(const std::wstring& log) {
     }
 }
 
-// The source's selection or caret as the scenario wants it, and its window in front.
-bool ResetSource(const Options& o) {
+// The source's selection or caret as the state wants it, and its window in front.
+bool ResetSource(const Options& o, const State& state) {
     HWND main = FindWindowW(nullptr, o.sourceTitle.c_str());
     if (!main) return false;
     if (o.custom) {
-        // Home collapses the control's selection to the start of the caret's
-        // line; a copy with a selection leaves it as it was.
-        HWND control = GetDlgItem(main, kestrel::fixtures::kCustomText);
-        if (o.selStart == o.selEnd) SendMessageW(control, WM_KEYDOWN, VK_HOME, 0);
+        SendMessageW(GetDlgItem(main, kestrel::fixtures::kCustomText), kestrel::fixtures::kCustomSetSelection,
+                     static_cast<WPARAM>(state.selStart), state.selEnd);
     } else {
         HWND edit = FindWindowExW(main, nullptr, L"Edit", nullptr);
-        SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(o.selStart), o.selEnd);
+        SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(state.selStart), state.selEnd);
     }
     SetForegroundWindow(main);
     return true;
@@ -110,48 +126,83 @@ double Percentile(std::vector<double> v, double p) {
     return v[lo] + (v[hi] - v[lo]) * (rank - static_cast<double>(lo));
 }
 
+// One press of the program's hotkey from the state: ms to the runner's
+// start, or a negative number when it did not start within 5 s.
+double Press(const Options& o, const Program& program, const State& state) {
+    ClearRunner(o.runnerLog);
+    if (!ResetSource(o, state)) return -2;
+    Sleep(300);
+    LARGE_INTEGER start, now;
+    QueryPerformanceCounter(&start);
+    kestrel::fixtures::PressChord(program.chord);
+    do {
+        if (GetFileAttributesW(o.runnerLog.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            QueryPerformanceCounter(&now);
+            Sleep(200);
+            return Ms(start, now);
+        }
+        Sleep(1);
+        QueryPerformanceCounter(&now);
+    } while (Ms(start, now) < 5000);
+    return -1;
+}
+
+BOOL CALLBACK ReportBox(HWND hwnd, LPARAM) {
+    wchar_t cls[64] = L"", title[256] = L"", text[512] = L"";
+    GetClassNameW(hwnd, cls, 64);
+    if (!IsWindowVisible(hwnd) || std::wstring(cls) != L"#32770") return TRUE;
+    GetWindowTextW(hwnd, title, 256);
+    if (HWND label = FindWindowExW(hwnd, nullptr, L"Static", nullptr)) {
+        // The icon comes first; the message is the next static.
+        HWND next = FindWindowExW(hwnd, label, L"Static", nullptr);
+        GetWindowTextW(next ? next : label, text, 512);
+    }
+    std::fprintf(stderr, "a box is open: %ls: %ls\n", title, text);
+    return TRUE;
+}
+
 int Latency(const Options& o) {
     Process source;
     if (!Start(o.source, source)) return 3;
     Sleep(1500);
-    std::vector<double> timed;
-    int lost = 0;
-    // One press first, untimed: the first start of the runner loads what later ones find ready.
-    for (int press = 0; press <= o.presses; ++press) {
-        ClearRunner(o.runnerLog);
-        if (!ResetSource(o)) {
-            std::fprintf(stderr, "the source window is missing\n");
-            return 4;
-        }
-        Sleep(300);
-        LARGE_INTEGER start, now;
-        QueryPerformanceCounter(&start);
-        kestrel::fixtures::PressChord({VK_CONTROL, VK_SHIFT, VK_F11});
-        bool started = false;
-        do {
-            if (GetFileAttributesW(o.runnerLog.c_str()) != INVALID_FILE_ATTRIBUTES) {
-                started = true;
-                break;
+    struct Series {
+        std::vector<double> timed;
+        int lost = 0;
+    };
+    std::vector<std::vector<Series>> series(o.programs.size(), std::vector<Series>(o.states.size()));
+    // Round 0 is untimed: the first start of the runner loads what later ones
+    // find ready, and a program may learn from its first presses.
+    for (int round = 0; round <= o.presses; ++round) {
+        for (std::size_t s = 0; s < o.states.size(); ++s) {
+            for (std::size_t turn = 0; turn < o.programs.size(); ++turn) {
+                // Each program goes first in every other round.
+                const auto p = round % 2 ? o.programs.size() - 1 - turn : turn;
+                const double ms = Press(o, o.programs[p], o.states[s]);
+                if (ms == -2) {
+                    std::fprintf(stderr, "the source window is missing\n");
+                    return 4;
+                }
+                if (ms < 0) {
+                    // Said on the error stream, so that a lost press can be told why.
+                    std::fprintf(stderr, "%ls, %ls: the runner did not start\n", o.programs[p].name.c_str(),
+                                 o.states[s].name.c_str());
+                    EnumWindows(ReportBox, 0);
+                }
+                if (round == 0) continue;
+                if (ms >= 0) series[p][s].timed.push_back(ms);
+                else ++series[p][s].lost;
             }
-            Sleep(1);
-            QueryPerformanceCounter(&now);
-        } while (Ms(start, now) < 5000);
-        QueryPerformanceCounter(&now);
-        if (press == 0) {
-            // untimed
-        } else if (started) {
-            timed.push_back(Ms(start, now));
-        } else {
-            ++lost;
         }
-        Sleep(200);
     }
     ClearRunner(o.runnerLog);
-    if (timed.empty()) {
-        std::printf("latency - - 0 %d\n", lost);
-        return 5;
+    for (std::size_t p = 0; p < o.programs.size(); ++p) {
+        for (std::size_t s = 0; s < o.states.size(); ++s) {
+            const auto& r = series[p][s];
+            std::printf("latency %ls %ls ", o.programs[p].name.c_str(), o.states[s].name.c_str());
+            if (r.timed.empty()) std::printf("- - 0 %d\n", r.lost);
+            else std::printf("%.1f %.1f %zu %d\n", Percentile(r.timed, 0.5), Percentile(r.timed, 0.9), r.timed.size(), r.lost);
+        }
     }
-    std::printf("latency %.1f %.1f %zu %d\n", Percentile(timed, 0.5), Percentile(timed, 0.9), timed.size(), lost);
     return 0;
 }
 
@@ -178,6 +229,16 @@ int Idle(const Options& o, HANDLE program) {
     return 0;
 }
 
+// RegisterHotKey's modifiers and key as the keys a person presses.
+std::vector<WORD> Chord(int modifiers, int key) {
+    std::vector<WORD> keys;
+    if (modifiers & MOD_CONTROL) keys.push_back(VK_CONTROL);
+    if (modifiers & MOD_SHIFT) keys.push_back(VK_SHIFT);
+    if (modifiers & MOD_ALT) keys.push_back(VK_MENU);
+    keys.push_back(static_cast<WORD>(key));
+    return keys;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -185,24 +246,41 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::wstring a = argv[i];
         auto next = [&] { return i + 1 < argc ? std::wstring(argv[++i]) : std::wstring(); };
-        if (a == L"--program") o.program = next();
+        if (a == L"--program") {
+            Program program;
+            program.name = next();
+            program.commandLine = next();
+            const int modifiers = std::stoi(next());
+            program.chord = Chord(modifiers, std::stoi(next()));
+            o.programs.push_back(program);
+        } else if (a == L"--state") {
+            State state;
+            state.name = next();
+            state.selStart = std::stoi(next());
+            state.selEnd = std::stoi(next());
+            o.states.push_back(state);
+        }
         else if (a == L"--source") o.source = next();
         else if (a == L"--source-title") o.sourceTitle = next();
         else if (a == L"--runner-log") o.runnerLog = next();
         else if (a == L"--custom") o.custom = true;
-        else if (a == L"--select") { o.selStart = std::stoi(next()); o.selEnd = std::stoi(next()); }
-        else if (a == L"--caret") o.selStart = o.selEnd = std::stoi(next());
         else if (a == L"--presses") o.presses = std::stoi(next());
         else if (a == L"--idle") o.idleSeconds = std::stoi(next());
     }
-    Process program;
-    if (!Start(o.program, program)) {
-        std::fprintf(stderr, "cannot start the program\n");
+    if (o.programs.empty() || (o.idleSeconds == 0 && o.states.empty())) {
+        std::fprintf(stderr, "nothing to measure\n");
         return 2;
     }
-    // Time to register its hotkey and settle, as after a logon.
+    std::vector<Process> programs(o.programs.size());
+    for (std::size_t p = 0; p < o.programs.size(); ++p) {
+        if (!Start(o.programs[p].commandLine, programs[p])) {
+            std::fprintf(stderr, "cannot start %ls\n", o.programs[p].name.c_str());
+            return 2;
+        }
+    }
+    // Time to register their hotkeys and settle, as after a logon.
     Sleep(2000);
-    const int rc = o.idleSeconds > 0 ? Idle(o, program.handle) : Latency(o);
+    const int rc = o.idleSeconds > 0 ? Idle(o, programs[0].handle) : Latency(o);
     std::fflush(stdout);
     return rc;
 }
