@@ -21,12 +21,15 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam) {
     return TRUE;
 }
 
-// Whether the window's thread takes its messages. Sharing input with one
-// that does not would make our own activation wait on it for ever.
-bool Answers(HWND hwnd) {
+// Whether the window's thread takes a message within `ms`.
+bool Answers(HWND hwnd, UINT flags, UINT ms) {
     DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 100, &ignored) != 0;
+    return SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, flags, ms, &ignored) != 0;
 }
+
+// Sharing input with a thread that does not take its messages would make our
+// own activation wait on it for ever.
+bool AnswersAtOnce(HWND hwnd) { return Answers(hwnd, SMTO_ABORTIFHUNG | SMTO_BLOCK, 100); }
 
 // What the user must see of the window: a window disabled behind a dialog of
 // its own is no use in front of it, the dialog is.
@@ -46,7 +49,7 @@ platform::WindowId Desktop::ActivateByTitle(const std::string& title) {
     const HWND titled = ToHwnd(id);
     // Restored before it is fronted when its program answers; else in its own time.
     if (IsIconic(titled)) {
-        if (Answers(titled))
+        if (AnswersAtOnce(titled))
             ShowWindow(titled, SW_RESTORE);
         else
             ShowWindowAsync(titled, SW_RESTORE);
@@ -60,7 +63,7 @@ platform::WindowId Desktop::ActivateByTitle(const std::string& title) {
     const HWND front = GetForegroundWindow();
     const DWORD frontThread = front ? GetWindowThreadProcessId(front, nullptr) : 0;
     const bool attached =
-        frontThread && frontThread != self && Answers(front) && AttachThreadInput(self, frontThread, TRUE);
+        frontThread && frontThread != self && AnswersAtOnce(front) && AttachThreadInput(self, frontThread, TRUE);
     SetForegroundWindow(hwnd);
     SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
     if (attached) AttachThreadInput(self, frontThread, FALSE);
@@ -89,10 +92,7 @@ bool Desktop::WaitUntilAnswered(platform::WindowId window, int boundMs) {
     for (int answers = 0; answers < 2; ++answers) {
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline) return false;
-        DWORD_PTR ignored = 0;
-        if (!SendMessageTimeoutW(ToHwnd(window), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, static_cast<UINT>(deadline - now),
-                                 &ignored))
-            return false;
+        if (!Answers(ToHwnd(window), SMTO_ABORTIFHUNG, static_cast<UINT>(deadline - now))) return false;
     }
     return true;
 }

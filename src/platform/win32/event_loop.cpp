@@ -6,15 +6,11 @@
 
 namespace kestrel::win32 {
 
-namespace {
-std::int64_t PerformanceTicks(BOOL (WINAPI *query)(LARGE_INTEGER*)) {
-    LARGE_INTEGER value;
-    query(&value);
-    return value.QuadPart;
+EventLoop::EventLoop(FormHost& forms) : forms_(forms) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    ticksPerSecond_ = frequency.QuadPart;
 }
-}  // namespace
-
-EventLoop::EventLoop(FormHost& forms) : forms_(forms), ticksPerSecond_(PerformanceTicks(QueryPerformanceFrequency)) {}
 
 void EventLoop::DoEvents() {
     MSG msg;
@@ -38,7 +34,9 @@ void EventLoop::WaitForEvents(int ms) {
 // The performance counter, not the tick count: waits for a copy are judged
 // by tens of milliseconds, finer than the tick count's 16.
 std::int64_t EventLoop::NowMs() {
-    const auto ticks = PerformanceTicks(QueryPerformanceCounter);
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    const auto ticks = counter.QuadPart;
     return ticks / ticksPerSecond_ * 1000 + ticks % ticksPerSecond_ * 1000 / ticksPerSecond_;
 }
 

@@ -17,7 +17,7 @@ public:
 
 private:
     FormHost& forms_;
-    std::int64_t ticksPerSecond_;
+    std::int64_t ticksPerSecond_ = 1;
 };
 
 }  // namespace kestrel::win32

@@ -1,3 +1,4 @@
+#include "platform/win32/dispatch.h"
 #include "platform/win32/hotkeys.h"
 
 #include <windows.h>
@@ -25,13 +26,7 @@ struct HotKeys::Listener {
                                             DWORD_PTR data) {
         auto* listener = reinterpret_cast<Listener*>(data);
         if (msg == WM_HOTKEY) {
-            // A copy: the press may stop the listening and free the listener.
-            const auto onPress = listener->onPress;
-            try {
-                if (onPress) onPress();
-            } catch (...) {
-                // The hotkey reports its own failures; nothing may unwind into the system's dispatch.
-            }
+            CallFromDispatch(listener->onPress);  // which may stop the listening and free the listener
         } else if (msg == WM_NCDESTROY) {
             RemoveWindowSubclass(hwnd, WindowProcedure, kSubclassId);
             listener->owner.listeners_.erase(reinterpret_cast<platform::WindowId>(hwnd));

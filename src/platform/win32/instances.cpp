@@ -1,3 +1,4 @@
+#include "platform/win32/dispatch.h"
 #include "platform/win32/instances.h"
 
 #include <commctrl.h>
@@ -105,12 +106,7 @@ LRESULT CALLBACK Instances::WindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, 
                                             DWORD_PTR data) {
     auto* self = reinterpret_cast<Instances*>(data);
     if (msg == self->showSettings_) {
-        const auto onSettingsWanted = self->onSettingsWanted_;  // a copy: the dialog may outlive a new listening
-        try {
-            if (onSettingsWanted) onSettingsWanted();
-        } catch (...) {
-            // The program reports its own failures; nothing may unwind into the system's dispatch.
-        }
+        CallFromDispatch(self->onSettingsWanted_);  // the dialog it opens may outlive a new listening
         return 0;
     }
     if (msg == WM_NCDESTROY) self->StopListening();

@@ -1,3 +1,4 @@
+#include "platform/win32/dispatch.h"
 #include "platform/win32/notification_area.h"
 
 #include <commctrl.h>
@@ -54,15 +55,6 @@ bool Notify(DWORD message, const NotifyIconDataV1A& record) {
 // The shell refuses to add an icon it shows already: that one is shown too.
 bool ShowIcon(const NotifyIconDataV1A& record) { return Notify(NIM_ADD, record) || Notify(NIM_MODIFY, record); }
 
-// A copy is called: the handler may remove the icon and free its events.
-void Raise(std::function<void()> handler) {
-    try {
-        if (handler) handler();
-    } catch (...) {
-        // The handlers report their own failures; nothing may unwind into the system's dispatch.
-    }
-}
-
 }  // namespace
 
 NotificationArea::NotificationArea() : taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {}
@@ -96,25 +88,21 @@ void NotificationArea::Remove(platform::WindowId owner) {
     icons_.erase(found);
 }
 
-void NotificationArea::Forget(HWND owner) { icons_.erase(owner); }
-
 LRESULT CALLBACK NotificationArea::OwnerProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                                   DWORD_PTR data) {
     auto* icon = reinterpret_cast<Icon*>(data);
     if (msg == kCallbackMessage) {
         // Only the release of the right button asks for the menu; the pointer
         // passing over the icon and the other buttons do nothing.
-        if (wParam == kIconId && LOWORD(lParam) == WM_RBUTTONUP) Raise(icon->events.onMenu);
+        if (wParam == kIconId && LOWORD(lParam) == WM_RBUTTONUP) CallFromDispatch(icon->events.onMenu);
         return 0;
     }
     if (msg == icon->area.taskbarCreated_) {
         // A restarted shell recreates the area empty. The program puts the
         // icon back, and tries again if the new shell is not ready for it yet.
-        Raise(icon->events.onAreaRecreated);
+        CallFromDispatch(icon->events.onAreaRecreated);
     } else if (msg == WM_NCDESTROY) {
-        Notify(NIM_DELETE, icon->record);
-        RemoveWindowSubclass(hwnd, OwnerProcedure, kSubclassId);
-        icon->area.Forget(hwnd);
+        icon->area.Remove(reinterpret_cast<platform::WindowId>(hwnd));
     }
     return DefSubclassProc(hwnd, msg, wParam, lParam);
 }

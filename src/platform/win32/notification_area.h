@@ -50,7 +50,6 @@ private:
 
     static LRESULT CALLBACK OwnerProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                            DWORD_PTR icon);
-    void Forget(HWND owner);
 
     const UINT taskbarCreated_;
     std::map<HWND, std::unique_ptr<Icon>> icons_;

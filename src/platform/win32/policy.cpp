@@ -4,6 +4,7 @@
 
 #include "platform/error.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/registry_value.h"
 #include "platform/win32/text.h"
 
 namespace kestrel::win32 {
@@ -18,25 +19,16 @@ std::optional<std::string> ReadFrom(HKEY root, const std::string& name) {
     LONG rc = RegOpenKeyExW(root, kPolicyKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.receive());
     if (rc == ERROR_FILE_NOT_FOUND) return std::nullopt;
     if (rc != ERROR_SUCCESS) throw Error(LastErrorText("cannot open the policy for Kestrel", rc));
-    const auto wideName = Widen(name);
-    DWORD type = 0, size = 0;
-    rc = RegQueryValueExW(key.get(), wideName.c_str(), nullptr, &type, nullptr, &size);
-    if (rc == ERROR_FILE_NOT_FOUND) return std::nullopt;
-    if (rc != ERROR_SUCCESS) throw Error(LastErrorText("cannot read the policy setting \"" + name + "\"", rc));
-    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
-    rc = RegQueryValueExW(key.get(), wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-    if (rc != ERROR_SUCCESS) throw Error(LastErrorText("cannot read the policy setting \"" + name + "\"", rc));
-    if (type == REG_DWORD && size == sizeof(DWORD)) {
+    const auto value = QueryValue(key.get(), name, "the policy setting \"" + name + "\"");
+    if (!value) return std::nullopt;
+    if (value->type == REG_DWORD && value->size == sizeof(DWORD)) {
         DWORD number = 0;
-        memcpy(&number, data.data(), sizeof number);
+        memcpy(&number, value->data.data(), sizeof number);
         // A number the templates store as such reads as the store's text would.
         return std::to_string(static_cast<long>(static_cast<LONG>(number)));
     }
-    if (type != REG_SZ && type != REG_EXPAND_SZ)
-        throw Error("the policy setting \"" + name + "\" is neither text nor a number");
-    data.resize(size / sizeof(wchar_t));
-    while (!data.empty() && data.back() == L'\0') data.pop_back();
-    return Narrow(data);
+    if (!value->IsText()) throw Error("the policy setting \"" + name + "\" is neither text nor a number");
+    return value->Text();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/registry_value.h"
 #include "platform/win32/text.h"
 
 namespace kestrel::win32 {
@@ -20,18 +21,10 @@ std::string RegistryStore::Read(const std::string& app, const std::string& secti
     LONG rc = RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_QUERY_VALUE, k.receive());
     if (rc == ERROR_FILE_NOT_FOUND) return fallback;
     if (rc != ERROR_SUCCESS) throw Error(LastErrorText("cannot open the settings of " + app, rc));
-    const auto name = Widen(key);
-    DWORD type = 0, size = 0;
-    rc = RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, nullptr, &size);
-    if (rc == ERROR_FILE_NOT_FOUND) return fallback;
-    if (rc != ERROR_SUCCESS) throw Error(LastErrorText("cannot read the setting \"" + key + "\"", rc));
-    if (type != REG_SZ && type != REG_EXPAND_SZ) throw Error("the setting \"" + key + "\" is not text");
-    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
-    rc = RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-    if (rc != ERROR_SUCCESS) throw Error(LastErrorText("cannot read the setting \"" + key + "\"", rc));
-    data.resize(size / sizeof(wchar_t));
-    while (!data.empty() && data.back() == L'\0') data.pop_back();
-    return Narrow(data);
+    const auto value = QueryValue(k.get(), key, "the setting \"" + key + "\"");
+    if (!value) return fallback;
+    if (!value->IsText()) throw Error("the setting \"" + key + "\" is not text");
+    return value->Text();
 }
 
 void RegistryStore::Write(const std::string& app, const std::string& section, const std::string& key,

@@ -6,13 +6,19 @@
 
 namespace kestrel::win32 {
 
-std::wstring Widen(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+namespace {
+
+std::wstring ToWide(UINT codePage, const std::string& text) {
+    if (text.empty()) return {};
+    const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
     return out;
 }
+
+}  // namespace
+
+std::wstring Widen(const std::string& utf8) { return ToWide(CP_UTF8, utf8); }
 
 std::string Narrow(const wchar_t* utf16, std::size_t length) {
     if (length == 0) return {};
@@ -45,13 +51,7 @@ std::string ToAnsi(const std::string& utf8, bool& lossy) {
     return out;
 }
 
-std::string FromAnsi(const std::string& ansi) {
-    if (ansi.empty()) return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
-    return Narrow(wide);
-}
+std::string FromAnsi(const std::string& ansi) { return Narrow(ToWide(CP_ACP, ansi)); }
 
 std::string LastErrorText(const std::string& doing, unsigned long code) {
     wchar_t* buffer = nullptr;

@@ -1,3 +1,4 @@
+#include "platform/win32/dispatch.h"
 #include "platform/win32/timers.h"
 
 #include "platform/error.h"
@@ -43,12 +44,7 @@ void Timers::Tick(Id timer) {
     const auto found = ticks_.find(timer);
     // A tick already queued when its timer was stopped.
     if (found == ticks_.end()) return;
-    const auto onTick = found->second;  // a copy: the tick may stop its timer
-    try {
-        if (onTick) onTick();
-    } catch (...) {
-        // The ticks report their own failures; nothing may unwind into the system's dispatch.
-    }
+    CallFromDispatch(found->second);  // which may stop its timer
 }
 
 LRESULT CALLBACK Timers::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
