@@ -9,13 +9,9 @@ namespace kestrel {
 namespace {
 
 forms::ControlDesign Line(const char* name, int x1, int y1, int x2, int y2, std::uint32_t colour, int width) {
-    forms::ControlDesign c;
-    c.name = name;
-    c.kind = forms::ControlKind::Line;
-    c.rect = {x1, y1, x2, y2};
+    auto c = forms::MakeControl(name, forms::ControlKind::Line, "", x1, y1, x2, y2, -1);
     c.lineColour = colour;
     c.lineWidth = width;
-    c.tabIndex = -1;
     return c;
 }
 

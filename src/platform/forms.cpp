@@ -13,7 +13,7 @@ bool HasControl(const FormDesign& design, const std::string& name, ControlKind k
 bool HasMenuItem(const FormDesign& design, const std::string& name) {
     for (const auto& menu : design.menus)
         for (const auto& item : menu.items)
-            if (item.name == name && item.caption != "-") return true;
+            if (item.name == name && !item.IsSeparator()) return true;
     return false;
 }
 
@@ -24,6 +24,21 @@ typename Map::mapped_type Lookup(const Map& map, const std::string& name) {
 }
 
 }  // namespace
+
+bool IsClickable(const FormDesign& design, const std::string& name) {
+    return HasControl(design, name, ControlKind::Button) || HasMenuItem(design, name);
+}
+
+void CheckDesign(const FormDesign& design) {
+    const auto& controls = design.controls;
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            if (controls[j].name == controls[i].name)
+                throw Error("the form " + design.name + " has two controls named " + controls[i].name);
+    for (const std::string* button : {&design.defaultButton, &design.cancelButton})
+        if (!button->empty() && !HasControl(design, *button, ControlKind::Button))
+            throw Error("the form " + design.name + " has no button named " + *button);
+}
 
 Handlers& Handlers::OnClick(const std::string& control, std::function<void()> handler) {
     click_[control] = std::move(handler);
@@ -52,8 +67,7 @@ void Handlers::CheckAgainst(const FormDesign& design) const {
                     " handler");
     };
     for (const auto& [name, handler] : click_)
-        if (!HasControl(design, name, ControlKind::Button) && !HasMenuItem(design, name))
-            fail("Click", name, "button or menu item");
+        if (!IsClickable(design, name)) fail("Click", name, "button or menu item");
     for (const auto& [name, handler] : keyDown_)
         if (!HasControl(design, name, ControlKind::TextBox)) fail("KeyDown", name, "text box");
     for (const auto& [name, handler] : keyPress_)

@@ -25,6 +25,9 @@ struct Twips {
 
 enum class ControlKind { Label, TextBox, Button, Picture, Line };
 
+// Tab and the mouse stop only at these.
+inline bool TakesFocus(ControlKind kind) { return kind == ControlKind::TextBox || kind == ControlKind::Button; }
+
 struct ControlDesign {
     std::string name;
     ControlKind kind = ControlKind::Label;
@@ -50,6 +53,7 @@ inline ControlDesign MakeControl(std::string name, ControlKind kind, std::string
 struct MenuItemDesign {
     std::string name;     // what a click handler is bound to
     std::string caption;  // "-" is a separator
+    bool IsSeparator() const { return caption == "-"; }
 };
 
 struct MenuDesign {
@@ -75,6 +79,13 @@ struct FormDesign {
     std::vector<ControlDesign> controls;
     std::vector<MenuDesign> menus;  // a hidden menu bar: its menus serve as pop-up menus
 };
+
+// Whether the design has a button or a menu item (not a separator) of this name.
+bool IsClickable(const FormDesign& design, const std::string& name);
+
+// Throws Error for a design no host can render: two controls of one name, or
+// a default or cancel button that is not a button of the design.
+void CheckDesign(const FormDesign& design);
 
 // Key-down arguments as text boxes report them: the key code and the
 // modifier mask (1 Shift, 2 Ctrl, 4 Alt) read from the keyboard state. A

@@ -29,6 +29,8 @@ inline constexpr KeyCode kKeyDelete = 0x2E;
 inline constexpr KeyCode kKeyF1 = 0x70;
 inline constexpr KeyCode kKeyF24 = 0x87;
 
+inline constexpr bool IsFunctionKey(std::int32_t code) { return code >= kKeyF1 && code <= kKeyF24; }
+
 // The modifier mask key-down events report: 1 Shift, 2 Ctrl, 4 Alt.
 inline constexpr int kShiftMaskShift = 1;
 inline constexpr int kShiftMaskControl = 2;

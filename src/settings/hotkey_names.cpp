@@ -1,5 +1,7 @@
 #include "settings/hotkey_names.h"
 
+#include "platform/key_codes.h"
+
 #include <array>
 #include <utility>
 
@@ -34,7 +36,7 @@ std::string KeyName(std::int32_t keyCode) {
     if ((keyCode >= '0' && keyCode <= '9') || (keyCode >= 'A' && keyCode <= 'Z'))
         return std::string(1, static_cast<char>(keyCode));
     if (keyCode >= 96 && keyCode <= 105) return "Numeric keypad " + std::to_string(keyCode - 96);
-    if (keyCode >= 112 && keyCode <= 135) return "F" + std::to_string(keyCode - 111);
+    if (platform::IsFunctionKey(keyCode)) return "F" + std::to_string(keyCode - platform::kKeyF1 + 1);
     for (const auto& [code, name] : kNamedKeys)
         if (code == keyCode) return name;
     return "";

@@ -5,6 +5,7 @@
 #include "app/app_title.h"
 #include "platform/error.h"
 #include "platform/hotkeys.h"
+#include "platform/key_codes.h"
 #include "settings/store_text.h"
 
 namespace kestrel {
@@ -80,8 +81,9 @@ void SaveSettings(platform::SettingsStore& store, const Settings& s) {
 }
 
 std::uint32_t RegistrationModifiers(std::int32_t shiftMask) {
-    return (shiftMask & 1 ? platform::kModShift : 0u) | (shiftMask & 2 ? platform::kModControl : 0u) |
-           (shiftMask & 4 ? platform::kModAlt : 0u);
+    return (shiftMask & platform::kShiftMaskShift ? platform::kModShift : 0u) |
+           (shiftMask & platform::kShiftMaskControl ? platform::kModControl : 0u) |
+           (shiftMask & platform::kShiftMaskAlt ? platform::kModAlt : 0u);
 }
 
 }  // namespace kestrel

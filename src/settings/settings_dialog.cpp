@@ -88,7 +88,7 @@ void SettingsDialog::HotKeyDown(forms::KeyDownArgs& key) {
     key.keyCode = 0;  // the box's own editing would change what it shows
     events_.DoEvents();
     if (!form_) return;
-    const bool functionKey = code >= 112 && code <= 135;
+    const bool functionKey = platform::IsFunctionKey(code);
     const bool chord = code >= 48 && code <= 90 && shift >= 2;
     // The program types Ctrl+C itself: as the hotkey, every press would catch its own copy.
     const bool ownCopy = code == 'C' && shift == platform::kShiftMaskControl;

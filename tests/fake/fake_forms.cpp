@@ -10,8 +10,6 @@ using forms::ControlKind;
 
 namespace {
 
-bool CanTakeFocus(ControlKind kind) { return kind == ControlKind::TextBox || kind == ControlKind::Button; }
-
 void AppendUtf8(std::string& text, std::uint16_t c) {
     if (c < 0x80) {
         text += static_cast<char>(c);
@@ -64,11 +62,7 @@ void FakeForm::RunClick(const std::string& control) {
 
 void FakeForm::Click(const std::string& control) {
     RequireLoaded();
-    bool known = false;
-    for (const auto& c : design_.controls) known = known || (c.name == control && c.kind == ControlKind::Button);
-    for (const auto& menu : design_.menus)
-        for (const auto& item : menu.items) known = known || (item.name == control && item.caption != "-");
-    if (!known) throw std::logic_error("the form " + design_.name + " has no button or menu item named " + control);
+    if (!forms::IsClickable(design_, control)) throw std::logic_error("the form " + design_.name + " has no button or menu item named " + control);
     RunClick(control);
 }
 
@@ -141,7 +135,7 @@ void FakeForm::SetCaption(const std::string& text) {
 void FakeForm::SetFocus(const std::string& control) {
     RequireLoaded();
     if (!texts_.count(control)) throw Error("the form " + design_.name + " has no control named " + control);
-    if (!CanTakeFocus(Control(control).kind)) throw Error(control + " cannot take the focus");
+    if (!forms::TakesFocus(Control(control).kind)) throw Error(control + " cannot take the focus");
     focus_ = control;
 }
 
@@ -173,7 +167,7 @@ void FakeForm::Reveal() {
     if (!focus_.empty()) return;
     const forms::ControlDesign* first = nullptr;
     for (const auto& c : design_.controls)
-        if (CanTakeFocus(c.kind) && (!first || c.tabIndex < first->tabIndex)) first = &c;
+        if (forms::TakesFocus(c.kind) && (!first || c.tabIndex < first->tabIndex)) first = &c;
     if (first) focus_ = first->name;
 }
 
@@ -228,7 +222,7 @@ void FakeForm::PopupMenu(const std::string& menu) {
     host_.menuChoices.pop_front();
     if (choice.empty()) return;
     const bool offered = std::any_of(found->items.begin(), found->items.end(), [&](const forms::MenuItemDesign& item) {
-        return item.name == choice && item.caption != "-";
+        return item.name == choice && !item.IsSeparator();
     });
     if (!offered) throw std::logic_error("the menu " + menu + " has no item named " + choice);
     RunClick(choice);
@@ -236,6 +230,7 @@ void FakeForm::PopupMenu(const std::string& menu) {
 
 std::unique_ptr<forms::Form> FakeFormHost::Load(const forms::FormDesign& design, forms::Handlers handlers) {
     handlers.CheckAgainst(design);
+    forms::CheckDesign(design);
     log.push_back("load:" + design.name);
     loads.push_back(design.name);
     auto form = std::make_unique<FakeForm>(*this, design, std::move(handlers));

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/error.h"
+#include "platform/key_codes.h"
 #include "platform/win32/form_host.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
@@ -14,8 +15,9 @@ using forms::ControlKind;
 using forms::WindowState;
 
 std::int16_t ShiftMask() {
-    return static_cast<std::int16_t>((GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-                                     (GetKeyState(VK_MENU) < 0 ? 4 : 0));
+    return static_cast<std::int16_t>((GetKeyState(VK_SHIFT) < 0 ? platform::kShiftMaskShift : 0) |
+                                     (GetKeyState(VK_CONTROL) < 0 ? platform::kShiftMaskControl : 0) |
+                                     (GetKeyState(VK_MENU) < 0 ? platform::kShiftMaskAlt : 0));
 }
 
 std::wstring WindowText(HWND hwnd) {
@@ -24,8 +26,6 @@ std::wstring WindowText(HWND hwnd) {
     text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
     return text;
 }
-
-bool CanTakeFocus(ControlKind kind) { return kind == ControlKind::TextBox || kind == ControlKind::Button; }
 
 bool HasWindowText(const Control& c) {
     return c.hwnd && c.design.kind != ControlKind::Picture && c.design.kind != ControlKind::Line;
@@ -87,7 +87,7 @@ void Form::SetCaption(const std::string& text) {
 
 void Form::SetFocus(const std::string& control) {
     const Control& c = Find(control);
-    if (!CanTakeFocus(c.design.kind)) throw Error(control + " cannot take the focus");
+    if (!forms::TakesFocus(c.design.kind)) throw Error(control + " cannot take the focus");
     lastFocus_ = c.hwnd;
     if (IsWindowVisible(hwnd_)) ::SetFocus(c.hwnd);
 }
@@ -381,7 +381,7 @@ void Form::RestoreFocus(bool formMayKeepFocus) {
         return;
     }
     for (const auto& c : controls_) {  // in tab order
-        if (CanTakeFocus(c.design.kind) && IsWindowVisible(c.hwnd) && IsWindowEnabled(c.hwnd)) {
+        if (forms::TakesFocus(c.design.kind) && IsWindowVisible(c.hwnd) && IsWindowEnabled(c.hwnd)) {
             ::SetFocus(c.hwnd);
             return;
         }

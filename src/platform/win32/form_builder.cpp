@@ -30,21 +30,10 @@ HICON SmallIcon() { return ProgramIcon(SM_CXSMICON, SM_CYSMICON); }
 std::vector<Control> FormBuilder::PlanControls() const {
     std::vector<Control> controls;
     const auto& designs = design_.controls;
-    for (std::size_t i = 0; i < designs.size(); ++i) {
-        for (std::size_t j = 0; j < i; ++j)
-            if (designs[j].name == designs[i].name)
-                throw Error("the form " + design_.name + " has two controls named " + designs[i].name);
+    for (std::size_t i = 0; i < designs.size(); ++i)
         controls.push_back({designs[i], kFirstControlId + static_cast<int>(i), nullptr});
-    }
     std::stable_sort(controls.begin(), controls.end(),
                      [](const Control& a, const Control& b) { return a.design.tabIndex < b.design.tabIndex; });
-    for (const std::string* button : {&design_.defaultButton, &design_.cancelButton}) {
-        if (button->empty()) continue;
-        const auto found = std::find_if(controls.begin(), controls.end(),
-                                        [&](const Control& c) { return c.design.name == *button; });
-        if (found == controls.end() || found->design.kind != ControlKind::Button)
-            throw Error("the form " + design_.name + " has no button named " + *button);
-    }
     return controls;
 }
 

@@ -27,9 +27,8 @@ public:
 
     FormBuilder(const forms::FormDesign& design, const FormLayout& layout) : design_(design), layout_(layout) {}
 
-    // The design's controls in tab order, with their ids, no window yet.
-    // Throws Error for two controls of one name, or a default or cancel
-    // button the design lacks.
+    // The design's controls in tab order, with their ids, no window yet (the
+    // host has checked the design).
     std::vector<Control> PlanControls() const;
     // Creates the top-level window hidden; `procedure` receives `param` in
     // WM_NCCREATE. The window class keeps one pointer in its extra bytes.

@@ -17,6 +17,7 @@ BOOL CALLBACK CollectThreadWindow(HWND hwnd, LPARAM lParam) {
 std::unique_ptr<forms::Form> FormHost::Load(const forms::FormDesign& design, forms::Handlers handlers) {
     // Before any window exists: a handler bound to a control the design lacks would never fire.
     handlers.CheckAgainst(design);
+    forms::CheckDesign(design);
     auto form = std::make_unique<Form>(*this, design, std::move(handlers));
     form->Create();
     form->RunLoad();

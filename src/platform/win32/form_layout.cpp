@@ -62,7 +62,7 @@ int FormLayout::Pushed(int pixels, const std::vector<Push>& pushes) {
     int by = 0;
     for (const auto& push : pushes)
         if (pixels >= push.from) by += push.by;
-    return by;
+    return pixels + by;
 }
 
 void FormLayout::Fit(const forms::ControlDesign& label, SIZE text, const std::vector<forms::ControlDesign>& controls) {

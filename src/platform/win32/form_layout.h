@@ -23,8 +23,8 @@ public:
     FormLayout(const forms::FormDesign& design, const Scale& scale, HFONT font);
 
     // A point of the client area, such as a line's end.
-    int X(int twips) const { return scale_.X(twips) + Pushed(scale_.X(twips), pushesX_); }
-    int Y(int twips) const { return scale_.Y(twips) + Pushed(scale_.Y(twips), pushesY_); }
+    int X(int twips) const { return Pushed(scale_.X(twips), pushesX_); }
+    int Y(int twips) const { return Pushed(scale_.Y(twips), pushesY_); }
     RECT Rect(const forms::ControlDesign& control) const;
     int ClientWidth() const { return X(clientWidth_); }
     int ClientHeight() const { return Y(clientHeight_); }
@@ -32,7 +32,8 @@ public:
     const Scale& scale() const { return scale_; }
 
 private:
-    // Pixels at or beyond `from`, before any push, move over by `by`.
+    // Pixels at or beyond `from`, before any push, move over by `by`; Pushed
+    // gives where a pixel of the design at the DPI lands.
     struct Push {
         int from, by;
     };

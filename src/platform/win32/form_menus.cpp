@@ -22,7 +22,7 @@ FormMenus::FormMenus(const std::vector<forms::MenuDesign>& menus) {
         }
         popups_.push_back({menu.name, popup});
         for (const auto& item : menu.items) {
-            const bool separator = item.caption == "-";
+            const bool separator = item.IsSeparator();
             const UINT id = separator ? 0 : nextId++;
             if (!AppendMenuW(popup, separator ? MF_SEPARATOR : MF_STRING, id,
                              separator ? nullptr : Widen(item.caption).c_str()))

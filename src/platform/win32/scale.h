@@ -26,9 +26,6 @@ public:
     int dpiY() const { return dpiY_; }
     int X(int twips) const { return MulDiv(twips, dpiX_, 1440); }
     int Y(int twips) const { return MulDiv(twips, dpiY_, 1440); }
-    RECT Rect(const forms::Twips& t) const {
-        return RECT{X(t.left), Y(t.top), X(t.left + t.width), Y(t.top + t.height)};
-    }
 
 private:
     int dpiX_ = 96, dpiY_ = 96;
