@@ -25,13 +25,21 @@ std::string TextCapture::ReadClipboard() {
     return WithClipboard([](platform::Clipboard& c) { return c.Text(); });
 }
 
-platform::WindowId TextCapture::Activate(const std::string& title) {
-    const auto window = s_.desktop.ActivateByTitle(title);
-    const auto deadline = s_.events.NowMs() + kActivationBoundMs;
-    while (!s_.desktop.IsInFront(window)) {
-        if (s_.events.NowMs() >= deadline) throw Error("the window did not come to the front");
+// Looks every 10 ms, sleeping between looks; false when `boundMs` passed first.
+template <typename Condition>
+bool TextCapture::WaitUntil(int boundMs, Condition done) {
+    const auto deadline = s_.events.NowMs() + boundMs;
+    while (!done()) {
+        if (s_.events.NowMs() >= deadline) return false;
         s_.events.WaitForEvents(10);
     }
+    return true;
+}
+
+platform::WindowId TextCapture::Activate(const std::string& title) {
+    const auto window = s_.desktop.ActivateByTitle(title);
+    if (!WaitUntil(kActivationBoundMs, [&] { return s_.desktop.IsInFront(window); }))
+        throw Error("the window did not come to the front");
     return window;
 }
 
@@ -79,11 +87,8 @@ const char* TextCapture::ModifierDown() {
 // arrive as Ctrl+Shift+C or Alt+C. Sleep between looks so that the source
 // application gets the processor it needs for the copy.
 void TextCapture::WaitForModifiers() {
-    const auto deadline = s_.events.NowMs() + kModifierReleaseBoundMs;
-    while (const char* key = ModifierDown()) {
-        if (s_.events.NowMs() >= deadline) throw KeyHeldDown(key);
-        s_.events.WaitForEvents(10);
-    }
+    const char* key = nullptr;
+    if (!WaitUntil(kModifierReleaseBoundMs, [&] { return (key = ModifierDown()) == nullptr; })) throw KeyHeldDown(key);
 }
 
 // Types `keys`, then lets the source application answer: returns with the

@@ -66,6 +66,8 @@ public:
 private:
     template <typename Operation>
     auto WithClipboard(Operation operation);
+    template <typename Condition>
+    bool WaitUntil(int boundMs, Condition done);
     std::string ReadClipboard();
     platform::WindowId Activate(const std::string& title);
     std::optional<std::string> AskTheControl(platform::WindowId window);

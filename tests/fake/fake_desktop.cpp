@@ -217,30 +217,28 @@ void FakeDesktop::Write(const std::string& app, const std::string& section, cons
     store[StoreKey(app, section, key)] = value;
 }
 
-void FakeDesktop::Clear() {
+void FakeDesktop::OpenClipboard() {
     if (busyOpens > 0) {
         --busyOpens;
         throw ClipboardBusy();
     }
+}
+
+void FakeDesktop::Clear() {
+    OpenClipboard();
     log.push_back("clear");
     clipboard.clear();
     ++sequence;
 }
 
 std::string FakeDesktop::Text() {
-    if (busyOpens > 0) {
-        --busyOpens;
-        throw ClipboardBusy();
-    }
+    OpenClipboard();
     log.push_back("read-clipboard");
     return clipboard;
 }
 
 void FakeDesktop::SetText(const std::string& text) {
-    if (busyOpens > 0) {
-        --busyOpens;
-        throw ClipboardBusy();
-    }
+    OpenClipboard();
     log.push_back("set-clipboard:" + text);
     clipboard = text;
     sequence += 2;  // emptied, then filled

@@ -240,6 +240,7 @@ public:
     std::unique_ptr<platform::TextFile> Create(const std::string& path) override;
 
 private:
+    void OpenClipboard();  // throws ClipboardBusy while busyOpens lasts
     void RunDue();
     void Key(const KeyEvent& e);
     struct Scheduled {
