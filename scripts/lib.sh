@@ -1,4 +1,4 @@
-# Shared by scripts/test and scripts/demo: installing what the build needs,
+# Shared by the scripts: installing what the build needs,
 # and a private X display, Wine prefix and wineserver for the Windows programs.
 # Source it; it defines functions and changes nothing by itself.
 
@@ -102,4 +102,23 @@ kestrel_stop_desktop() {
         wait "$KESTREL_XVFB_PID" 2>/dev/null || true
         KESTREL_XVFB_PID=
     fi
+}
+
+# The stand-in script runner where Kestrel starts halyard.exe, with no record
+# of an earlier start. $1: the build folder holding kestrel_stub_runner.exe.
+kestrel_stage_runner() {
+    local scripts="$WINEPREFIX/drive_c/Program Files/tamarind/scripts"
+    mkdir -p "$scripts"
+    cp "$1/kestrel_stub_runner.exe" "$scripts/halyard.exe"
+    rm -f "$scripts/halyard.exe.log"
+}
+
+# Sample settings in place of any earlier ones: source window $1, document
+# type Claims, search field CustomerNo, hotkey Ctrl+Shift+F11.
+kestrel_store_sample_settings() {
+    local key='HKCU\Software\VB and VBA Program Settings\Kestrel\Settings' pair
+    "$WINE_LOADER" reg delete 'HKCU\Software\VB and VBA Program Settings\Kestrel' /f >/dev/null 2>&1 || true
+    for pair in "SourceWindow=$1" AppName=Claims Field=CustomerNo Hotkey=122 HotKeyShift=3 SaveNext=False; do
+        "$WINE_LOADER" reg add "$key" /v "${pair%%=*}" /d "${pair#*=}" /f >/dev/null 2>&1
+    done
 }
