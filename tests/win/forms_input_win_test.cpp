@@ -196,7 +196,7 @@ class MenuChooser {
 public:
     explicit MenuChooser(std::string keys)
         : thread_([this, keys] {
-              const auto deadline = GetTickCount64() + 5000;
+              const auto deadline = GetTickCount64() + static_cast<ULONGLONG>(Scaled(5000));
               HWND menu = nullptr;
               while (GetTickCount64() < deadline) {
                   menu = FindWindowW(L"#32768", nullptr);

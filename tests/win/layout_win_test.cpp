@@ -46,7 +46,7 @@ std::string RunProbe() {
     DeleteFileW(report.c_str());
     {
         Process probe(L"\"" + ProgramDir() + L"\\" KESTREL_LAYOUT_PROBE L"\" \"" + report + L"\"");
-        EXPECT_EQ(WaitForSingleObject(probe.handle(), 10000), WAIT_OBJECT_0) << "the probe did not finish";
+        EXPECT_EQ(WaitForSingleObject(probe.handle(), Scaled(10000)), WAIT_OBJECT_0) << "the probe did not finish";
     }
     const auto text = ReadBytes(report);
     DeleteFileW(report.c_str());

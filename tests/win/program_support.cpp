@@ -63,13 +63,13 @@ HWND ButtonCaptioned(HWND form, const std::wstring& caption) {
 std::wstring TextOf(HWND hwnd) {
     wchar_t text[512] = L"";
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 2000, &ignored);
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, Scaled(2000), &ignored);
     return text;
 }
 
 void SetTextOf(HWND hwnd, const std::wstring& text) {
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 2000, &ignored);
+    SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, Scaled(2000), &ignored);
 }
 
 void Front(HWND hwnd) {
@@ -83,7 +83,7 @@ void Front(HWND hwnd) {
 // typed for real.)
 void Click(HWND button) {
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, Scaled(5000), &ignored);
 }
 
 // Modifying nothing succeeds only for an icon that is there.

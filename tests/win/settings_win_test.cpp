@@ -1,5 +1,6 @@
 // The Settings dialog of the complete program: its first start, its refusals,
 // its layout, and the hotkey box as a person types into it.
+#include "platform/win32/handles.h"
 #include "win/program_support.h"
 
 namespace kestrel::wintest {
@@ -63,54 +64,92 @@ TEST_F(SettingsWinTest, TheDialogRefusesEmptyBoxesWithItsMessages) {
     EXPECT_EQ(Stored(L"Field"), L"<absent>");
 }
 
+// The design's pixels hold wherever its labels' texts fit; where one needs
+// more in the font of this Wine, that label widens and everything from the
+// labels' column on moves over together, so columns stay aligned. What the
+// texts need is measured here, in the message font the dialog uses.
 TEST_F(SettingsWinTest, TheDialogsControlsSitWhereTheDesignPutsThem) {
     Start();
     HWND dialog = WaitForWindow(L"Settings");
     ASSERT_NE(dialog, nullptr);
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    ASSERT_EQ(dpi, 96) << "the expected pixels below are for 96 DPI";
+    win32::ScreenDc screen;
+    ASSERT_EQ(GetDeviceCaps(screen.get(), LOGPIXELSX), 96) << "the design's pixels below are for 96 DPI";
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+    win32::Font font(CreateFontIndirectW(&metrics.lfMessageFont));
+    const auto needs = [&](const wchar_t* text) {
+        win32::Selection selected(screen.get(), font.get());
+        RECT r{0, 0, 0, 0};
+        DrawTextW(screen.get(), text, -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        return SIZE{r.right, r.bottom};
+    };
     // Design order by tab index is creation order; twips / 15 are pixels at 96
-    // DPI. "Source Window Title" needs 115 pixels in Wine's message font, 10
-    // more than the design gave it: it grows, and all from its right edge on
-    // (the text boxes, the buttons, "(optional)", the right end of "Document
-    // Type") moves over by as much.
+    // DPI. `follows`: right of the labels' column, so moved with it.
     struct Expected {
         const wchar_t* text;
+        bool label;
         RECT rect;
+        bool follows;
     };
     const Expected expected[] = {
-        {nullptr, {154, 48, 154 + 185, 48 + 25}},   // txtSourceWindow (2160, 720, 2775, 375)
-        {nullptr, {154, 80, 154 + 185, 80 + 25}},   // txtDocType
-        {nullptr, {154, 112, 154 + 185, 112 + 25}}, // txtSearchField (width 2772: 184.8)
-        {L"OK", {162, 160, 162 + 81, 160 + 25}},
-        {L"Search Field", {32, 120, 32 + 97, 120 + 17}},
-        {L"Cancel", {266, 160, 266 + 81, 160 + 25}},
-        {L"Document Type", {32, 88, 32 + 115, 88 + 17}},
-        {L"Source Window Title", {32, 56, 32 + 115, 56 + 17}},
-        {L"(optional)", {346, 56, 346 + 57, 56 + 17}},
-        {nullptr, {154, 16, 154 + 137, 16 + 25}},   // txtHotKey
-        {L"HotKey", {32, 24, 32 + 97, 24 + 17}},
+        {nullptr, false, {144, 48, 144 + 185, 48 + 25}, true},  // txtSourceWindow (2160, 720, 2775, 375)
+        {nullptr, false, {144, 80, 144 + 185, 80 + 25}, true},  // txtDocType
+        {nullptr, false, {144, 112, 144 + 185, 112 + 25}, true},  // txtSearchField (width 2772: 184.8)
+        {L"OK", false, {152, 160, 152 + 81, 160 + 25}, true},
+        {L"Search Field", true, {32, 120, 32 + 97, 120 + 17}, false},
+        {L"Cancel", false, {256, 160, 256 + 81, 160 + 25}, true},
+        {L"Document Type", true, {32, 88, 32 + 105, 88 + 17}, false},
+        {L"Source Window Title", true, {32, 56, 32 + 105, 56 + 17}, false},
+        {L"(optional)", true, {336, 56, 336 + 57, 56 + 17}, true},
+        {nullptr, false, {144, 16, 144 + 137, 16 + 25}, true},  // txtHotKey
+        {L"HotKey", true, {32, 24, 32 + 97, 24 + 17}, false},
     };
+    const int designGap = 144 - (32 + 105);  // from the widest label to the boxes
     const auto children = Children(dialog);
     ASSERT_EQ(children.size(), std::size(expected));
-    for (std::size_t i = 0; i < children.size(); ++i) {
+    const auto placed = [&](std::size_t i) {
         RECT r;
         GetWindowRect(children[i], &r);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-        if (expected[i].text) {
-            EXPECT_EQ(TextOf(children[i]), expected[i].text) << i;
+        return r;
+    };
+    const int moved = placed(0).left - 144;
+    bool allFit = true;
+    for (const auto& e : expected)
+        if (e.label) {
+            const SIZE text = needs(e.text);
+            allFit = allFit && text.cx <= e.rect.right - e.rect.left;
+            ASSERT_LE(text.cy, e.rect.bottom - e.rect.top) << "this test expects one-line labels in any font";
         }
-        EXPECT_EQ(r.left, expected[i].rect.left) << i;
-        EXPECT_EQ(r.top, expected[i].rect.top) << i;
-        EXPECT_EQ(r.right, expected[i].rect.right) << i;
-        EXPECT_EQ(r.bottom, expected[i].rect.bottom) << i;
+    if (allFit) {
+        EXPECT_EQ(moved, 0) << "nothing moves where every text fits";
+    } else {
+        EXPECT_GT(moved, 0) << "a label too narrow for its text moves what follows it";
+    }
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        const auto& e = expected[i];
+        const RECT r = placed(i);
+        const int by = e.follows ? moved : 0;
+        if (e.text) {
+            EXPECT_EQ(TextOf(children[i]), e.text) << i;
+        }
+        EXPECT_EQ(r.left, e.rect.left + by) << i;
+        EXPECT_EQ(r.top, e.rect.top) << i;
+        EXPECT_EQ(r.bottom, e.rect.bottom) << i;
+        if (e.label) {
+            EXPECT_GE(r.right - r.left, needs(e.text).cx) << i << ": the whole text fits";
+            if (!e.follows) {
+                EXPECT_LE(r.right + designGap, 144 + moved) << i << ": clear of the boxes";
+            }
+        } else {
+            EXPECT_EQ(r.right, e.rect.right + by) << i;
+        }
     }
     RECT client;
     GetClientRect(dialog, &client);
-    EXPECT_EQ(client.right, 482);   // 7080 / 15, and 10 more
-    EXPECT_EQ(client.bottom, 209);  // 3132 / 15 = 208.8
+    EXPECT_EQ(client.right, 472 + moved);  // 7080 / 15
+    EXPECT_EQ(client.bottom, 209);         // 3132 / 15 = 208.8
 }
 
 TEST_F(SettingsWinTest, TheHotKeyBoxShowsOnlyThePendingCombination) {

@@ -74,8 +74,8 @@ Process::~Process() {
     if (!handle_) return;
     // Ask its windows to close first, so that it leaves the desktop tidy.
     EnumWindows(CloseWindowsOf, static_cast<LPARAM>(id_));
-    if (WaitForSingleObject(handle_.get(), 3000) != WAIT_OBJECT_0) TerminateProcess(handle_.get(), 1);
-    WaitForSingleObject(handle_.get(), 3000);
+    if (WaitForSingleObject(handle_.get(), Scaled(3000)) != WAIT_OBJECT_0) TerminateProcess(handle_.get(), 1);
+    WaitForSingleObject(handle_.get(), Scaled(3000));
 }
 
 SourceApp::SourceApp(const std::wstring& title, const std::wstring& args)
@@ -90,14 +90,14 @@ SourceApp::SourceApp(const std::wstring& title, const std::wstring& args)
     });
     if (!ready) throw Error("the test source application did not open its window");
     // Let it finish showing itself before a test starts typing at it.
-    WaitForInputIdle(process_.handle(), 2000);
+    WaitForInputIdle(process_.handle(), Scaled(2000));
 }
 
 std::pair<DWORD, DWORD> SourceApp::Selection() const {
     DWORD start = 0, end = 0;
     DWORD_PTR sel = 0;
     SetLastError(0);
-    if (!SendMessageTimeoutW(edit_, EM_GETSEL, 0, 0, SMTO_NORMAL, 2000, &sel)) {
+    if (!SendMessageTimeoutW(edit_, EM_GETSEL, 0, 0, SMTO_NORMAL, Scaled(2000), &sel)) {
         const auto error = GetLastError();
         DWORD exitCode = 0;
         GetExitCodeProcess(process_.handle(), &exitCode);
@@ -248,8 +248,18 @@ win32::Window TestWindow(const wchar_t* className, WNDPROC procedure, const wcha
                                          rect.bottom - rect.top, nullptr, nullptr, wc.hInstance, nullptr));
 }
 
+int WaitScale() {
+    static const int scale = [] {
+        wchar_t text[16] = L"";
+        const DWORD n = GetEnvironmentVariableW(L"KESTREL_WAIT_SCALE", text, 16);
+        const int value = n > 0 && n < 16 ? _wtoi(text) : 1;
+        return value >= 1 && value <= 100 ? value : 1;
+    }();
+    return scale;
+}
+
 void Pump(int ms) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms), QS_ALLINPUT);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(Scaled(ms)), QS_ALLINPUT);
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);

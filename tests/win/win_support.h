@@ -106,12 +106,18 @@ void Chord(const std::vector<WORD>& keys);
 win32::Window TestWindow(const wchar_t* className, WNDPROC procedure, const wchar_t* title, DWORD style,
                          RECT rect = {0, 0, 100, 100});
 
-// Pumps this thread's messages for `ms` milliseconds.
+// How many times slower than a native run the machine is taken to be:
+// KESTREL_WAIT_SCALE, which a run under emulation sets. Every bound the tests
+// wait for, and every pause they give a thing to happen, is that much longer.
+int WaitScale();
+inline int Scaled(int ms) { return ms * WaitScale(); }
+
+// Pumps this thread's messages for `ms` milliseconds (scaled).
 void Pump(int ms);
-// Waits (pumping) until `done` holds or `ms` pass; returns whether it held.
+// Waits (pumping) until `done` holds or `ms` (scaled) pass; returns whether it held.
 template <typename Condition>
 bool WaitFor(Condition done, int ms = 5000) {
-    const auto deadline = GetTickCount64() + static_cast<ULONGLONG>(ms);
+    const auto deadline = GetTickCount64() + static_cast<ULONGLONG>(Scaled(ms));
     while (!done()) {
         if (GetTickCount64() >= deadline) return false;
         Pump(10);

@@ -36,7 +36,16 @@ void MessageBoxes::Show(const std::string& text, const std::string& caption, pla
 void MessageBoxes::BringOpenBoxToFront() {
     HWND box = nullptr;
     EnumWindows(FindOpenBox, reinterpret_cast<LPARAM>(&box));
-    if (box) SetForegroundWindow(box);
+    if (!box) return;
+    SetForegroundWindow(box);
+    // The box's thread gives the focus back to its button only once it has
+    // handled its activation; called from another thread, the foreground
+    // moves at once and a key pressed meanwhile reaches a box with no focus,
+    // where Enter does nothing. Its OK button takes the focus now, on that
+    // thread, and a hung box holds us no longer than the bound.
+    DWORD_PTR ignored = 0;
+    if (HWND ok = GetDlgItem(box, IDOK))
+        SendMessageTimeoutW(box, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(ok), TRUE, SMTO_ABORTIFHUNG, 500, &ignored);
 }
 
 }  // namespace kestrel::win32
