@@ -17,7 +17,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/text_capture.h"
+#include "capture/text_capture.h"
 #include "check.h"
 #include "link/app_link.h"
 #include "link/runner.h"

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "about/system_info.h"
-#include "app/app_title.h"
+#include "platform/app_title.h"
 
 namespace kestrel {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/app_title.h"
+#include "platform/app_title.h"
 #include "platform/error.h"
 
 namespace kestrel {

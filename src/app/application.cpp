@@ -2,14 +2,14 @@
 
 #include <string>
 
-#include "app/app_title.h"
+#include "platform/app_title.h"
 #include "settings/hotkey_names.h"
 
 namespace kestrel {
 
 Application::Application(platform::Services services)
     : s_(services),
-      capture_({s_.clipboard, s_.events, s_.desktop, s_.keyboard, s_.messageBoxes, s_.textControls}),
+      capture_({s_.clipboard, s_.events, s_.desktop, s_.keyboard, s_.messageBoxes, s_.textControls, s_.consoles}),
       link_(settings_, capture_, {s_.programs, s_.files, s_.desktop, s_.events, s_.messageBoxes}),
       aboutBox_({s_.forms, s_.programs, s_.registry, s_.files, s_.messageBoxes}),
       mainWindow_(s_.forms, s_.messageBoxes, s_.desktop,

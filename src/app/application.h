@@ -4,7 +4,7 @@
 #include "about/about_box.h"
 #include "app/hotkey.h"
 #include "app/main_window.h"
-#include "app/text_capture.h"
+#include "capture/text_capture.h"
 #include "app/tray_icon.h"
 #include "link/app_link.h"
 #include "platform/services.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/app_title.h"
+#include "platform/app_title.h"
 
 namespace kestrel {
 

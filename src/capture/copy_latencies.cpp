@@ -1,4 +1,4 @@
-#include "app/copy_latencies.h"
+#include "capture/copy_latencies.h"
 
 #include <algorithm>
 

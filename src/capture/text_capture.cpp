@@ -1,8 +1,8 @@
-#include "app/text_capture.h"
+#include "capture/text_capture.h"
 
 #include <algorithm>
 
-#include "app/app_title.h"
+#include "platform/app_title.h"
 #include "platform/error.h"
 #include "platform/keystrokes.h"
 
@@ -56,6 +56,56 @@ std::optional<std::string> TextCapture::AskTheControl(platform::WindowId window)
     default:
         return std::nullopt;
     }
+}
+
+namespace {
+
+// A console whose buffer could not be read, and a terminal with nothing to take.
+class ConsoleUnreadable : public Error {
+public:
+    ConsoleUnreadable() : Error("the console could not be read") {}
+};
+class NothingSelected : public Error {
+public:
+    explicit NothingSelected(const std::string& terminal) : Error(terminal) {}
+};
+
+// A console row as a copy gives it: without the blanks that pad it to the
+// buffer's width.
+std::string Unpadded(std::string row) {
+    const auto end = row.find_last_not_of(std::string(" \0", 2));
+    row.erase(end == std::string::npos ? 0 : end + 1);
+    return row;
+}
+
+}  // namespace
+
+std::optional<std::string> TextCapture::ReadTheConsole(platform::WindowId window) {
+    using Kind = platform::ConsoleText::Kind;
+    const auto answer = s_.consoles.Read(window);
+    if (answer.kind == Kind::NotAConsole) return std::nullopt;
+    if (answer.kind == Kind::Unreadable) throw ConsoleUnreadable();
+    std::string text;
+    for (std::size_t i = 0; i < answer.rows.size(); ++i) text += (i ? "\r\n" : "") + Unpadded(answer.rows[i]);
+    if (!text.empty()) WithClipboard([&](platform::Clipboard& c) { c.SetText(text); });
+    return text;
+}
+
+// A terminal's own copy command copies a selection and, with none, does
+// nothing the program in it would take for an interrupt. One that copies as
+// the user selects has left its copy on the clipboard already: taken only if
+// it came since the last capture, as an older one is not this selection.
+std::string TextCapture::CopyFromTerminal(platform::WindowId window, const Terminal& terminal) {
+    if (!terminal.copyKeys) {
+        if (s_.clipboard.SequenceNumber() == sequenceAfterLast_ || !s_.clipboard.CopiedBy(window))
+            throw NothingSelected(terminal.name);
+        return ReadClipboard();
+    }
+    WaitForModifiers();
+    s_.events.DoEvents();
+    auto text = CopyWith(window, terminal.copyKeys, kFirstCopyBoundMs);
+    if (text.empty()) throw NothingSelected(terminal.name);
+    return text;
 }
 
 std::string TextCapture::CopyWithKeys(platform::WindowId window) {
@@ -133,25 +183,52 @@ std::string TextCapture::CopyWith(platform::WindowId window, const std::string& 
 std::optional<std::string> TextCapture::Capture(const std::string& title) {
     std::string failure;
     try {
-        WithClipboard([](platform::Clipboard& c) { c.Clear(); });
-        s_.events.DoEvents();
         auto window = s_.desktop.ForegroundWindow();
         if (!title.empty()) {
-            window = Activate(title);
+            try {
+                window = Activate(title);
+            } catch (const std::exception&) {
+                // As on every press, nothing earlier stays on the clipboard
+                // to be searched by mistake; the activation's failure is told.
+                try {
+                    s_.clipboard.Clear();
+                } catch (const std::exception&) {
+                }
+                throw;
+            }
             s_.events.DoEvents();
         }
-        if (auto text = AskTheControl(window)) return *text;
-        return CopyWithKeys(window);
+        auto text = Take(window);
+        sequenceAfterLast_ = s_.clipboard.SequenceNumber();
+        return text;
     } catch (const ClipboardBusy&) {
         failure = "error: the clipboard is in use by another program. Press the hotkey again in a moment.";
     } catch (const KeyHeldDown& key) {
         failure = std::string("error: the ") + key.what() +
                   " key is still held down. Release it and press the hotkey again.";
+    } catch (const ConsoleUnreadable&) {
+        failure = "error: the console window could not be read. Press the hotkey again in a moment.";
+    } catch (const NothingSelected& terminal) {
+        failure = std::string("error: nothing is selected in ") + terminal.what() +
+                  ". Select the value there, then press the hotkey again.";
     } catch (const std::exception&) {
         failure = "error activating: '" + title + "' window.";
     }
     ShowMessage(s_.messageBoxes, failure, platform::Modality::System);
     return std::nullopt;
+}
+
+std::string TextCapture::Take(platform::WindowId window) {
+    // A terminal that copies as the user selects holds its copy on the
+    // clipboard: everything else starts from an empty one.
+    const auto* terminal = FindTerminal(s_.desktop.Describe(window).className);
+    if (terminal && !terminal->copyKeys) return CopyFromTerminal(window, *terminal);
+    WithClipboard([](platform::Clipboard& c) { c.Clear(); });
+    s_.events.DoEvents();
+    if (auto text = AskTheControl(window)) return *text;
+    if (auto text = ReadTheConsole(window)) return *text;
+    if (terminal) return CopyFromTerminal(window, *terminal);
+    return CopyWithKeys(window);
 }
 
 }  // namespace kestrel

@@ -2,8 +2,10 @@
 #include <optional>
 #include <string>
 
-#include "app/copy_latencies.h"
+#include "capture/copy_latencies.h"
+#include "capture/terminals.h"
 #include "platform/clipboard.h"
+#include "platform/consoles.h"
 #include "platform/desktop.h"
 #include "platform/event_loop.h"
 #include "platform/keyboard.h"
@@ -13,11 +15,15 @@
 namespace kestrel {
 
 // Takes the text the user means from the source application: brings its
-// window to the front and asks its focused control for the selection (or,
-// with none, the caret's line). An edit control answers directly and the
-// text goes on the clipboard as a copy would have left it; any other control
-// gets Ctrl+C typed (with only a caret: Home, Shift+End, Ctrl+C) and the
-// capture reads what the copy left on the clipboard.
+// window to the front and takes the selection (or, with none, the caret's
+// line) by the first route that fits it:
+// - an edit control is asked, and answers directly;
+// - a console is read from its screen buffer (Ctrl+C would interrupt it);
+// - a terminal emulator gets its own copy command, or none when it copies as
+//   the user selects, and never a line key;
+// - any other control gets Ctrl+C typed (with only a caret: Home, Shift+End,
+//   Ctrl+C) and the capture reads what the copy left on the clipboard.
+// What was read without a copy goes on the clipboard as a copy would leave it.
 class TextCapture {
 public:
     // How long a copy may take to land on the clipboard. The source
@@ -52,6 +58,7 @@ public:
         platform::Keyboard& keyboard;
         platform::MessageBoxes& messageBoxes;
         platform::TextControls& textControls;
+        platform::Consoles& consoles;
     };
 
     explicit TextCapture(Services services) : s_(services) {}
@@ -70,7 +77,10 @@ private:
     bool WaitUntil(int boundMs, Condition done);
     std::string ReadClipboard();
     platform::WindowId Activate(const std::string& title);
+    std::string Take(platform::WindowId window);
     std::optional<std::string> AskTheControl(platform::WindowId window);
+    std::optional<std::string> ReadTheConsole(platform::WindowId window);
+    std::string CopyFromTerminal(platform::WindowId window, const Terminal& terminal);
     std::string CopyWithKeys(platform::WindowId window);
     const char* ModifierDown();  // the name of a modifier held down, or nullptr
     void WaitForModifiers();
@@ -78,6 +88,9 @@ private:
 
     Services s_;
     CopyLatencies latencies_;
+    // The clipboard as the last capture left it: a terminal's copy made
+    // before then is not the selection of this press.
+    std::optional<std::uint32_t> sequenceAfterLast_;
 };
 
 }  // namespace kestrel

@@ -1,7 +1,7 @@
 #include "link/app_link.h"
 
-#include "app/app_title.h"
-#include "app/text_capture.h"
+#include "platform/app_title.h"
+#include "capture/text_capture.h"
 #include "link/runner.h"
 #include "platform/error.h"
 

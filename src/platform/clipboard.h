@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/window_id.h"
+
 namespace kestrel::platform {
 
 class Clipboard {
@@ -14,6 +16,9 @@ public:
     virtual void SetText(const std::string& text) = 0;
     // Changes whenever the clipboard's content changes.
     virtual std::uint32_t SequenceNumber() = 0;
+    // Whether what the clipboard holds was put there by the program that
+    // owns `window` (a terminal that copies as the user selects).
+    virtual bool CopiedBy(WindowId window) = 0;
 };
 
 }  // namespace kestrel::platform

@@ -6,6 +6,13 @@
 
 namespace kestrel::platform {
 
+// A window as the capture chooses its route and the log names it.
+struct WindowFacts {
+    std::string title;
+    std::string className;
+    std::string program;  // the file name of the program that owns it
+};
+
 // Other programs' windows, as the program finds and fronts them.
 class Desktop {
 public:
@@ -17,6 +24,8 @@ public:
     // answer, nor for the window to become the foreground.
     virtual WindowId ActivateByTitle(const std::string& title) = 0;
     virtual WindowId ForegroundWindow() = 0;
+    // Its title, class and program; empty texts for what cannot be read.
+    virtual WindowFacts Describe(WindowId window) = 0;
     // Whether the window is in front, or a window of its program with the
     // same root owner is (its dialog): keys typed now reach that program.
     virtual bool IsInFront(WindowId window) = 0;
@@ -39,9 +48,16 @@ struct WindowCandidate {
     bool ownProcess = false;
 };
 
-// Only visible windows of other programs qualify. A title equal to `title`
-// wins over one that merely begins with it; both comparisons ignore case, as
-// users type titles by eye. Among equals the first in z-order wins. 0 if none.
+// Only visible windows of other programs qualify. A `title` holding `*` (any
+// run of characters) or `?` (one character) is a pattern the whole title must
+// match, as windows that carry the record in their title need ("Invoice *
+// - ACME ERP"). Without them, a title equal to `title` wins over one that
+// merely begins with it. Every comparison ignores case, as users type titles
+// by eye; among equals the first in z-order wins. 0 if none.
 WindowId ChooseWindowByTitle(const std::vector<WindowCandidate>& windows, const std::string& title);
+
+// Whether `text` matches `pattern` as a whole: `*` any run of characters,
+// `?` one character (of UTF-8 text), the rest compared without case.
+bool MatchesTitlePattern(const std::string& text, const std::string& pattern);
 
 }  // namespace kestrel::platform

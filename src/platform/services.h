@@ -4,6 +4,7 @@
 // in tests/fake/. All text crossing the seam is UTF-8.
 
 #include "platform/clipboard.h"
+#include "platform/consoles.h"
 #include "platform/desktop.h"
 #include "platform/event_loop.h"
 #include "platform/files.h"
@@ -40,6 +41,7 @@ struct Services {
     Timers& timers;
     Instances& instances;
     TextControls& textControls;
+    Consoles& consoles;
     Policy& policy;
 };
 

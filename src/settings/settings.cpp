@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "app/app_title.h"
+#include "platform/app_title.h"
 #include "platform/error.h"
 #include "platform/hotkeys.h"
 #include "platform/key_codes.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/app_title.h"
+#include "platform/app_title.h"
 #include "platform/key_codes.h"
 #include "settings/hotkey_names.h"
 

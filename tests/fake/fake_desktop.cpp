@@ -8,7 +8,8 @@
 namespace kestrel::fake {
 
 platform::Services FakeDesktop::Services(forms::FormHost& forms) {
-    return {*this, *this, *this, *this, *this, *this, forms, *this, *this, *this, *this, *this, *this, *this, *this, *this};
+    return {*this, *this, *this, *this, *this, *this, forms, *this,
+            *this, *this, *this, *this, *this, *this, *this, *this, *this};
 }
 
 namespace {
@@ -228,6 +229,7 @@ void FakeDesktop::Clear() {
     OpenClipboard();
     log.push_back("clear");
     clipboard.clear();
+    clipboardOwner = 0;
     ++sequence;
 }
 
@@ -241,7 +243,32 @@ void FakeDesktop::SetText(const std::string& text) {
     OpenClipboard();
     log.push_back("set-clipboard:" + text);
     clipboard = text;
+    clipboardOwner = 0;
     sequence += 2;  // emptied, then filled
+}
+
+void FakeDesktop::CopiedAsSelected(WindowId window, const std::string& text) {
+    clipboard = text;
+    clipboardOwner = window;
+    sequence += 2;
+}
+
+platform::WindowFacts FakeDesktop::Describe(WindowId window) {
+    const FakeWindow* w = Find(window);
+    return w ? platform::WindowFacts{w->title, w->className, w->program} : platform::WindowFacts{};
+}
+
+// As the system's console reads a console window's buffer.
+platform::ConsoleText FakeDesktop::Read(WindowId window) {
+    log.push_back("read-console");
+    using Kind = platform::ConsoleText::Kind;
+    const FakeWindow* w = Find(window);
+    if (!w || !w->console) return {Kind::NotAConsole, {}};
+    const auto& c = *w->console;
+    if (c.unreadable) return {Kind::Unreadable, {}};
+    if (!c.selection.empty()) return {Kind::Selection, c.selection};
+    const bool onARow = c.cursorRow >= 0 && c.cursorRow < static_cast<int>(c.rows.size());
+    return {Kind::CursorLine, {onARow ? c.rows[static_cast<std::size_t>(c.cursorRow)] : std::string()}};
 }
 
 // As an edit control answers across processes: the selection, or with only
@@ -290,7 +317,7 @@ void FakeDesktop::WaitForEvents(int ms) {
 WindowId FakeDesktop::ActivateByTitle(const std::string& title) {
     log.push_back("activate:" + title);
     std::vector<platform::WindowCandidate> candidates;
-    for (const auto& w : windows) candidates.push_back({w.id, w.title, w.visible, w.ownProcess});
+    for (const auto& w : windows) candidates.push_back({w.id, w.title, w.visible, w.ownProcess});  // in z-order
     const auto id = platform::ChooseWindowByTitle(candidates, title);
     if (!id) throw Error("no window is titled \"" + title + "\"");
     const auto* window = Find(id);
@@ -315,7 +342,9 @@ std::size_t FakeDesktop::Send(const std::vector<KeyEvent>& events) {
 
 // A text box's answer to the keys: Home goes to the line's start, Shift+End
 // selects to its end, Ctrl+C copies a non-empty selection (after the window's
-// delay) and does nothing without one.
+// delay) and does nothing without one. A console or terminal passes the keys
+// it does not take itself to the program in it, which takes Ctrl+C for an
+// interrupt; a terminal copies with its own copy command, or not at all.
 void FakeDesktop::Key(const KeyEvent& e) {
     if (e.key == platform::kKeyControl) ctrl_ = !e.up;
     if (e.key == platform::kKeyShift) shift_ = !e.up;
@@ -323,20 +352,38 @@ void FakeDesktop::Key(const KeyEvent& e) {
     if (e.up) return;
     FakeWindow* w = Find(foreground);
     if (!w) return;
-    if (e.key == platform::kKeyHome) {
-        w->selection.clear();
-    } else if (e.key == platform::kKeyEnd && shift_) {
-        if (w->caretLine >= 0 && w->caretLine < static_cast<int>(w->lines.size()))
-            w->selection = w->lines[static_cast<std::size_t>(w->caretLine)];
-    } else if (e.key == 'C' && ctrl_ && !shift_ && !alt_) {
-        w->busyUntil = now + w->busyMs;
-        if (w->selection.empty() || w->copyDelayMs < 0) return;
-        const auto text = w->selection;
-        At(w->busyUntil + w->copyDelayMs, [this, text] {
-            clipboard = text;
-            sequence += 2;  // emptied, then filled
-        });
+    const bool modifier = e.key == platform::kKeyControl || e.key == platform::kKeyShift || e.key == platform::kKeyAlt;
+    const bool ctrlC = e.key == 'C' && ctrl_ && !shift_ && !alt_;
+    bool copies = ctrlC;
+    if (w->console || w->className == "PuTTY" || w->className == "KiTTY") {
+        copies = false;
+    } else if (w->className == "CASCADIA_HOSTING_WINDOW_CLASS") {
+        copies = e.key == 'C' && ctrl_ && (shift_ || !w->selection.empty());
+    } else if (w->className == "mintty") {
+        copies = e.key == platform::kKeyInsert && ctrl_ && !shift_;
+    } else {
+        if (e.key == platform::kKeyHome) {
+            w->selection.clear();
+        } else if (e.key == platform::kKeyEnd && shift_) {
+            if (w->caretLine >= 0 && w->caretLine < static_cast<int>(w->lines.size()))
+                w->selection = w->lines[static_cast<std::size_t>(w->caretLine)];
+        }
     }
+    const bool inATerminal = w->console || !w->className.empty();
+    if (inATerminal && !modifier && !(copies && !w->selection.empty())) {
+        ++w->programKeys;
+        if (ctrlC) ++w->interrupts;
+    }
+    if (!copies) return;
+    w->busyUntil = now + w->busyMs;
+    if (w->selection.empty() || w->copyDelayMs < 0) return;
+    const auto text = w->selection;
+    const auto owner = w->id;
+    At(w->busyUntil + w->copyDelayMs, [this, text, owner] {
+        clipboard = text;
+        clipboardOwner = owner;
+        sequence += 2;  // emptied, then filled
+    });
 }
 
 bool FakeDesktop::WaitUntilAnswered(WindowId window, int boundMs) {

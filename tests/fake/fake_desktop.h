@@ -45,6 +45,22 @@ struct FakeWindow {
     int busyMs = 0;
     std::int64_t busyUntil = 0;
     FocusedControl control = FocusedControl::KeysOnly;
+    // Its window class (a terminal emulator's, see the terminal table) and program.
+    std::string className;
+    std::string program;
+    // A console's window: the rows of its buffer as the buffer pads them, the
+    // cursor's row and a selected block (its rows cut to its columns).
+    struct Console {
+        std::vector<std::string> rows;
+        int cursorRow = 0;
+        std::vector<std::string> selection;
+        bool unreadable = false;
+    };
+    std::optional<Console> console;
+    // Keys that reached the program in a console or terminal, and of them the
+    // Ctrl+C taken for an interrupt.
+    int programKeys = 0;
+    int interrupts = 0;
     // A modal dialog of the program this window belongs to, shown over it; 0: none.
     WindowId dialog = 0;
     WindowId dialogOf = 0;  // for a dialog: the window it was shown over
@@ -82,6 +98,7 @@ class FakeDesktop final : public platform::SettingsStore,
                           public platform::Timers,
                           public platform::Instances,
                           public platform::TextControls,
+                          public platform::Consoles,
                           public platform::Policy {
 public:
     // Every service but the forms, which a test brings.
@@ -113,6 +130,9 @@ public:
     // Clipboard.
     std::string clipboard;
     std::uint32_t sequence = 1;
+    WindowId clipboardOwner = 0;  // the window whose program put the text there; 0: this program
+    // The user selects `text` in a terminal that copies as they select.
+    void CopiedAsSelected(WindowId window, const std::string& text);
     int busyOpens = 0;  // this many next opens fail as if another program held it
 
     // Time.
@@ -196,6 +216,9 @@ public:
     void SetText(const std::string& text) override;
     platform::ControlText ReadFocused(WindowId window) override;
     std::uint32_t SequenceNumber() override { return sequence; }
+    bool CopiedBy(WindowId window) override { return clipboardOwner != 0 && clipboardOwner == window; }
+    platform::WindowFacts Describe(WindowId window) override;
+    platform::ConsoleText Read(WindowId window) override;
     void DoEvents() override;
     void WaitForEvents(int ms) override;
     std::int64_t NowMs() override { return now; }

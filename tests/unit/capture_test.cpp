@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/text_capture.h"
+#include <cstdio>
+
+#include "capture/text_capture.h"
 #include "fake/fake_fixture.h"
 #include "link/app_link.h"
 #include "platform/error.h"
@@ -20,7 +22,7 @@ protected:
     }
     // The captured text, or "<failed>" when the capture failed and said so.
     std::string Capture(const std::string& title = "Orders") { return capture.Capture(title).value_or("<failed>"); }
-    TextCapture capture{{desk, desk, desk, desk, desk, desk}};
+    TextCapture capture{{desk, desk, desk, desk, desk, desk, desk}};
     std::vector<platform::Chord> Sent(const std::string& keys) { return ParseKeystrokes(keys); }
     std::vector<platform::Chord> Sent(const std::string& a, const std::string& b) {
         auto chords = ParseKeystrokes(a);
@@ -32,7 +34,8 @@ protected:
 TEST_F(CaptureTest, ASelectionIsCopiedWithOneCtrlC) {
     desk.AddWindow("Orders", {"ACME Ltd", "Account 12345"}).selection = "12345";
     EXPECT_EQ(Capture(), "12345");
-    EXPECT_EQ(desk.log, (Log{"clear", "activate:Orders", "ask-control", "keys", "read-clipboard", "read-clipboard"}));
+    EXPECT_EQ(desk.log, (Log{"activate:Orders", "clear", "ask-control", "read-console", "keys", "read-clipboard",
+                             "read-clipboard"}));
     EXPECT_EQ(desk.chords, Sent("^c"));
     EXPECT_EQ(desk.clipboard, "12345") << "the captured text stays on the clipboard";
     EXPECT_TRUE(desk.messages.empty());
@@ -129,7 +132,7 @@ TEST_F(CaptureTest, AnEmptyTitleActivatesNothingAndTypesIntoTheFocusedWindow) {
     w.selection = "typed";
     desk.foreground = w.id;
     EXPECT_EQ(Capture(""), "typed");
-    EXPECT_EQ(desk.log, (Log{"clear", "ask-control", "keys", "read-clipboard", "read-clipboard"}));
+    EXPECT_EQ(desk.log, (Log{"clear", "ask-control", "read-console", "keys", "read-clipboard", "read-clipboard"}));
 }
 
 TEST_F(CaptureTest, AMissingWindowIsReportedWithTheConfiguredTitle) {
@@ -140,7 +143,7 @@ TEST_F(CaptureTest, AMissingWindowIsReportedWithTheConfiguredTitle) {
     EXPECT_EQ(desk.messages[0].modality, platform::Modality::System);
     EXPECT_EQ(desk.messages[0].caption, "Kestrel");
     EXPECT_TRUE(desk.chords.empty());
-    EXPECT_EQ(desk.clipboard, "") << "the clipboard was emptied before activation";
+    EXPECT_EQ(desk.clipboard, "") << "the clipboard is emptied all the same";
 }
 
 TEST_F(CaptureTest, AnEditControlIsAskedInsteadOfTypedInto) {
@@ -184,6 +187,112 @@ TEST_F(CaptureTest, AnEditControlIsAskedInsteadOfTypedInto) {
         EXPECT_TRUE(desk.messages.empty()) << row.what;
         desk.heldUntil.clear();
     }
+}
+
+TEST_F(CaptureTest, AConsoleIsReadNotTypedInto) {
+    using Console = fake::FakeWindow::Console;
+    struct Row {
+        const char* what;
+        Console console;
+        std::string captured;  // or the message shown
+        bool failed;
+    };
+    const Row rows[] = {
+        {"the cursor's line, its padding cut", {{"CUSTOMER", "100234    ", "open"}, 1, {}, false}, "100234", false},
+        {"an empty line", {{"CUSTOMER", "          "}, 1, {}, false}, "", false},
+        {"a selected block over two rows", {{"x"}, 0, {"ACME Ltd   ", "100234     "}, false}, "ACME Ltd\r\n100234",
+         false},
+        {"a buffer that cannot be read", {{"x"}, 0, {}, true},
+         "error: the console window could not be read. Press the hotkey again in a moment.", true},
+    };
+    for (const auto& row : rows) {
+        desk.windows.clear();
+        desk.chords.clear();
+        desk.messages.clear();
+        desk.keyStateQueries = 0;
+        auto& w = desk.AddWindow("Orders");
+        w.console = row.console;
+        const auto id = w.id;
+        desk.heldUntil[platform::kKeyControl] = desk.now + 300;  // the hotkey's Ctrl, still down
+        const auto start = desk.now;
+        if (row.failed) {
+            EXPECT_EQ(Capture(), "<failed>") << row.what;
+            ASSERT_EQ(desk.messages.size(), 1u) << row.what;
+            EXPECT_EQ(desk.messages[0].text, row.captured) << row.what;
+        } else {
+            EXPECT_EQ(Capture(), row.captured) << row.what;
+            EXPECT_EQ(desk.clipboard, row.captured) << row.what << ": on the clipboard as a copy leaves it";
+            EXPECT_TRUE(desk.messages.empty()) << row.what;
+        }
+        EXPECT_TRUE(desk.chords.empty()) << row.what << ": no key typed";
+        EXPECT_EQ(desk.Find(id)->programKeys, 0) << row.what;
+        EXPECT_EQ(desk.keyStateQueries, 0) << row.what << ": no wait for the modifiers";
+        EXPECT_EQ(desk.now, start) << row.what;
+        desk.heldUntil.clear();
+    }
+}
+
+TEST_F(CaptureTest, ATerminalGetsItsOwnCopyCommandNeverCtrlCNorTheLineKeys) {
+    struct Row {
+        const char* what;
+        const char* className;
+        std::string selection;  // in the terminal; PuTTY's is on the clipboard as it was made
+        const char* keys;       // typed
+        std::string captured;   // or the message shown
+    };
+    const char* nothing = "error: nothing is selected in %s. Select the value there, then press the hotkey again.";
+    const auto message = [&](const char* name) {
+        char text[160];
+        std::snprintf(text, sizeof text, nothing, name);
+        return std::string(text);
+    };
+    const Row rows[] = {
+        {"Windows Terminal, a selection", "CASCADIA_HOSTING_WINDOW_CLASS", "100234", "^+c", "100234"},
+        {"Windows Terminal, nothing selected", "CASCADIA_HOSTING_WINDOW_CLASS", "", "^+c", message("Windows Terminal")},
+        {"mintty, a selection", "mintty", "100234", "^{insert}", "100234"},
+        {"mintty, nothing selected", "mintty", "", "^{insert}", message("mintty")},
+        {"PuTTY, selected before the press", "PuTTY", "100234", "", "100234"},
+        {"PuTTY, nothing selected", "PuTTY", "", "", message("PuTTY")},
+        {"KiTTY, selected before the press", "KiTTY", "100234", "", "100234"},
+    };
+    for (const auto& row : rows) {
+        desk.windows.clear();
+        desk.chords.clear();
+        desk.messages.clear();
+        auto& w = desk.AddWindow("Orders", {"$ ledger", "100234"});
+        w.className = row.className;
+        w.caretLine = 1;
+        w.selection = row.selection;
+        const auto id = w.id;
+        if (std::string(row.keys).empty()) {
+            // A terminal that copies as the user selects; else an earlier copy of another program.
+            if (!row.selection.empty()) desk.CopiedAsSelected(id, row.selection);
+            else desk.CopiedAsSelected(desk.windows.front().id + 999, "an older copy");
+        }
+        const auto text = Capture();
+        if (row.captured.rfind("error:", 0) == 0) {
+            EXPECT_EQ(text, "<failed>") << row.what;
+            ASSERT_EQ(desk.messages.size(), 1u) << row.what;
+            EXPECT_EQ(desk.messages[0].text, row.captured) << row.what;
+        } else {
+            EXPECT_EQ(text, row.captured) << row.what;
+            EXPECT_TRUE(desk.messages.empty()) << row.what;
+        }
+        EXPECT_EQ(desk.chords, Sent(row.keys)) << row.what;
+        EXPECT_EQ(desk.Find(id)->interrupts, 0) << row.what << ": never an interrupt";
+    }
+}
+
+TEST_F(CaptureTest, ATerminalsCopyMadeBeforeTheLastPressIsNotTakenAgain) {
+    auto& w = desk.AddWindow("Orders", {"$ ledger"});
+    w.className = "PuTTY";
+    const auto id = w.id;
+    desk.CopiedAsSelected(id, "100234");
+    EXPECT_EQ(Capture(), "100234");
+    EXPECT_EQ(Capture(), "<failed>") << "the same copy is no selection of this press";
+    desk.CopiedAsSelected(id, "100234");
+    EXPECT_EQ(Capture(), "100234") << "selected again";
+    EXPECT_TRUE(desk.chords.empty());
 }
 
 TEST_F(CaptureTest, AWindowBehindItsOwnDialogIsCapturedThroughTheDialog) {
@@ -288,7 +397,7 @@ TEST_F(CaptureTest, KeystrokesTheSystemRefusesFailTheCapture) {
 class GrabTest : public fake::FakeTest {
 protected:
     Settings settings{"Orders", "Claims", "Account"};
-    TextCapture capture{{desk, desk, desk, desk, desk, desk}};
+    TextCapture capture{{desk, desk, desk, desk, desk, desk, desk}};
     AppLink link{settings, capture, {desk, desk, desk, desk, desk}};
 };
 

@@ -82,5 +82,35 @@ TEST(ChooseWindowByTitle, PrefersAnExactTitleAndSkipsHiddenAndOwnWindows) {
     for (const auto& row : rows) EXPECT_EQ(platform::ChooseWindowByTitle(windows, row.title), row.expected) << row.title;
 }
 
+// Windows that carry the record in their title are found by pattern.
+TEST(ChooseWindowByTitle, APatternMatchesTheWholeTitleAndTheFrontMostMatchWins) {
+    const std::vector<platform::WindowCandidate> windows = {  // in z-order, the front first
+        {1, "Invoice 4711 - ACME ERP", true, false},
+        {2, "Invoice 4712 - ACME ERP", true, false},
+        {3, "Customer 100234 – CRM – Microsoft Edge", true, false},
+        {4, "Invoice 9 - ACME ERP", false, false},  // hidden
+        {5, "Kunde Müller - CRM", true, false},
+        {6, "Invoice", true, false},
+        {7, "Invoice 1 - Kestrel", true, true},     // this program's own
+    };
+    const ChooseRow rows[] = {
+        {"Invoice * - ACME ERP", 1},  // two match: the one nearest the front
+        {"invoice 4712 - acme *", 2},
+        {"*CRM*Edge", 3},
+        {"Customer ?????? – CRM*", 3},
+        {"Kunde M?ller - CRM", 5},    // ? is one character, ü too
+        {"Invoice ? - ACME ERP", 0},  // only a hidden window has one digit
+        {"Invoice *", 1},
+        {"Invoice", 6},               // no wildcard: an exact title first...
+        {"Invoice 47", 1},            // ...else the first beginning with it
+        {"Invoice 4711", 1},
+        {"* - ACME", 0},              // the whole title must match
+        {"ACME*", 0},
+        {"*", 1},
+        {"Invoice 1 - *", 0},         // only our own window
+    };
+    for (const auto& row : rows) EXPECT_EQ(platform::ChooseWindowByTitle(windows, row.title), row.expected) << row.title;
+}
+
 }  // namespace
 }  // namespace kestrel

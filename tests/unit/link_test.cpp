@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fake/fake_fixture.h"
-#include "app/text_capture.h"
+#include "capture/text_capture.h"
 #include "link/app_link.h"
 
 namespace kestrel {
@@ -19,7 +19,7 @@ struct LinkOn {
     }
     fake::FakeDesktop& desk;
     Settings settings{"", "Claims", "Account"};
-    TextCapture capture{{desk, desk, desk, desk, desk, desk}};
+    TextCapture capture{{desk, desk, desk, desk, desk, desk, desk}};
     AppLink link{settings, capture, {desk, desk, desk, desk, desk}};
 };
 

@@ -1,4 +1,4 @@
-#include "app/text_capture.h"
+#include "capture/text_capture.h"
 #include "win/win_support.h"
 
 namespace kestrel::wintest {
@@ -9,7 +9,7 @@ protected:
     std::optional<std::string> Capture(const std::string& title) { return capture.Capture(title); }
 
     TextCapture capture{{services.clipboard, services.events, services.desktop, services.keyboard,
-                         services.messageBoxes, services.textControls}};
+                         services.messageBoxes, services.textControls, services.consoles}};
 };
 
 TEST_F(CaptureWinTest, CopiesTheSelection) {

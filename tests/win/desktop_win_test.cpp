@@ -3,7 +3,7 @@
 #include <atomic>
 #include <thread>
 
-#include "app/text_capture.h"
+#include "capture/text_capture.h"
 #include "win/win_support.h"
 
 namespace kestrel::wintest {
@@ -53,7 +53,7 @@ TEST_F(DesktopWinTest, AWindowBehindItsOwnModalDialogIsCapturedFromTheDialog) {
     SourceApp front(L"Front Desk", L"--text \"in front\" --select 0 8");
     ASSERT_TRUE(InFrontSoon(front.window()));
     TextCapture capture{{services.clipboard, services.events, services.desktop, services.keyboard,
-                         services.messageBoxes, services.textControls}};
+                         services.messageBoxes, services.textControls, services.consoles}};
     MessageBoxWatcher boxes;
     EXPECT_EQ(capture.Capture("Claims Entry"), "dialog value");
     EXPECT_EQ(GetForegroundWindow(), dialog);
@@ -81,6 +81,29 @@ TEST_F(DesktopWinTest, AWindowIsInFrontWhenItOrItsOwnDialogIs) {
         ASSERT_TRUE(InFrontSoon(row.front)) << line;
         EXPECT_EQ(services.desktop.IsInFront(reinterpret_cast<platform::WindowId>(row.asked)), row.inFront) << line;
     }
+}
+
+// A record carried in the title is found by pattern, past windows that only
+// begin alike; and a window is told by its title, class and program.
+TEST_F(DesktopWinTest, APatternFindsTheWindowWhoseTitleHoldsTheRecordAndItIsDescribed) {
+    SourceApp list(L"Invoice list - ACME ERP", L"--text \"list\"");
+    SourceApp invoice(L"Invoice 4711 - ACME ERP", L"--text \"ACME Ltd\\n4711\" --select 10 14");
+    const auto found = services.desktop.ActivateByTitle("invoice ???? - acme erp");
+    EXPECT_EQ(reinterpret_cast<HWND>(found), invoice.window());
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == invoice.window(); }, 2000));
+    const auto facts = services.desktop.Describe(found);
+    EXPECT_EQ(facts.title, "Invoice 4711 - ACME ERP");
+    EXPECT_EQ(facts.className, "KestrelTestSource");
+    EXPECT_EQ(_stricmp(facts.program.c_str(), KESTREL_SOURCE_APP), 0) << facts.program;
+    EXPECT_THROW(services.desktop.ActivateByTitle("Invoice * - ACME CRM"), Error) << "the whole title must match";
+
+    // Whose copy the clipboard holds: the source's own, then this program's.
+    Chord({VK_CONTROL, 'C'});
+    ASSERT_TRUE(WaitFor([&] { return services.clipboard.Text() == "4711"; }, 2000));
+    EXPECT_TRUE(services.clipboard.CopiedBy(found));
+    EXPECT_FALSE(services.clipboard.CopiedBy(reinterpret_cast<platform::WindowId>(list.window())));
+    services.clipboard.SetText("ours");
+    EXPECT_FALSE(services.clipboard.CopiedBy(found));
 }
 
 }  // namespace

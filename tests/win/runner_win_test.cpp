@@ -1,4 +1,4 @@
-#include "app/text_capture.h"
+#include "capture/text_capture.h"
 #include "link/app_link.h"
 #include "platform/win32/text.h"
 #include "win/win_support.h"
@@ -25,7 +25,7 @@ protected:
     InstalledRunner runner;
     Settings settings;
     TextCapture capture{{services.clipboard, services.events, services.desktop, services.keyboard,
-                         services.messageBoxes, services.textControls}};
+                         services.messageBoxes, services.textControls, services.consoles}};
     AppLink link{settings, capture,
                  {services.programs, services.files, services.desktop, services.events, services.messageBoxes}};
 };

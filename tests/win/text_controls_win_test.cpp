@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "app/application.h"
-#include "app/text_capture.h"
+#include "capture/text_capture.h"
 #include "fixtures/chord.h"
 #include "fixtures/controls_app.h"
 #include "win/win_support.h"
@@ -29,7 +29,7 @@ public:
             return window_ && GetDlgItem(window_, fixtures::kKeyCount);
         });
         if (!ready) throw Error("the test controls program did not open its window");
-        WaitForInputIdle(process_.handle(), 2000);
+        WaitForInputIdle(process_.handle(), Scaled(2000));
     }
     HWND window() const { return window_; }
     std::pair<DWORD, DWORD> Selection(int control) const {
@@ -111,7 +111,7 @@ protected:
     static ULONGLONG Now() { return GetTickCount64(); }
 
     TextCapture capture{{services.clipboard, services.events, services.desktop, services.keyboard,
-                         services.messageBoxes, services.textControls}};
+                         services.messageBoxes, services.textControls, services.consoles}};
 };
 
 TEST_F(TextControlsWinTest, TheFocusedControlTellsWhatACopyWouldGiveAndIsLeftAlone) {
@@ -154,7 +154,7 @@ TEST_F(TextControlsWinTest, TheCaptureReturnsTheValueAndLeavesItOnTheClipboard) 
 TEST_F(TextControlsWinTest, TheKeysWouldHaveCopiedTheSameText) {
     NoEditControls noEdits;
     TextCapture keysOnly{{services.clipboard, services.events, services.desktop, services.keyboard,
-                          services.messageBoxes, noEdits}};
+                          services.messageBoxes, noEdits, services.consoles}};
     for (const auto& c : kCases) {
         if (c.kind != Kind::Text) continue;
         SCOPED_TRACE(c.what);

@@ -72,4 +72,11 @@ HWND Clipboard::Owner() {
     return owner_.get();  // none: opened without an owner, as before
 }
 
+bool Clipboard::CopiedBy(platform::WindowId window) {
+    const HWND owner = GetClipboardOwner();
+    DWORD ownerProcess = 0, windowProcess = 0;
+    return owner && GetWindowThreadProcessId(owner, &ownerProcess) &&
+           GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &windowProcess) && ownerProcess == windowProcess;
+}
+
 }  // namespace kestrel::win32

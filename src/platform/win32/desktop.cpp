@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/error.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/text.h"
 
 namespace kestrel::win32 {
@@ -71,6 +72,28 @@ platform::WindowId Desktop::ActivateByTitle(const std::string& title) {
 }
 
 platform::WindowId Desktop::ForegroundWindow() { return reinterpret_cast<platform::WindowId>(GetForegroundWindow()); }
+
+// The caption as the system keeps it (no message is sent, so a hung program
+// cannot hold us), the class, and the program's file name.
+platform::WindowFacts Desktop::Describe(platform::WindowId window) {
+    const HWND hwnd = ToHwnd(window);
+    platform::WindowFacts facts;
+    if (!hwnd) return facts;
+    wchar_t text[512];
+    int n = GetWindowTextW(hwnd, text, 512);
+    facts.title = Narrow(text, static_cast<std::size_t>(n > 0 ? n : 0));
+    n = GetClassNameW(hwnd, text, 512);
+    facts.className = Narrow(text, static_cast<std::size_t>(n > 0 ? n : 0));
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    DWORD size = 512;
+    if (process && QueryFullProcessImageNameW(process.get(), 0, text, &size)) {
+        std::wstring path(text, size);
+        facts.program = Narrow(path.substr(path.find_last_of(L"\\/") + 1));
+    }
+    return facts;
+}
 
 bool Desktop::IsInFront(platform::WindowId window) {
     const HWND hwnd = ToHwnd(window);

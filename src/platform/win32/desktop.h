@@ -7,6 +7,7 @@ class Desktop final : public platform::Desktop {
 public:
     platform::WindowId ActivateByTitle(const std::string& title) override;
     platform::WindowId ForegroundWindow() override;
+    platform::WindowFacts Describe(platform::WindowId window) override;
     bool IsInFront(platform::WindowId window) override;
     bool WaitUntilAnswered(platform::WindowId window, int boundMs) override;
     void BringToFront(platform::WindowId window) override;

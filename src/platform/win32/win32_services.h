@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/services.h"
 #include "platform/win32/clipboard.h"
+#include "platform/win32/consoles.h"
 #include "platform/win32/desktop.h"
 #include "platform/win32/event_loop.h"
 #include "platform/win32/files.h"
@@ -31,7 +32,7 @@ public:
     platform::Services services() {
         return {store_,    clipboard_, events_,  desktop_,          keyboard_,  messageBoxes_, forms_,
                 programs_, files_,     hotKeys_, notificationArea_, registry_,  timers_,       instances_,
-                textControls_, policy_};
+                textControls_, consoles_, policy_};
     }
     FormHost& forms() { return forms_; }
 
@@ -53,6 +54,7 @@ private:
     Registry registry_;
     Timers timers_;
     TextControls textControls_;
+    Consoles consoles_;
     Policy policy_;
 };
 

@@ -1,0 +1,126 @@
+#include "platform/win32/consoles.h"
+
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/text.h"
+
+namespace kestrel::win32 {
+namespace {
+
+using Kind = platform::ConsoleText::Kind;
+
+// While attached this program is one of the console's: a Ctrl+C or Ctrl+Break
+// there, or the console closing, must not end it.
+BOOL WINAPI IgnoreControlEvents(DWORD) { return TRUE; }
+
+// Attached to another process's console from construction to destruction.
+class ConsoleAttachment {
+public:
+    explicit ConsoleAttachment(DWORD pid) {
+        // The handler first, so that no event finds us attached without it.
+        SetConsoleCtrlHandler(IgnoreControlEvents, TRUE);
+        attached_ = AttachConsole(pid) != FALSE;
+        if (!attached_) SetConsoleCtrlHandler(IgnoreControlEvents, FALSE);
+    }
+    ~ConsoleAttachment() {
+        if (!attached_) return;
+        FreeConsole();
+        SetConsoleCtrlHandler(IgnoreControlEvents, FALSE);
+    }
+    ConsoleAttachment(const ConsoleAttachment&) = delete;
+    ConsoleAttachment& operator=(const ConsoleAttachment&) = delete;
+    bool attached() const { return attached_; }
+
+private:
+    bool attached_ = false;
+};
+
+// The processes that may be attached to the window's console, nearest
+// first: on Windows the window's own process may be; under Wine the window is
+// the console host's, and the console's programs are its children or, when a
+// starter made the console, the host's siblings.
+std::vector<DWORD> ProcessesToTry(DWORD windowProcess) {
+    std::vector<PROCESSENTRY32W> all;
+    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (snapshot && snapshot.get() != INVALID_HANDLE_VALUE) {
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+            all.push_back(entry);
+    }
+    DWORD parent = 0;
+    for (const auto& p : all)
+        if (p.th32ProcessID == windowProcess) parent = p.th32ParentProcessID;
+    std::vector<DWORD> pids{windowProcess};
+    const auto add = [&](DWORD pid) {
+        if (pid && pid != GetCurrentProcessId() && std::find(pids.begin(), pids.end(), pid) == pids.end())
+            pids.push_back(pid);
+    };
+    for (const auto& p : all)
+        if (p.th32ParentProcessID == windowProcess) add(p.th32ProcessID);
+    add(parent);
+    for (const auto& p : all)
+        if (parent && p.th32ParentProcessID == parent) add(p.th32ProcessID);
+    return pids;
+}
+
+// Wine exports GetConsoleSelectionInfo as a stub that aborts its caller:
+// the console's selection is asked for only where the system answers.
+bool SystemTellsSelections() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return !ntdll || !GetProcAddress(ntdll, "wine_get_version");
+}
+
+std::string ReadRow(HANDLE buffer, SHORT row, SHORT left, SHORT right) {
+    if (right < left) return {};
+    std::wstring text(static_cast<std::size_t>(right - left + 1), L' ');
+    DWORD read = 0;
+    if (!ReadConsoleOutputCharacterW(buffer, text.data(), static_cast<DWORD>(text.size()), COORD{left, row}, &read))
+        return {};
+    text.resize(read);
+    return Narrow(text);
+}
+
+platform::ConsoleText ReadAttached() {
+    KernelHandle buffer(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!buffer || buffer.get() == INVALID_HANDLE_VALUE || !GetConsoleScreenBufferInfo(buffer.get(), &info))
+        return {Kind::Unreadable, {}};
+    CONSOLE_SELECTION_INFO selection{};
+    if (SystemTellsSelections() && GetConsoleSelectionInfo(&selection) &&
+        (selection.dwFlags & CONSOLE_SELECTION_NOT_EMPTY)) {
+        const SMALL_RECT& r = selection.srSelection;
+        platform::ConsoleText text{Kind::Selection, {}};
+        for (SHORT row = r.Top; row <= r.Bottom; ++row) text.rows.push_back(ReadRow(buffer.get(), row, r.Left, r.Right));
+        return text;
+    }
+    return {Kind::CursorLine,
+            {ReadRow(buffer.get(), info.dwCursorPosition.Y, 0, static_cast<SHORT>(info.dwSize.X - 1))}};
+}
+
+}  // namespace
+
+platform::ConsoleText Consoles::Read(platform::WindowId window) {
+    const HWND hwnd = reinterpret_cast<HWND>(window);
+    DWORD windowProcess = 0;
+    if (!hwnd || !GetWindowThreadProcessId(hwnd, &windowProcess)) return {};
+    // This program has no console of its own; one left from an interrupted
+    // read would stand in the way.
+    FreeConsole();
+    for (const DWORD pid : ProcessesToTry(windowProcess)) {
+        ConsoleAttachment attachment(pid);
+        if (!attachment.attached()) continue;
+        if (GetConsoleWindow() != hwnd) continue;  // another console, or a hidden one
+        return ReadAttached();
+    }
+    return {};
+}
+
+}  // namespace kestrel::win32

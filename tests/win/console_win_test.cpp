@@ -1,0 +1,93 @@
+// A character-mode program in Wine's console window, as line-of-business
+// programs still run: the hotkey's value comes from the console's buffer,
+// found by a title pattern, and the program gets no key and no interrupt.
+#include "app/application.h"
+#include "fixtures/chord.h"
+#include "settings/settings.h"
+#include "win/win_support.h"
+
+namespace kestrel::wintest {
+namespace {
+
+const wchar_t* kTitle = L"Customer Record 100234 - ACME Ledger";
+
+// The fixture of console_app.cpp in a console window of its own.
+class ConsoleApp {
+public:
+    ConsoleApp()
+        : log_(TempFile(L"kestrel-console.log")),
+          process_(L"wineconsole.exe \"" + ProgramDir() + L"\\" KESTREL_CONSOLE_APP L"\" --log \"" + log_ +
+                   L"\" --title \"" + kTitle + L"\"") {
+        if (!WaitFor([&] { return (window_ = FindWindowW(nullptr, kTitle)) && Events() == "ready\n"; }, 10000))
+            throw Error("the console program did not show its record");
+    }
+    ~ConsoleApp() {
+        if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+        WaitFor([&] { return !IsWindow(window_); }, 3000);
+        DeleteFileW(log_.c_str());
+    }
+    HWND window() const { return window_; }
+    // What the program received, one line each, since it was ready.
+    std::string Events() const { return ReadBytes(log_); }
+
+private:
+    static std::wstring TempFile(const wchar_t* name) {
+        wchar_t folder[MAX_PATH];
+        GetTempPathW(MAX_PATH, folder);
+        const std::wstring path = std::wstring(folder) + name;
+        DeleteFileW(path.c_str());
+        return path;
+    }
+    std::wstring log_;
+    Process process_;
+    HWND window_ = nullptr;
+};
+
+class ConsoleWinTest : public WinTest {
+protected:
+    static constexpr const wchar_t* kSettingsRoot = L"Software\\VB and VBA Program Settings\\Kestrel";
+    ConsoleWinTest() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
+        Settings settings;
+        settings.sourceWindow = "customer record * - acme ledger";  // the record's number varies
+        settings.documentType = "Claims";
+        settings.searchField = "CustomerNo";
+        settings.hotKey = VK_F11;
+        settings.hotKeyShift = 3;  // Ctrl+Shift
+        SaveSettings(services.store, settings);
+    }
+    ~ConsoleWinTest() override {
+        if (program.mainWindow().Loaded()) program.mainWindow().form().Unload();
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
+    }
+
+    InstalledRunner runner_;
+    Application program{services};
+};
+
+TEST_F(ConsoleWinTest, TheCursorsLineReachesTheRunnerAndTheProgramGetsNoKeyNorInterrupt) {
+    ConsoleApp console;
+    // The user is in another program when they press the hotkey, so its own
+    // keys go there, and Kestrel brings the console forward.
+    SourceApp other(L"Mail", L"--text \"inbox\"");
+    SetForegroundWindow(other.window());
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == other.window(); }, 2000));
+    program.Start();
+    ASSERT_TRUE(program.hotKey() && program.hotKey()->Registered());
+    const auto start = GetTickCount64();
+    ASSERT_TRUE(fixtures::PressChord({VK_CONTROL, VK_SHIFT, VK_F11}));
+    const auto calls = InstalledRunner::WaitForCalls(1);
+    const auto pressToRunnerMs = GetTickCount64() - start;
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].commandLine,
+              "\"C:\\program files\\tamarind\\scripts\\halyard.exe\" Index=Claims;Criteria=CustomerNo='100234'");
+    std::printf("[ timing ] press to runner, console       %4llu ms\n", pressToRunnerMs);
+    EXPECT_EQ(services.clipboard.Text(), "100234") << "the value is on the clipboard, as a copy leaves it";
+    Pump(300);  // time for a key or an event sent late to arrive
+    EXPECT_EQ(console.Events(), "ready\n") << "no key, no Ctrl+C, no control event";
+    EXPECT_TRUE(IsWindow(console.window())) << "the program still runs";
+    CloseWindowsTitled(L"Document Center");
+}
+
+}  // namespace
+}  // namespace kestrel::wintest
