@@ -67,7 +67,8 @@ class World : public platform::Clipboard,
               public platform::MessageBoxes,
               public platform::Programs,
               public platform::Files,
-              public platform::TextControls {
+              public platform::TextControls,
+              public platform::Consoles {
 public:
     struct Start {
         std::string commandLine, application;
@@ -128,6 +129,10 @@ public:
         ++sequence;
     }
     std::uint32_t SequenceNumber() override { return sequence; }
+    bool CopiedBy(WindowId) override { return false; }
+    // No console and no terminal: the source is an ordinary window.
+    platform::ConsoleText Read(WindowId) override { return {}; }
+    platform::WindowFacts Describe(WindowId) override { return {}; }
 
     // EventLoop
     void DoEvents() override { Tick(0); }
@@ -345,7 +350,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const auto filesBefore = world.files;
 
     world.control = kControls[(choices >> kControlShift) & 3];
-    TextCapture capture({world, world, world, world, world, world});
+    TextCapture capture({world, world, world, world, world, world, world});
     AppLink link(settings, capture, {world, world, world, world, world});
     const bool hasField = !(choices & kNoField);
     if (hasField) link.SetField({fieldName, (choices & kNoCapture) ? presetValue : std::string()});
