@@ -191,10 +191,12 @@ public:
     void BringOpenBoxToFront() override {}
 
     // Programs
-    void Start(const std::string& commandLine, const std::string& application, platform::ShowAs show) override {
+    std::uint32_t Start(const std::string& commandLine, const std::string& application,
+                        platform::ShowAs show) override {
         FUZZ_CHECK(running);
         if (faults & kStartFails) throw Error("cannot start");
         starts.push_back({commandLine, application, show});
+        return static_cast<std::uint32_t>(starts.size());
     }
     platform::Version OwnVersion() override { return {}; }
 

@@ -4,11 +4,33 @@
 
 #include "platform/app_title.h"
 #include "settings/hotkey_names.h"
+#include "settings/store_text.h"
 
 namespace kestrel {
+namespace {
+
+// The services with the message boxes that write to the log.
+platform::Services WithBoxes(const platform::Services& s, platform::MessageBoxes& boxes) {
+    return {s.store,     s.clipboard,        s.events,   s.desktop, s.keyboard,  boxes,
+            s.forms,     s.programs,         s.files,    s.hotKeys, s.notificationArea,
+            s.registry,  s.timers,           s.instances, s.textControls, s.consoles, s.policy, s.logFile};
+}
+
+// Characters, not bytes: what the user would count.
+std::size_t Characters(const std::string& utf8) {
+    std::size_t n = 0;
+    for (unsigned char c : utf8) n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+}  // namespace
 
 Application::Application(platform::Services services)
-    : s_(services),
+    : log_(services.logFile),
+      boxes_(services.messageBoxes, log_),
+      s_(WithBoxes(services, boxes_)),
       capture_({s_.clipboard, s_.events, s_.desktop, s_.keyboard, s_.messageBoxes, s_.textControls, s_.consoles}),
       link_(settings_, capture_, {s_.programs, s_.files, s_.desktop, s_.events, s_.messageBoxes}),
       aboutBox_({s_.forms, s_.programs, s_.registry, s_.files, s_.messageBoxes}),
@@ -17,9 +39,21 @@ Application::Application(platform::Services services)
                    [this] { Unloading(); }}) {}
 
 void Application::Start() {
+    // The administrator may turn the log off; a policy that cannot be read leaves it on.
+    try {
+        const auto wanted = s_.policy.Read(setting::kLog);
+        log_.SetEnabled(!wanted || ParseBool(*wanted).value_or(true));
+    } catch (const std::exception&) {
+    }
     // One program per session: a second start has asked the first for its
     // Settings and ends without a word.
-    if (!s_.instances.ClaimSession()) return;
+    if (!s_.instances.ClaimSession()) {
+        log_.Write("second start: Kestrel runs already in this session and was asked for its Settings");
+        return;
+    }
+    const auto version = s_.programs.OwnVersion();
+    log_.Write("start: Kestrel " + std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
+               std::to_string(version.revision) + " (" + std::to_string(sizeof(void*) * 8) + "-bit)");
     try {
         mainWindow_.Load();
     } catch (const std::exception& e) {
@@ -45,11 +79,15 @@ void Application::Load() {
     trayIcon_.emplace(TrayIcon::Services{s_.notificationArea, s_.desktop, s_.timers, s_.events}, window, kAppTitle,
                       [this] { mainWindow_.ShowMenu(); });
     // A second start asks for Settings, as the tray menu would open them.
-    s_.instances.ListenForLaterStarts(window, [this] { mainWindow_.OpenSettings(); });
+    s_.instances.ListenForLaterStarts(window, [this] {
+        log_.Write("a second start asked for Settings");
+        mainWindow_.OpenSettings();
+    });
     mainWindow_.form().Hide();
     hotKey_.emplace(s_.hotKeys, s_.messageBoxes, window, [this] { HotKeyPressed(); });
     std::string problem;
     settings_ = LoadSettings(s_.store, &s_.policy, &problem);
+    LogSettings(problem);
     link_.SetField({settings_.searchField, {}});
     link_.SetProcedure(AppLink::Procedure::Search);
     if (!problem.empty()) {
@@ -69,6 +107,7 @@ void Application::Unloading() {
 }
 
 void Application::Exit() {
+    log_.Write("exit");
     // The dialog goes first, as Cancel would, so nothing is left open under it.
     if (openDialog_) openDialog_->Cancel();
     if (mainWindow_.Loaded()) mainWindow_.form().Unload();
@@ -110,21 +149,70 @@ void Application::ArmHotKey() {
     if (settingsUnreadable_ || !settings_.Complete()) return;
     hotKey_->Enable(RegistrationModifiers(settings_.hotKeyShift),
                     static_cast<std::uint32_t>(static_cast<std::int32_t>(settings_.hotKey)));
-    if (hotKey_->Registered()) return;
     auto name = HotKeyDisplayText(settings_.hotKeyShift, settings_.hotKey);
     if (!name.empty() && name.front() == ' ') name.erase(0, 1);
+    if (hotKey_->Registered()) {
+        log_.Write("hotkey " + name + " registered");
+        return;
+    }
+    // The system does not say which program holds a combination.
+    log_.Write("hotkey " + name + " not registered: another program holds it");
     ShowMessage(s_.messageBoxes,
                 "The hotkey " + name + " is in use by another program. Choose another one in Settings.",
                 platform::Modality::System);
 }
 
 void Application::HotKeyPressed() {
-    if (!link_.Grab()) return;  // the capture has said why
-    if (link_.field()->value.empty()) {
-        ShowMessage(s_.messageBoxes, "no data found", platform::Modality::System);
-        return;
+    boxes_.lastText.clear();
+    std::int64_t runnerMs = 0;
+    if (link_.Grab()) {  // else the capture has said why
+        if (link_.field()->value.empty()) {
+            ShowMessage(s_.messageBoxes, "no data found", platform::Modality::System);
+        } else {
+            const auto started = s_.events.NowMs();
+            link_.Run();
+            runnerMs = s_.events.NowMs() - started;
+        }
     }
-    link_.Run();
+    LogPress(runnerMs);
+}
+
+// One line a press: what was found and how, how long each step took, the
+// value's length and the outcome; never the value, which is customer data.
+void Application::LogPress(std::int64_t runnerMs) {
+    if (!log_.enabled()) return;
+    const auto& r = capture_.report();
+    std::string line = "press: ";
+    if (!r.windowFound) {
+        line += settings_.sourceWindow.empty() ? "no window in front" : "no window matched the title " + Quoted(settings_.sourceWindow);
+        if (!r.why.empty()) line += " (" + r.why + ")";
+    } else {
+        line += "window " + Quoted(r.window.title) + " (class " + r.window.className + ", program " +
+                (r.window.program.empty() ? "unknown" : r.window.program) + "); route " + r.route + " (" + r.why + ")";
+    }
+    line += "; activation " + std::to_string(r.activationMs) + " ms, capture " + std::to_string(r.captureMs) +
+            " ms, runner " + std::to_string(runnerMs) + " ms";
+    if (link_.field()) line += "; value " + std::to_string(Characters(link_.field()->value)) + " characters";
+    if (const auto process = link_.runnerProcess(); process && boxes_.lastText.empty())
+        line += "; runner started, process " + std::to_string(*process);
+    else
+        line += "; message shown: " + (boxes_.lastText.empty() ? std::string("none") : boxes_.lastText);
+    log_.Write(line);
+}
+
+// Where each setting came from, and a value that did not read.
+void Application::LogSettings(const std::string& problem) {
+    if (!log_.enabled()) return;
+    std::string line = "settings:";
+    for (const char* key : setting::kAll) {
+        if (std::string(key) == setting::kLog) continue;
+        const char* from = "store";
+        if (settings_.FromPolicy(key)) from = s_.policy.MachineSets(key) ? "machine policy" : "user policy";
+        line += std::string(" ") + key + " from " + from + ",";
+    }
+    line.pop_back();
+    log_.Write(line);
+    if (!problem.empty()) log_.Write("bad value: " + problem);
 }
 
 }  // namespace kestrel

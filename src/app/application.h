@@ -2,6 +2,7 @@
 #include <optional>
 
 #include "about/about_box.h"
+#include "app/event_log.h"
 #include "app/hotkey.h"
 #include "app/main_window.h"
 #include "capture/text_capture.h"
@@ -35,6 +36,7 @@ public:
     MainWindow& mainWindow() { return mainWindow_; }
     AboutBox& aboutBox() { return aboutBox_; }
     const HotKey* hotKey() const { return hotKey_ ? &*hotKey_ : nullptr; }
+    const EventLog& log() const { return log_; }
 
 private:
     void Load();
@@ -44,7 +46,12 @@ private:
     void AfterSettings();
     void ArmHotKey();
     void HotKeyPressed();
+    void LogPress(std::int64_t runnerMs);
+    void LogSettings(const std::string& problem);
 
+    // Before the services the parts get: they show their boxes through the log.
+    EventLog log_;
+    LoggedMessageBoxes boxes_;
     platform::Services s_;
     Settings settings_;
     TextCapture capture_;

@@ -47,13 +47,20 @@ platform::WindowId TextCapture::Activate(const std::string& title) {
 // for the modifiers or for a copy, and the selection stays as it was.
 std::optional<std::string> TextCapture::AskTheControl(platform::WindowId window) {
     const auto answer = s_.textControls.ReadFocused(window);
+    report_.route = "asked control";
     switch (answer.kind) {
     case platform::ControlText::Kind::Text:
+        report_.why = "an edit control has the focus";
         if (!answer.text.empty()) WithClipboard([&](platform::Clipboard& c) { c.SetText(answer.text); });
         return answer.text;
     case platform::ControlText::Kind::Password:
+        report_.why = "a password box has the focus, never read";
         return std::string();  // as Ctrl+C gives nothing there
+    case platform::ControlText::Kind::NoAnswer:
+        report_.why = "the focused control did not answer";
+        return std::nullopt;
     default:
+        report_.why = "the focused control is no edit control";
         return std::nullopt;
     }
 }
@@ -84,7 +91,10 @@ std::optional<std::string> TextCapture::ReadTheConsole(platform::WindowId window
     using Kind = platform::ConsoleText::Kind;
     const auto answer = s_.consoles.Read(window);
     if (answer.kind == Kind::NotAConsole) return std::nullopt;
+    report_.route = "console";
+    report_.why = "a console window";
     if (answer.kind == Kind::Unreadable) throw ConsoleUnreadable();
+    report_.why += answer.kind == Kind::Selection ? ", its selection" : ", its cursor's line";
     std::string text;
     for (std::size_t i = 0; i < answer.rows.size(); ++i) text += (i ? "\r\n" : "") + Unpadded(answer.rows[i]);
     if (!text.empty()) WithClipboard([&](platform::Clipboard& c) { c.SetText(text); });
@@ -96,6 +106,9 @@ std::optional<std::string> TextCapture::ReadTheConsole(platform::WindowId window
 // the user selects has left its copy on the clipboard already: taken only if
 // it came since the last capture, as an older one is not this selection.
 std::string TextCapture::CopyFromTerminal(platform::WindowId window, const Terminal& terminal) {
+    report_.route = "terminal";
+    report_.why = std::string(terminal.name) +
+                  (terminal.copyKeys ? ": its own copy command, no Ctrl+C" : ": it copies as the user selects, no key");
     if (!terminal.copyKeys) {
         if (s_.clipboard.SequenceNumber() == sequenceAfterLast_ || !s_.clipboard.CopiedBy(window))
             throw NothingSelected(terminal.name);
@@ -182,11 +195,14 @@ std::string TextCapture::CopyWith(platform::WindowId window, const std::string& 
 
 std::optional<std::string> TextCapture::Capture(const std::string& title) {
     std::string failure;
+    report_ = {};
+    const auto started = s_.events.NowMs();
     try {
         auto window = s_.desktop.ForegroundWindow();
         if (!title.empty()) {
             try {
                 window = Activate(title);
+                report_.activationMs = s_.events.NowMs() - started;
             } catch (const std::exception&) {
                 // As on every press, nothing earlier stays on the clipboard
                 // to be searched by mistake; the activation's failure is told.
@@ -198,7 +214,9 @@ std::optional<std::string> TextCapture::Capture(const std::string& title) {
             }
             s_.events.DoEvents();
         }
+        report_.windowFound = true;
         auto text = Take(window);
+        report_.captureMs = s_.events.NowMs() - started - report_.activationMs;
         sequenceAfterLast_ = s_.clipboard.SequenceNumber();
         return text;
     } catch (const ClipboardBusy&) {
@@ -211,9 +229,11 @@ std::optional<std::string> TextCapture::Capture(const std::string& title) {
     } catch (const NothingSelected& terminal) {
         failure = std::string("error: nothing is selected in ") + terminal.what() +
                   ". Select the value there, then press the hotkey again.";
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        report_.why = e.what();
         failure = "error activating: '" + title + "' window.";
     }
+    report_.captureMs = s_.events.NowMs() - started - report_.activationMs;
     ShowMessage(s_.messageBoxes, failure, platform::Modality::System);
     return std::nullopt;
 }
@@ -221,13 +241,16 @@ std::optional<std::string> TextCapture::Capture(const std::string& title) {
 std::string TextCapture::Take(platform::WindowId window) {
     // A terminal that copies as the user selects holds its copy on the
     // clipboard: everything else starts from an empty one.
-    const auto* terminal = FindTerminal(s_.desktop.Describe(window).className);
+    report_.window = s_.desktop.Describe(window);
+    const auto* terminal = FindTerminal(report_.window.className);
     if (terminal && !terminal->copyKeys) return CopyFromTerminal(window, *terminal);
     WithClipboard([](platform::Clipboard& c) { c.Clear(); });
     s_.events.DoEvents();
     if (auto text = AskTheControl(window)) return *text;
     if (auto text = ReadTheConsole(window)) return *text;
     if (terminal) return CopyFromTerminal(window, *terminal);
+    report_.route = "keys";
+    report_.why += ", and the window is no console or known terminal";
     return CopyWithKeys(window);
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -61,6 +62,16 @@ public:
         platform::Consoles& consoles;
     };
 
+    // How the last capture went, for the log: the window, the route and why
+    // it was taken, and how long activation and the capture took.
+    struct Report {
+        bool windowFound = false;  // false: no window matched the title
+        platform::WindowFacts window;
+        const char* route = "";  // "asked control", "console", "terminal", "keys"
+        std::string why;
+        std::int64_t activationMs = 0, captureMs = 0;
+    };
+
     explicit TextCapture(Services services) : s_(services) {}
 
     // Brings the window titled `title` to the front (none when empty), waits
@@ -69,6 +80,7 @@ public:
     // failures (the window not in front, the clipboard busy, a key held down)
     // and returns nothing then.
     std::optional<std::string> Capture(const std::string& title);
+    const Report& report() const { return report_; }
 
 private:
     template <typename Operation>
@@ -91,6 +103,7 @@ private:
     // The clipboard as the last capture left it: a terminal's copy made
     // before then is not the selection of this press.
     std::optional<std::uint32_t> sequenceAfterLast_;
+    Report report_;
 };
 
 }  // namespace kestrel

@@ -12,6 +12,7 @@ AppLink::AppLink(const Settings& settings, TextCapture& capture, Services servic
 
 bool AppLink::Grab() {
     if (!field_) throw Error("no search field is set");
+    runnerProcess_.reset();
     auto text = capture_.Capture(settings_.sourceWindow);
     field_->value = text.value_or("");
     return text.has_value();
@@ -52,6 +53,7 @@ std::string ScriptString(const std::string& text) {
 
 template <typename Runner>
 void AppLink::RunOnValue(Runner runner) {
+    runnerProcess_.reset();
     if (!field_ || field_->value.empty()) {
         ShowMessage(services_.messageBoxes, "Error grabbing data from source window.", platform::Modality::System);
         return;
@@ -70,7 +72,7 @@ void AppLink::StartRunner(const std::string& commandLine) {
         if (length >= kCommandLineLimit)
             throw Error("the command line is " + std::to_string(length) + " characters long, over the system's limit of " +
                         std::to_string(kCommandLineLimit - 1));
-        services_.programs.Start(commandLine, runner::Program(), runner::kShowAs);
+        runnerProcess_ = services_.programs.Start(commandLine, runner::Program(), runner::kShowAs);
     } catch (const Error& e) {
         throw RunFailed("error: the script runner " + runner::Program() + " could not be started: " + e.what());
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -52,6 +53,8 @@ public:
     void RunIndex();
     // The one the procedure selects.
     void Run() { procedure_ == Procedure::Index ? RunIndex() : RunSearch(); }
+    // The process id of the runner the last run started; none when it started none.
+    std::optional<std::uint32_t> runnerProcess() const { return runnerProcess_; }
 
 private:
     template <typename Runner>
@@ -66,6 +69,7 @@ private:
     Services services_;
     std::optional<Field> field_;
     Procedure procedure_ = Procedure::Search;
+    std::optional<std::uint32_t> runnerProcess_;
 };
 
 }  // namespace kestrel

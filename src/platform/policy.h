@@ -12,6 +12,9 @@ public:
     // The value's text (a number as its decimal digits); nothing when no
     // policy sets it. Throws Error when it is set but cannot be read.
     virtual std::optional<std::string> Read(const std::string& name) = 0;
+    // Whether it is the machine's policy that sets a value Read found (else
+    // the user's), for the log.
+    virtual bool MachineSets(const std::string& name) = 0;
 };
 
 }  // namespace kestrel::platform

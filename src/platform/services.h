@@ -12,6 +12,7 @@
 #include "platform/hotkeys.h"
 #include "platform/instances.h"
 #include "platform/keyboard.h"
+#include "platform/log_file.h"
 #include "platform/message_boxes.h"
 #include "platform/notification_area.h"
 #include "platform/policy.h"
@@ -43,6 +44,7 @@ struct Services {
     TextControls& textControls;
     Consoles& consoles;
     Policy& policy;
+    LogFile& logFile;
 };
 
 }  // namespace kestrel::platform

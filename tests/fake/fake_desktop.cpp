@@ -8,7 +8,7 @@
 namespace kestrel::fake {
 
 platform::Services FakeDesktop::Services(forms::FormHost& forms) {
-    return {*this, *this, *this, *this, *this, *this, forms, *this,
+    return {*this, *this, *this, *this, *this, *this, forms, *this, *this,
             *this, *this, *this, *this, *this, *this, *this, *this, *this};
 }
 
@@ -169,11 +169,13 @@ bool FakeDesktop::Exists(const std::string& path) {
     return File(path) != nullptr;
 }
 
-void FakeDesktop::Start(const std::string& commandLine, const std::string& application, platform::ShowAs show) {
+std::uint32_t FakeDesktop::Start(const std::string& commandLine, const std::string& application,
+                                 platform::ShowAs show) {
     log.push_back("start:" + commandLine);
     if (startFails) throw Error("the system cannot find the file specified");
     started.push_back({commandLine, application, show});
     if (onStart) onStart(started.back());
+    return 4000 + static_cast<std::uint32_t>(started.size());
 }
 
 std::unique_ptr<platform::TextFile> FakeDesktop::Create(const std::string& path) {

@@ -11,6 +11,7 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,7 @@ class FakeDesktop final : public platform::SettingsStore,
                           public platform::Instances,
                           public platform::TextControls,
                           public platform::Consoles,
+                          public platform::LogFile,
                           public platform::Policy {
 public:
     // Every service but the forms, which a test brings.
@@ -113,7 +115,9 @@ public:
     // Policy values by name (machine and user policy already merged), and one
     // that cannot be read.
     std::map<std::string, std::string> policy;
+    std::set<std::string> userPolicy;  // of those, the ones the user's policy sets, not the machine's
     std::string failPolicyAt;
+    bool MachineSets(const std::string& name) override { return !userPolicy.count(name); }
     std::optional<std::string> Read(const std::string& name) override {
         if (name == failPolicyAt) throw Error("the policy cannot be read");
         const auto found = policy.find(name);
@@ -203,6 +207,15 @@ public:
     platform::Version version{1, 0, 14};
     std::vector<std::string> existingFiles;  // for FileExists, compared without case
 
+    // The help desk's log, line by line; while `logFails`, nothing is written.
+    std::vector<std::string> logLines;
+    bool logFails = false;
+    bool Append(const std::string& line) override {
+        if (logFails) return false;
+        logLines.push_back(line);
+        return true;
+    }
+
     // Called when a message box is shown, while it is "open".
     std::function<void(const ShownMessage&)> onMessage;
 
@@ -259,7 +272,7 @@ public:
                                      std::size_t bufferSize) override;
     std::string FromAnsi(const std::string& bytes) override { return bytes; }
     bool Exists(const std::string& path) override;
-    void Start(const std::string& commandLine, const std::string& application, platform::ShowAs show) override;
+    std::uint32_t Start(const std::string& commandLine, const std::string& application, platform::ShowAs show) override;
     std::unique_ptr<platform::TextFile> Create(const std::string& path) override;
 
 private:

@@ -47,8 +47,8 @@ private:
 // starter made the console, the host's siblings.
 std::vector<DWORD> ProcessesToTry(DWORD windowProcess) {
     std::vector<PROCESSENTRY32W> all;
-    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (snapshot && snapshot.get() != INVALID_HANDLE_VALUE) {
+    FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (snapshot) {
         PROCESSENTRY32W entry{};
         entry.dwSize = sizeof entry;
         for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
@@ -88,10 +88,10 @@ std::string ReadRow(HANDLE buffer, SHORT row, SHORT left, SHORT right) {
 }
 
 platform::ConsoleText ReadAttached() {
-    KernelHandle buffer(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle buffer(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
     CONSOLE_SCREEN_BUFFER_INFO info{};
-    if (!buffer || buffer.get() == INVALID_HANDLE_VALUE || !GetConsoleScreenBufferInfo(buffer.get(), &info))
+    if (!buffer || !GetConsoleScreenBufferInfo(buffer.get(), &info))
         return {Kind::Unreadable, {}};
     CONSOLE_SELECTION_INFO selection{};
     if (SystemTellsSelections() && GetConsoleSelectionInfo(&selection) &&

@@ -53,6 +53,13 @@ struct KernelHandleTraits {
 };
 using KernelHandle = Owned<HANDLE, KernelHandleTraits>;
 
+// CreateFile's and CreateToolhelp32Snapshot's: INVALID_HANDLE_VALUE is their "none".
+struct FileHandleTraits {
+    static HANDLE none() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { CloseHandle(h); }
+};
+using FileHandle = Owned<HANDLE, FileHandleTraits>;
+
 // FindFirstFile's handle: INVALID_HANDLE_VALUE is its "none".
 struct FindHandleTraits {
     static HANDLE none() { return INVALID_HANDLE_VALUE; }

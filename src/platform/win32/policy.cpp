@@ -33,6 +33,14 @@ std::optional<std::string> ReadFrom(HKEY root, const std::string& name) {
 
 }  // namespace
 
+bool Policy::MachineSets(const std::string& name) {
+    try {
+        return ReadFrom(HKEY_LOCAL_MACHINE, name).has_value();
+    } catch (const Error&) {
+        return false;
+    }
+}
+
 std::optional<std::string> Policy::Read(const std::string& name) {
     if (auto machine = ReadFrom(HKEY_LOCAL_MACHINE, name)) return machine;
     return ReadFrom(HKEY_CURRENT_USER, name);

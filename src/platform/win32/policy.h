@@ -8,6 +8,7 @@ namespace kestrel::win32 {
 class Policy final : public platform::Policy {
 public:
     std::optional<std::string> Read(const std::string& name) override;
+    bool MachineSets(const std::string& name) override;
 };
 
 }  // namespace kestrel::win32

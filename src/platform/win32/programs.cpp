@@ -8,7 +8,7 @@
 
 namespace kestrel::win32 {
 
-void Programs::Start(const std::string& commandLine, const std::string& application, platform::ShowAs show) {
+std::uint32_t Programs::Start(const std::string& commandLine, const std::string& application, platform::ShowAs show) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
@@ -23,6 +23,7 @@ void Programs::Start(const std::string& commandLine, const std::string& applicat
         throw Error(LastErrorText("cannot start " + (application.empty() ? commandLine : application), GetLastError()));
     // Nobody waits for it: let go of both handles at once.
     KernelHandle process(pi.hProcess), thread(pi.hThread);
+    return pi.dwProcessId;
 }
 
 platform::Version Programs::OwnVersion() {

@@ -5,7 +5,7 @@ namespace kestrel::win32 {
 
 class Programs final : public platform::Programs {
 public:
-    void Start(const std::string& commandLine, const std::string& application, platform::ShowAs show) override;
+    std::uint32_t Start(const std::string& commandLine, const std::string& application, platform::ShowAs show) override;
     platform::Version OwnVersion() override;
 };
 

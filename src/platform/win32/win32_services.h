@@ -9,6 +9,7 @@
 #include "platform/win32/hotkeys.h"
 #include "platform/win32/instances.h"
 #include "platform/win32/keyboard.h"
+#include "platform/win32/log_file.h"
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/notification_area.h"
 #include "platform/win32/policy.h"
@@ -32,7 +33,7 @@ public:
     platform::Services services() {
         return {store_,    clipboard_, events_,  desktop_,          keyboard_,  messageBoxes_, forms_,
                 programs_, files_,     hotKeys_, notificationArea_, registry_,  timers_,       instances_,
-                textControls_, consoles_, policy_};
+                textControls_, consoles_, policy_, logFile_};
     }
     FormHost& forms() { return forms_; }
 
@@ -56,6 +57,7 @@ private:
     TextControls textControls_;
     Consoles consoles_;
     Policy policy_;
+    LogFile logFile_;
 };
 
 }  // namespace kestrel::win32
