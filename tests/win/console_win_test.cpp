@@ -1,7 +1,10 @@
 // A character-mode program in Wine's console window, as line-of-business
 // programs still run: the hotkey's value comes from the console's buffer,
 // found by a title pattern, and the program gets no key and no interrupt.
+// And a window of a terminal emulator's class, which gets its own copy
+// command and never a line key.
 #include "app/application.h"
+#include "capture/text_capture.h"
 #include "fixtures/chord.h"
 #include "settings/settings.h"
 #include "win/win_support.h"
@@ -87,6 +90,27 @@ TEST_F(ConsoleWinTest, TheCursorsLineReachesTheRunnerAndTheProgramGetsNoKeyNorIn
     EXPECT_EQ(console.Events(), "ready\n") << "no key, no Ctrl+C, no control event";
     EXPECT_TRUE(IsWindow(console.window())) << "the program still runs";
     CloseWindowsTitled(L"Document Center");
+}
+
+// Windows of mintty's class stand in for the terminal: its copy command is
+// Ctrl+Insert, which the stand-in's text box takes as a copy too.
+class TerminalWinTest : public WinTest {};
+
+TEST_F(TerminalWinTest, ATerminalsWindowGetsItsCopyCommandAndNoLineKeys) {
+    TextCapture capture{{services.clipboard, services.events, services.desktop, services.keyboard,
+                         services.messageBoxes, services.textControls, services.consoles}};
+    {
+        SourceApp terminal(L"user@ledger: ~", L"--class mintty --keys-only --text \"$ ledger\\n100234\" --select 10 16");
+        EXPECT_EQ(capture.Capture("user@ledger: ~"), "100234");
+        EXPECT_EQ(capture.report().route, std::string("terminal"));
+    }
+    SourceApp terminal(L"user@ledger: ~", L"--class mintty --keys-only --text \"$ ledger\\n100234\" --caret 12");
+    MessageBoxWatcher boxes;
+    EXPECT_EQ(capture.Capture("user@ledger: ~"), std::nullopt);
+    ASSERT_TRUE(WaitFor([&] { return boxes.Texts().size() == 1; }));
+    EXPECT_EQ(boxes.Texts()[0],
+              "error: nothing is selected in mintty. Select the value there, then press the hotkey again.");
+    EXPECT_EQ(terminal.Selection(), std::make_pair(DWORD{12}, DWORD{12})) << "no Home, no Shift+End: the caret stays";
 }
 
 }  // namespace

@@ -37,7 +37,12 @@ BOOL CALLBACK FindSourceWindow(HWND hwnd, LPARAM lParam) {
     GetWindowThreadProcessId(hwnd, &pid);
     wchar_t cls[64];
     GetClassNameW(hwnd, cls, 64);
-    if (pid == s.pid && std::wstring(cls) == L"KestrelTestSource") s.found = hwnd;
+    // Its main window, whatever class it was given: not its dialog, nor the
+    // input method's window Wine gives each thread.
+    const std::wstring name = cls;
+    if (pid == s.pid && name != L"KestrelTestDialog" && name != L"IME" && !GetWindow(hwnd, GW_OWNER) &&
+        FindWindowExW(hwnd, nullptr, nullptr, nullptr))
+        s.found = hwnd;
     return s.found ? FALSE : TRUE;
 }
 
