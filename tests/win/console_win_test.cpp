@@ -14,38 +14,6 @@ namespace {
 
 const wchar_t* kTitle = L"Customer Record 100234 - ACME Ledger";
 
-// The fixture of console_app.cpp in a console window of its own.
-class ConsoleApp {
-public:
-    ConsoleApp()
-        : log_(TempFile(L"kestrel-console.log")),
-          process_(L"wineconsole.exe \"" + ProgramDir() + L"\\" KESTREL_CONSOLE_APP L"\" --log \"" + log_ +
-                   L"\" --title \"" + kTitle + L"\"") {
-        if (!WaitFor([&] { return (window_ = FindWindowW(nullptr, kTitle)) && Events() == "ready\n"; }, 10000))
-            throw Error("the console program did not show its record");
-    }
-    ~ConsoleApp() {
-        if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-        WaitFor([&] { return !IsWindow(window_); }, 3000);
-        DeleteFileW(log_.c_str());
-    }
-    HWND window() const { return window_; }
-    // What the program received, one line each, since it was ready.
-    std::string Events() const { return ReadBytes(log_); }
-
-private:
-    static std::wstring TempFile(const wchar_t* name) {
-        wchar_t folder[MAX_PATH];
-        GetTempPathW(MAX_PATH, folder);
-        const std::wstring path = std::wstring(folder) + name;
-        DeleteFileW(path.c_str());
-        return path;
-    }
-    std::wstring log_;
-    Process process_;
-    HWND window_ = nullptr;
-};
-
 class ConsoleWinTest : public WinTest {
 protected:
     static constexpr const wchar_t* kSettingsRoot = L"Software\\VB and VBA Program Settings\\Kestrel";
@@ -69,7 +37,7 @@ protected:
 };
 
 TEST_F(ConsoleWinTest, TheCursorsLineReachesTheRunnerAndTheProgramGetsNoKeyNorInterrupt) {
-    ConsoleApp console;
+    ConsoleApp console(kTitle);
     // The user is in another program when they press the hotkey, so its own
     // keys go there, and Kestrel brings the console forward.
     SourceApp other(L"Mail", L"--text \"inbox\"");

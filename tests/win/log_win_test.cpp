@@ -2,9 +2,13 @@
 // the user's local application data, a new file past the limit with the
 // older one kept, and a line skipped, not waited for, while the file cannot
 // be opened.
+#include <cstdio>
 #include <regex>
 
+#include "app/application.h"
+#include "fixtures/chord.h"
 #include "platform/win32/log_file.h"
+#include "settings/settings.h"
 #include "win/win_support.h"
 
 namespace kestrel::wintest {
@@ -46,6 +50,79 @@ TEST(LogFileWinTest, LinesAreStampedRotatedPastTheLimitAndSkippedWhileTheFileCan
     const auto after = ReadBytes(current);
     EXPECT_EQ(after.find("while held"), std::string::npos);
     EXPECT_NE(after.find("after\r\n"), std::string::npos);
+}
+
+// The program's own log of a session: its start, a press by each route and
+// one that finds no window, and Exit; printed for whoever reads the run.
+class ProgramLogWinTest : public WinTest {
+protected:
+    static constexpr const wchar_t* kSettingsRoot = L"Software\\VB and VBA Program Settings\\Kestrel";
+    ProgramLogWinTest() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
+        Settings settings;
+        settings.sourceWindow = "Customer Record*";
+        settings.documentType = "Claims";
+        settings.searchField = "CustomerNo";
+        settings.hotKey = VK_F11;
+        settings.hotKeyShift = 3;  // Ctrl+Shift
+        SaveSettings(services.store, settings);
+        DeleteFileW(log_.c_str());
+    }
+    ~ProgramLogWinTest() override {
+        if (program.mainWindow().Loaded()) program.mainWindow().form().Unload();
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
+    }
+    void Press() { ASSERT_TRUE(fixtures::PressChord({VK_CONTROL, VK_SHIFT, VK_F11})); }
+
+    std::wstring log_ = win32::LogFile().path();
+    InstalledRunner runner_;
+    Application program{services};
+};
+
+TEST_F(ProgramLogWinTest, AStartAPressByEachRouteAndExitAreLoggedWithoutTheValue) {
+    program.Start();
+    std::size_t runs = 0;
+    {
+        SourceApp edit(L"Customer Record - Edit", L"--text \"ACME Ltd\\n100234\" --select 10 16");
+        Press();
+        ASSERT_EQ(InstalledRunner::WaitForCalls(++runs).size(), runs);
+    }
+    {
+        SourceApp grid(L"Customer Record - Grid", L"--keys-only --text \"ACME Ltd\\n100234\" --select 10 16");
+        Press();
+        ASSERT_EQ(InstalledRunner::WaitForCalls(++runs).size(), runs);
+    }
+    {
+        SourceApp terminal(L"Customer Record - mintty",
+                           L"--class mintty --keys-only --text \"$ ledger\\n100234\" --select 10 16");
+        Press();
+        ASSERT_EQ(InstalledRunner::WaitForCalls(++runs).size(), runs);
+    }
+    {
+        ConsoleApp console(L"Customer Record - Console");
+        Press();
+        ASSERT_EQ(InstalledRunner::WaitForCalls(++runs).size(), runs);
+    }
+    CloseWindowsTitled(L"Document Center");
+    {
+        MessageBoxWatcher boxes;
+        Press();  // no window is titled so now
+        ASSERT_TRUE(WaitFor([&] { return boxes.Texts().size() == 1; }));
+    }
+    const HWND exit = FindWindowExW(reinterpret_cast<HWND>(program.mainWindow().form().Handle()), nullptr, L"Button",
+                                    L"Exit");
+    ASSERT_NE(exit, nullptr);
+    SendMessageW(exit, BM_CLICK, 0, 0);
+
+    const auto text = ReadBytes(log_);
+    std::printf("[ log ] %s\n", Utf8(log_).c_str());
+    std::printf("%s", text.c_str());
+    for (const char* part : {" start: Kestrel ", "-bit)\r\n", " settings: SourceWindow from store", " hotkey Ctrl-Shift F11 registered",
+                             "route asked control", "route keys", "route terminal (mintty", "route console",
+                             "runner started, process", "message box: error activating: 'Customer Record*' window.",
+                             " exit\r\n"})
+        EXPECT_NE(text.find(part), std::string::npos) << part;
+    EXPECT_EQ(text.find("100234"), std::string::npos) << "the value is customer data";
 }
 
 }  // namespace

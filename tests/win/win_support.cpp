@@ -98,6 +98,34 @@ SourceApp::SourceApp(const std::wstring& title, const std::wstring& args)
     WaitForInputIdle(process_.handle(), Scaled(2000));
 }
 
+namespace {
+
+std::wstring FreshTempFile(const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + name;
+    DeleteFileW(path.c_str());
+    return path;
+}
+
+}  // namespace
+
+ConsoleApp::ConsoleApp(const std::wstring& title)
+    : log_(FreshTempFile(L"kestrel-console.log")),
+      process_(L"wineconsole.exe \"" + ProgramDir() + L"\\" KESTREL_CONSOLE_APP L"\" --log \"" + log_ +
+               L"\" --title \"" + title + L"\"") {
+    if (!WaitFor([&] { return (window_ = FindWindowW(nullptr, title.c_str())) && Events() == "ready\n"; }, 10000))
+        throw Error("the console program did not show its record");
+}
+
+ConsoleApp::~ConsoleApp() {
+    if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+    WaitFor([&] { return !IsWindow(window_); }, 3000);
+    DeleteFileW(log_.c_str());
+}
+
+std::string ConsoleApp::Events() const { return ReadBytes(log_); }
+
 std::pair<DWORD, DWORD> SourceApp::Selection() const {
     DWORD start = 0, end = 0;
     DWORD_PTR sel = 0;

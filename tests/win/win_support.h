@@ -52,6 +52,24 @@ private:
     HWND edit_ = nullptr;
 };
 
+// The console fixture (console_app.cpp) in a console window of its own, its
+// record on screen and the cursor on the value's line.
+class ConsoleApp {
+public:
+    explicit ConsoleApp(const std::wstring& title);
+    ~ConsoleApp();
+    ConsoleApp(const ConsoleApp&) = delete;
+    ConsoleApp& operator=(const ConsoleApp&) = delete;
+    HWND window() const { return window_; }
+    // What the program received, one line each, since it was ready.
+    std::string Events() const;
+
+private:
+    std::wstring log_;
+    Process process_;
+    HWND window_ = nullptr;
+};
+
 // Dismisses every message box that this process (or the given one) shows,
 // keeping their texts.
 class MessageBoxWatcher {
