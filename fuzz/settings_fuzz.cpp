@@ -70,6 +70,7 @@ public:
         if (v.policy == PolicyState::Set) return v.policyText;
         return std::nullopt;
     }
+    bool MachineSets(const std::string&) override { return true; }
     void Clear() {
         storeReads.clear();
         policyReads.clear();

@@ -52,8 +52,11 @@ void Application::Start() {
         return;
     }
     const auto version = s_.programs.OwnVersion();
-    log_.Write("start: Kestrel " + std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
-               std::to_string(version.revision) + " (" + std::to_string(sizeof(void*) * 8) + "-bit)");
+    std::string start = "start: Kestrel ";
+    for (const int part : {version.major, version.minor, version.revision})
+        start += std::to_string(static_cast<std::int64_t>(part)) + ".";
+    start.back() = ' ';
+    log_.Write(start + (sizeof(void*) == 4 ? "(32-bit)" : "(64-bit)"));
     try {
         mainWindow_.Load();
     } catch (const std::exception& e) {
@@ -184,19 +187,31 @@ void Application::LogPress(std::int64_t runnerMs) {
     const auto& r = capture_.report();
     std::string line = "press: ";
     if (!r.windowFound) {
-        line += settings_.sourceWindow.empty() ? "no window in front" : "no window matched the title " + Quoted(settings_.sourceWindow);
+        if (settings_.sourceWindow.empty()) {
+            line += "no window in front";
+        } else {
+            line += "no window matched the title ";
+            line += Quoted(settings_.sourceWindow);
+        }
         if (!r.why.empty()) line += " (" + r.why + ")";
     } else {
-        line += "window " + Quoted(r.window.title) + " (class " + r.window.className + ", program " +
-                (r.window.program.empty() ? "unknown" : r.window.program) + "); route " + r.route + " (" + r.why + ")";
+        line += "window " + Quoted(r.window.title) + " (class " + r.window.className + ", program ";
+        line += r.window.program.empty() ? "unknown" : r.window.program;
+        line += std::string("); route ") + r.route + " (" + r.why + ")";
     }
-    line += "; activation " + std::to_string(r.activationMs) + " ms, capture " + std::to_string(r.captureMs) +
-            " ms, runner " + std::to_string(runnerMs) + " ms";
-    if (link_.field()) line += "; value " + std::to_string(Characters(link_.field()->value)) + " characters";
-    if (const auto process = link_.runnerProcess(); process && boxes_.lastText.empty())
-        line += "; runner started, process " + std::to_string(*process);
+    const std::pair<const char*, std::int64_t> numbers[] = {
+        {"; activation ", r.activationMs},
+        {" ms, capture ", r.captureMs},
+        {" ms, runner ", runnerMs},
+        {" ms; value ", static_cast<std::int64_t>(link_.field() ? Characters(link_.field()->value) : 0)},
+    };
+    for (const auto& [label, number] : numbers) line += label + std::to_string(number);
+    line += " characters; ";
+    const auto process = link_.runnerProcess();
+    if (process && boxes_.lastText.empty())
+        line += "runner started, process " + std::to_string(static_cast<std::int64_t>(*process));
     else
-        line += "; message shown: " + (boxes_.lastText.empty() ? std::string("none") : boxes_.lastText);
+        line += "message shown: " + (boxes_.lastText.empty() ? std::string("none") : boxes_.lastText);
     log_.Write(line);
 }
 
@@ -205,7 +220,6 @@ void Application::LogSettings(const std::string& problem) {
     if (!log_.enabled()) return;
     std::string line = "settings:";
     for (const char* key : setting::kAll) {
-        if (std::string(key) == setting::kLog) continue;
         const char* from = "store";
         if (settings_.FromPolicy(key)) from = s_.policy.MachineSets(key) ? "machine policy" : "user policy";
         line += std::string(" ") + key + " from " + from + ",";

@@ -18,10 +18,11 @@ inline constexpr const char* kDocumentType = "AppName";
 inline constexpr const char* kHotKey = "Hotkey";
 inline constexpr const char* kHotKeyShift = "HotKeyShift";
 inline constexpr const char* kSaveNext = "SaveNext";
-// Policy alone: whether the program keeps its log for the help desk (0 off, 1 on; on when unset).
+inline constexpr std::array<const char*, 6> kAll = {kSourceWindow, kSearchField, kDocumentType,
+                                                    kHotKey,       kHotKeyShift, kSaveNext};
+// Policy's alone, not one of the user's settings: whether the program keeps
+// its log for the help desk (0 off, 1 on; on when not set).
 inline constexpr const char* kLog = "Log";
-inline constexpr std::array<const char*, 7> kAll = {kSourceWindow, kSearchField, kDocumentType, kHotKey,
-                                                    kHotKeyShift,  kSaveNext,    kLog};
 }  // namespace setting
 
 // The user's configuration as the per-user store keeps it (application

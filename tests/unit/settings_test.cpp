@@ -67,7 +67,9 @@ TEST(StoreText, NumbersAndBooleans) {
     const std::pair<const char*, std::optional<bool>> flags[] = {
         {"True", true}, {"true", true}, {"TRUE", true}, {"False", false}, {"fAlSe", false}, {"0", false},
         {"1", true}, {"-1", true}, {"0.0", false}, {"2.5", true}, {"", std::nullopt}, {"yes", std::nullopt},
-        {"nan", std::nullopt},
+        {"nan", std::nullopt}, {"2.5E3", true}, {"0e5", false}, {".5", true}, {"5.", true}, {".", std::nullopt},
+        {"1e", std::nullopt}, {"0x1F", true}, {"0x0", false}, {"-inf", true}, {"1e-400", false}, {"1e-300", true},
+        {"0.000001", true}, {"1 2", std::nullopt}, {"1.2.3", std::nullopt},
     };
     for (const auto& [text, value] : flags) EXPECT_EQ(ParseBool(text), value) << '"' << text << '"';
 }
