@@ -157,7 +157,7 @@ void TextCapture::WaitForModifiers() {
 // Types `keys`, then lets the source application answer: returns with the
 // clipboard's text once the clipboard has changed, or the copy is taken for
 // one that changes nothing, at the latest after `boundMs`. The source's thread
-// is probed at once: whether its copies are there by its answer tells a
+// is probed at once: whether its copies are there by its answers tells a
 // program that copies as it takes the keys from one whose copies arrive
 // later (a remote desktop's clipboard), which only time can tell.
 std::string TextCapture::CopyWith(platform::WindowId window, const std::string& keys, int boundMs) {
@@ -168,7 +168,14 @@ std::string TextCapture::CopyWith(platform::WindowId window, const std::string& 
     const auto typed = s_.events.NowMs();
     const auto bound = typed + boundMs;
     const auto elapsed = [&] { return static_cast<int>(s_.events.NowMs() - typed); };
-    const bool answered = changed() || s_.desktop.WaitUntilAnswered(window, boundMs);
+    // A thread takes a message sent to it before its queued input, so each
+    // of its answers lets it take about one more of the key events: it is
+    // asked once for each and twice more, until the copy is there.
+    std::size_t events = 0;
+    for (const auto& chord : platform::ParseKeystrokes(keys)) events += chord.size();
+    bool answered = true;
+    for (std::size_t asked = 0; answered && !changed() && asked < events + 2; asked += kAnswersPerProbe)
+        answered = s_.desktop.WaitUntilAnswered(window, static_cast<int>(std::max<std::int64_t>(0, bound - s_.events.NowMs())));
     if (changed()) {
         latencies_.Seen(window, elapsed(), true);
         return ReadClipboard();

@@ -51,6 +51,8 @@ public:
     // once its thread answers again promptly the copy is taken for one that
     // changes nothing. Its copies' times do not matter: they are its thread's.
     static constexpr int kSettleMs = 20;
+    // Each probe of a thread (Desktop::WaitUntilAnswered) is two answers.
+    static constexpr std::size_t kAnswersPerProbe = 2;
     // Windows may refuse a foreground change without saying so; keys must not
     // go to another window, so the capture waits this long to see it happen.
     static constexpr int kActivationBoundMs = 1000;

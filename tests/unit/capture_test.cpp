@@ -112,6 +112,7 @@ TEST_F(CaptureTest, ASourceThatCopiesAsItTakesTheKeysIsProbedAtOnceAndStillNoLat
         bool selected;           // this press: "12345" selected, or only the caret in its line
         Copy copy;
         int fromMs, toMs;  // how long the capture takes
+        bool inputAfterAnswers = false;  // its thread takes the keys one per probe
     };
     const Copy atOnce{0, 0};
     const Row rows[] = {
@@ -127,15 +128,20 @@ TEST_F(CaptureTest, ASourceThatCopiesAsItTakesTheKeysIsProbedAtOnceAndStillNoLat
         {"once later than its answer, a late copy", {atOnce, {0, 30}, atOnce}, true, {0, 90}, 90, 95},
         {"once later than its answer, only a caret", {atOnce, {0, 30}, atOnce}, false, atOnce, 100, 105},
         {"done by its answer twice only, only a caret", {atOnce, atOnce}, false, atOnce, 500, 505},
+        {"its keys taken one per probe, only a caret", {atOnce, atOnce, atOnce}, false, atOnce, TextCapture::kSettleMs,
+         TextCapture::kSettleMs + 5, true},
+        {"its keys taken one per probe, a selection", {atOnce, atOnce, atOnce}, true, atOnce, 0, 0, true},
     };
     for (const auto& row : rows) {
         auto& w = desk.AddWindow("Orders", {"ACME Ltd", "Account 12345"});
         const auto id = w.id;
         w.selection = "ACME";
+        w.inputAfterAnswers = row.inputAfterAnswers;
         for (const auto& copy : row.seen) {
             desk.Find(id)->busyMs = copy.busyMs;
             desk.Find(id)->copyDelayMs = copy.copyDelayMs;
             ASSERT_EQ(Capture(), "ACME") << row.what;
+            desk.WaitForEvents(1000);  // the user's time between presses
         }
         auto& source = *desk.Find(id);
         source.selection = row.selected ? "12345" : "";
