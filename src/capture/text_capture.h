@@ -50,7 +50,7 @@ public:
     // left this long undisturbed to finish what input it still holds, and
     // once its thread answers again promptly the copy is taken for one that
     // changes nothing. Its copies' times do not matter: they are its thread's.
-    static constexpr int kSettleMs = 20;
+    static constexpr int kSettleMs = 10;
     // Each probe of a thread (Desktop::WaitUntilAnswered) is two answers.
     static constexpr std::size_t kAnswersPerProbe = 2;
     // Windows may refuse a foreground change without saying so; keys must not
