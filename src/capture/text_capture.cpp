@@ -180,7 +180,6 @@ std::string TextCapture::CopyWith(platform::WindowId window, const std::string& 
         latencies_.Seen(window, elapsed(), true);
         return ReadClipboard();
     }
-    if (!answered) return ReadClipboard();  // busy for the whole bound
     const auto answeredAt = s_.events.NowMs();
     const bool lateAnswer = answeredAt - typed > kPromptAnswerMs;
     const bool trusted = latencies_.Kept(window) >= kCopiesToTrust;
@@ -188,7 +187,9 @@ std::string TextCapture::CopyWith(platform::WindowId window, const std::string& 
     const int waitMs = !trusted ? boundMs : byAnswer ? kSettleMs : 2 * *latencies_.Longest(window) + kLearnedMarginMs;
     // Counted from the keys, or from the answer when the thread was busy
     // meanwhile or its copies are done by its answer.
-    auto giveUpAt = std::min(bound, (byAnswer || lateAnswer ? answeredAt : typed) + waitMs);
+    // A thread that did not answer (hung, or busy for the whole bound) may
+    // still copy within the bound.
+    auto giveUpAt = answered ? std::min(bound, (byAnswer || lateAnswer ? answeredAt : typed) + waitMs) : bound;
     for (;;) {
         if (changed()) {
             latencies_.Seen(window, elapsed(), false);
