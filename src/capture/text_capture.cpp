@@ -156,19 +156,43 @@ void TextCapture::WaitForModifiers() {
 
 // Types `keys`, then lets the source application answer: returns with the
 // clipboard's text once the clipboard has changed, or the copy is taken for
-// one that changes nothing, at the latest after `boundMs`.
+// one that changes nothing, at the latest after `boundMs`. The source's thread
+// is probed at once: whether its copies are there by its answers tells a
+// program that copies as it takes the keys from one whose copies arrive
+// later (a remote desktop's clipboard), which only time can tell.
 std::string TextCapture::CopyWith(platform::WindowId window, const std::string& keys, int boundMs) {
     const auto before = s_.clipboard.SequenceNumber();
+    const auto changed = [&] { return s_.clipboard.SequenceNumber() != before; };
     platform::TypeKeystrokes(s_.keyboard, keys);
     s_.events.DoEvents();
     const auto typed = s_.events.NowMs();
     const auto bound = typed + boundMs;
-    const auto longest = latencies_.Longest(window);
-    const int learnedMs = longest ? 2 * *longest + kLearnedMarginMs : boundMs;
-    auto giveUpAt = std::min(bound, typed + learnedMs);
+    const auto elapsed = [&] { return static_cast<int>(s_.events.NowMs() - typed); };
+    // A thread takes a message sent to it before its queued input, so each
+    // of its answers lets it take about one more of the key events: it is
+    // asked once for each and twice more, until the copy is there.
+    std::size_t events = 0;
+    for (const auto& chord : platform::ParseKeystrokes(keys)) events += chord.size();
+    bool answered = true;
+    for (std::size_t asked = 0; answered && !changed() && asked < events + 2; asked += kAnswersPerProbe)
+        answered = s_.desktop.WaitUntilAnswered(window, static_cast<int>(std::max<std::int64_t>(0, bound - s_.events.NowMs())));
+    if (changed()) {
+        latencies_.Seen(window, elapsed(), true);
+        return ReadClipboard();
+    }
+    const auto answeredAt = s_.events.NowMs();
+    const bool lateAnswer = answeredAt - typed > kPromptAnswerMs;
+    const bool trusted = latencies_.Kept(window) >= kCopiesToTrust;
+    const bool byAnswer = trusted && latencies_.AllByAnswer(window);
+    const int waitMs = !trusted ? boundMs : byAnswer ? kSettleMs : 2 * *latencies_.Longest(window) + kLearnedMarginMs;
+    // Counted from the keys, or from the answer when the thread was busy
+    // meanwhile or its copies are done by its answer.
+    // A thread that did not answer (hung, or busy for the whole bound) may
+    // still copy within the bound.
+    auto giveUpAt = answered ? std::min(bound, (byAnswer || lateAnswer ? answeredAt : typed) + waitMs) : bound;
     for (;;) {
-        if (s_.clipboard.SequenceNumber() != before) {
-            latencies_.Seen(window, static_cast<int>(s_.events.NowMs() - typed));
+        if (changed()) {
+            latencies_.Seen(window, elapsed(), false);
             break;
         }
         const auto now = s_.events.NowMs();
@@ -183,12 +207,12 @@ std::string TextCapture::CopyWith(platform::WindowId window, const std::string& 
             giveUpAt = bound;
             continue;
         }
-        const auto answered = s_.events.NowMs();
-        if (answered - now <= kPromptAnswerMs) {
-            if (s_.clipboard.SequenceNumber() == before) break;
+        const auto again = s_.events.NowMs();
+        if (again - now <= kPromptAnswerMs) {
+            if (!changed()) break;
             continue;
         }
-        giveUpAt = std::min(bound, answered + learnedMs);
+        giveUpAt = std::min(bound, again + waitMs);
     }
     return ReadClipboard();
 }

@@ -35,13 +35,24 @@ public:
     // fallback, so that bound stays short enough not to be felt.
     static constexpr int kFirstCopyBoundMs = 500;
     static constexpr int kLineCopyBoundMs = 1000;
-    // Once a source's copies have been seen, a copy that has not landed in
-    // twice the longest of them plus this margin is taken for one that changes
-    // nothing, provided the source's thread then answers promptly (within
-    // kPromptAnswerMs): a thread that answers late was busy, perhaps with the
-    // copy itself, and is given that time again. Never beyond the bound.
+    // Once kCopiesToTrust of a source's copies have been seen (one quick copy
+    // says little of a source whose copies vary), a copy that has not landed
+    // in twice the longest of them plus this margin is taken for one that
+    // changes nothing, provided the source's thread then answers promptly
+    // (within kPromptAnswerMs): a thread that answers late was busy, perhaps
+    // with the copy itself, and is given that time again. Never beyond the bound.
+    static constexpr std::size_t kCopiesToTrust = 3;
     static constexpr int kLearnedMarginMs = 40;
     static constexpr int kPromptAnswerMs = 15;
+    // A source whose kept copies (kCopiesToTrust at least) were all on the
+    // clipboard by the time its thread answered the probe sent after the keys
+    // copies while it handles them: with nothing there at its answer, it is
+    // left this long undisturbed to finish what input it still holds, and
+    // once its thread answers again promptly the copy is taken for one that
+    // changes nothing. Its copies' times do not matter: they are its thread's.
+    static constexpr int kSettleMs = 10;
+    // Each probe of a thread (Desktop::WaitUntilAnswered) is two answers.
+    static constexpr std::size_t kAnswersPerProbe = 2;
     // Windows may refuse a foreground change without saying so; keys must not
     // go to another window, so the capture waits this long to see it happen.
     static constexpr int kActivationBoundMs = 1000;

@@ -3,13 +3,17 @@
 // It starts them side by side, each with a hotkey of its own, and a source
 // program to copy from, then presses the hotkeys as a person would, taking
 // turns press by press (so that a desktop slowing down or speeding up meets
-// every program and state alike), and times each press until the stand-in
-// runner records its start:
+// every program and state alike), and times each press from the injected
+// hotkey to the moment the stand-in runner's process was created (what the
+// program did, without the runner's own start-up), and to the runner's record
+// made once its window is shown (the two together, as a user waits for them):
 //   kestrel_bench_driver (--program NAME CMDLINE MODIFIERS VK)... --source CMDLINE
-//       --source-title T [--custom] (--state NAME START END)... --presses N --runner-log PATH
+//       --source-title T [--custom | --console] (--state NAME START END)... --presses N
+//       --runner-log PATH --runner-start PATH
 // prints "latency <program> <state> <median ms> <p90 ms> <presses timed> <presses lost>"
+// (to the runner's process) and "window <program> <state> ..." (to its window)
 // for each; MODIFIERS are RegisterHotKey's, a state is the source's selection
-// (START == END: only a caret). With
+// (START == END: only a caret; a console keeps its cursor where it is). With
 //   kestrel_bench_driver --program NAME CMDLINE MODIFIERS VK --idle SECONDS
 // it prints "idle <CPU ms> <working set KiB>" for the program left alone.
 #include <windows.h>
@@ -17,7 +21,10 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,8 +46,8 @@ struct State {
 struct Options {
     std::vector<Program> programs;
     std::vector<State> states;
-    std::wstring source, sourceTitle, runnerLog;
-    bool custom = false;
+    std::wstring source, sourceTitle, runnerLog, runnerStart;
+    bool custom = false, console = false;
     int presses = 15;
     int idleSeconds = 0;
 };
@@ -50,12 +57,13 @@ struct Process {
     Process() = default;
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
-    ~Process() {
-        if (handle) {
-            TerminateProcess(handle, 0);
-            WaitForSingleObject(handle, 5000);
-            CloseHandle(handle);
-        }
+    ~Process() { End(); }
+    void End() {
+        if (!handle) return;
+        TerminateProcess(handle, 0);
+        WaitForSingleObject(handle, 5000);
+        CloseHandle(handle);
+        handle = nullptr;
     }
 };
 
@@ -68,6 +76,13 @@ bool Start(std::wstring commandLine, Process& process) {
     CloseHandle(pi.hThread);
     process.handle = pi.hProcess;
     return true;
+}
+
+// System time in 100 ns ticks, the clock the runner's process times are on.
+std::uint64_t PreciseNow() {
+    FILETIME f;
+    GetSystemTimePreciseAsFileTime(&f);
+    return (static_cast<std::uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
 }
 
 double Ms(LARGE_INTEGER from, LARGE_INTEGER to) {
@@ -88,9 +103,9 @@ BOOL CALLBACK CloseRunner(HWND hwnd, LPARAM found) {
     return TRUE;
 }
 
-// The runner's window must be gone and its record removed before the next
+// The runner's window must be gone and its records removed before the next
 // press, so that each press starts from the same desktop.
-void ClearRunner(const std::wstring& log) {
+void ClearRunner(const std::wstring& log, const std::wstring& start) {
     for (int i = 0; i < 200; ++i) {
         bool found = false;
         EnumWindows(CloseRunner, reinterpret_cast<LPARAM>(&found));
@@ -101,13 +116,33 @@ void ClearRunner(const std::wstring& log) {
         DeleteFileW(log.c_str());
         Sleep(5);
     }
+    for (int i = 0; i < 200 && GetFileAttributesW(start.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) {
+        DeleteFileW(start.c_str());
+        Sleep(5);
+    }
+}
+
+// When the runner's process was created, from the first record in its start
+// file; 0 when there is none.
+std::uint64_t RunnerCreated(const std::wstring& path) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return 0;
+    char text[128] = "";
+    DWORD read = 0;
+    ReadFile(f, text, sizeof text - 1, &read, nullptr);
+    CloseHandle(f);
+    text[read] = '\0';
+    return std::strtoull(text, nullptr, 10);
 }
 
 // The source's selection or caret as the state wants it, and its window in front.
 bool ResetSource(const Options& o, const State& state) {
     HWND main = FindWindowW(nullptr, o.sourceTitle.c_str());
     if (!main) return false;
-    if (o.custom) {
+    if (o.console) {
+        // Kestrel reads the cursor's line; nothing it does moves the cursor.
+    } else if (o.custom) {
         SendMessageW(GetDlgItem(main, kestrel::fixtures::kCustomText), kestrel::fixtures::kCustomSetSelection,
                      static_cast<WPARAM>(state.selStart), state.selEnd);
     } else {
@@ -126,25 +161,34 @@ double Percentile(std::vector<double> v, double p) {
     return v[lo] + (v[hi] - v[lo]) * (rank - static_cast<double>(lo));
 }
 
-// One press of the program's hotkey from the state: ms to the runner's
-// start, or a negative number when it did not start within 5 s.
-double Press(const Options& o, const Program& program, const State& state) {
-    ClearRunner(o.runnerLog);
-    if (!ResetSource(o, state)) return -2;
+struct Timing {
+    double toProcess = -1, toWindow = -1;  // ms; negative: the runner did not start within 5 s
+};
+
+// One press of the program's hotkey from the state. Nothing when the source's
+// window is missing.
+std::optional<Timing> Press(const Options& o, const Program& program, const State& state) {
+    ClearRunner(o.runnerLog, o.runnerStart);
+    if (!ResetSource(o, state)) return std::nullopt;
     Sleep(300);
+    Timing timing;
     LARGE_INTEGER start, now;
+    const std::uint64_t pressed = PreciseNow();
     QueryPerformanceCounter(&start);
     kestrel::fixtures::PressChord(program.chord);
     do {
         if (GetFileAttributesW(o.runnerLog.c_str()) != INVALID_FILE_ATTRIBUTES) {
             QueryPerformanceCounter(&now);
+            timing.toWindow = Ms(start, now);
+            const std::uint64_t created = RunnerCreated(o.runnerStart);
+            if (created >= pressed) timing.toProcess = static_cast<double>(created - pressed) / 10000.0;
             Sleep(200);
-            return Ms(start, now);
+            return timing;
         }
         Sleep(1);
         QueryPerformanceCounter(&now);
     } while (Ms(start, now) < 5000);
-    return -1;
+    return timing;
 }
 
 BOOL CALLBACK ReportBox(HWND hwnd, LPARAM) {
@@ -161,15 +205,24 @@ BOOL CALLBACK ReportBox(HWND hwnd, LPARAM) {
     return TRUE;
 }
 
+struct Series {
+    std::vector<double> timed;
+    int lost = 0;
+};
+
+void PrintSeries(const char* what, const std::wstring& program, const std::wstring& state, const Series& r) {
+    std::printf("%s %ls %ls ", what, program.c_str(), state.c_str());
+    if (r.timed.empty()) std::printf("- - 0 %d\n", r.lost);
+    else std::printf("%.1f %.1f %zu %d\n", Percentile(r.timed, 0.5), Percentile(r.timed, 0.9), r.timed.size(), r.lost);
+}
+
 int Latency(const Options& o) {
     Process source;
     if (!Start(o.source, source)) return 3;
     Sleep(1500);
-    struct Series {
-        std::vector<double> timed;
-        int lost = 0;
-    };
-    std::vector<std::vector<Series>> series(o.programs.size(), std::vector<Series>(o.states.size()));
+    int restarts = 0;
+    std::vector<std::vector<Series>> toProcess(o.programs.size(), std::vector<Series>(o.states.size()));
+    auto toWindow = toProcess;
     // Round 0 is untimed: the first start of the runner loads what later ones
     // find ready, and a program may learn from its first presses.
     for (int round = 0; round <= o.presses; ++round) {
@@ -177,30 +230,41 @@ int Latency(const Options& o) {
             for (std::size_t turn = 0; turn < o.programs.size(); ++turn) {
                 // Each program goes first in every other round.
                 const auto p = round % 2 ? o.programs.size() - 1 - turn : turn;
-                const double ms = Press(o, o.programs[p], o.states[s]);
-                if (ms == -2) {
+                auto timing = Press(o, o.programs[p], o.states[s]);
+                if (!timing && restarts < 3) {
+                    // The console fixture ends after a minute of its own accord.
+                    ++restarts;
+                    source.End();
+                    if (!Start(o.source, source)) return 3;
+                    Sleep(1500);
+                    timing = Press(o, o.programs[p], o.states[s]);
+                }
+                if (!timing) {
                     std::fprintf(stderr, "the source window is missing\n");
                     return 4;
                 }
-                if (ms < 0) {
+                if (timing->toWindow < 0) {
                     // Said on the error stream, so that a lost press can be told why.
                     std::fprintf(stderr, "%ls, %ls: the runner did not start\n", o.programs[p].name.c_str(),
                                  o.states[s].name.c_str());
                     EnumWindows(ReportBox, 0);
                 }
+                if (timing->toWindow >= 0 && timing->toProcess < 0)
+                    std::fprintf(stderr, "%ls, %ls: the runner recorded no start time\n", o.programs[p].name.c_str(),
+                                 o.states[s].name.c_str());
                 if (round == 0) continue;
-                if (ms >= 0) series[p][s].timed.push_back(ms);
-                else ++series[p][s].lost;
+                for (auto [ms, series] : {std::pair{timing->toProcess, &toProcess}, std::pair{timing->toWindow, &toWindow}}) {
+                    if (ms >= 0) (*series)[p][s].timed.push_back(ms);
+                    else ++(*series)[p][s].lost;
+                }
             }
         }
     }
-    ClearRunner(o.runnerLog);
+    ClearRunner(o.runnerLog, o.runnerStart);
     for (std::size_t p = 0; p < o.programs.size(); ++p) {
         for (std::size_t s = 0; s < o.states.size(); ++s) {
-            const auto& r = series[p][s];
-            std::printf("latency %ls %ls ", o.programs[p].name.c_str(), o.states[s].name.c_str());
-            if (r.timed.empty()) std::printf("- - 0 %d\n", r.lost);
-            else std::printf("%.1f %.1f %zu %d\n", Percentile(r.timed, 0.5), Percentile(r.timed, 0.9), r.timed.size(), r.lost);
+            PrintSeries("latency", o.programs[p].name, o.states[s].name, toProcess[p][s]);
+            PrintSeries("window", o.programs[p].name, o.states[s].name, toWindow[p][s]);
         }
     }
     return 0;
@@ -263,7 +327,9 @@ int wmain(int argc, wchar_t** argv) {
         else if (a == L"--source") o.source = next();
         else if (a == L"--source-title") o.sourceTitle = next();
         else if (a == L"--runner-log") o.runnerLog = next();
+        else if (a == L"--runner-start") o.runnerStart = next();
         else if (a == L"--custom") o.custom = true;
+        else if (a == L"--console") o.console = true;
         else if (a == L"--presses") o.presses = std::stoi(next());
         else if (a == L"--idle") o.idleSeconds = std::stoi(next());
     }

@@ -313,6 +313,7 @@ void FakeDesktop::DoEvents() { RunDue(); }
 
 void FakeDesktop::WaitForEvents(int ms) {
     now += ms;
+    TakeQueuedInput(queuedInput_.size());
     RunDue();
 }
 
@@ -338,8 +339,21 @@ std::size_t FakeDesktop::Send(const std::vector<KeyEvent>& events) {
     log.push_back("keys");
     chords.push_back(events);
     const auto taken = std::min(events.size(), injectLimit);
-    for (std::size_t i = 0; i < taken; ++i) Key(events[i]);
+    const FakeWindow* w = Find(foreground);
+    for (std::size_t i = 0; i < taken; ++i) {
+        if (w && w->inputAfterAnswers) queuedInput_.push_back(events[i]);
+        else Key(events[i]);
+    }
     return taken;
+}
+
+void FakeDesktop::TakeQueuedInput(std::size_t events) {
+    while (events-- > 0 && !queuedInput_.empty()) {
+        const auto e = queuedInput_.front();
+        queuedInput_.erase(queuedInput_.begin());
+        Key(e);
+    }
+    RunDue();
 }
 
 // A text box's answer to the keys: Home goes to the line's start, Shift+End
@@ -394,6 +408,9 @@ bool FakeDesktop::WaitUntilAnswered(WindowId window, int boundMs) {
     const auto answerAt = w ? std::max(now, w->busyUntil) : now + boundMs;
     const bool answered = w && answerAt - now <= boundMs;
     now = answered ? answerAt : now + boundMs;
+    // Two answers: the key event let through after the first is taken, the
+    // one after the second not yet.
+    if (answered && w->inputAfterAnswers) TakeQueuedInput(1);
     RunDue();
     return answered;
 }

@@ -45,6 +45,11 @@ struct FakeWindow {
     // A copy delayed with the thread idle is a remote desktop's.
     int busyMs = 0;
     std::int64_t busyUntil = 0;
+    // Its thread takes a message sent to it before its queued input, as
+    // Windows has it: the key events wait in its queue, each probe (two
+    // answers) lets one of them through, and once time passes with nobody
+    // asking, it takes them all.
+    bool inputAfterAnswers = false;
     FocusedControl control = FocusedControl::KeysOnly;
     // Its window class (a terminal emulator's, see the terminal table) and program.
     std::string className;
@@ -279,6 +284,8 @@ private:
     void OpenClipboard();  // throws ClipboardBusy while busyOpens lasts
     void RunDue();
     void Key(const KeyEvent& e);
+    void TakeQueuedInput(std::size_t events);
+    std::vector<KeyEvent> queuedInput_;  // for a window whose input comes after its answers
     struct Scheduled {
         std::int64_t time;
         std::function<void()> action;

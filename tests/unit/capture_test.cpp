@@ -84,7 +84,7 @@ TEST_F(CaptureTest, OnlyASourceSeenToCopyPromptlyIsNotWaitedOnForACaretAndNoLate
         if (row.seenMs >= 0) {
             w.selection = "ACME";
             w.copyDelayMs = row.seenMs;
-            ASSERT_EQ(Capture(), "ACME") << row.what;
+            for (std::size_t i = 0; i < TextCapture::kCopiesToTrust; ++i) ASSERT_EQ(Capture(), "ACME") << row.what;
         }
         auto& source = *desk.Find(id);
         source.selection = row.selected ? "12345" : "";
@@ -100,6 +100,123 @@ TEST_F(CaptureTest, OnlyASourceSeenToCopyPromptlyIsNotWaitedOnForACaretAndNoLate
         desk.windows.clear();
     }
     EXPECT_TRUE(desk.messages.empty());
+}
+
+TEST_F(CaptureTest, ASourceThatCopiesAsItTakesTheKeysIsProbedAtOnceAndStillNoLateCopyIsCutShort) {
+    struct Copy {
+        int busyMs, copyDelayMs;  // as the fake's window has them
+    };
+    struct Row {
+        const char* what;
+        std::vector<Copy> seen;  // earlier copies of "ACME", in order
+        bool selected;           // this press: "12345" selected, or only the caret in its line
+        Copy copy;
+        int fromMs, toMs;  // how long the capture takes
+        bool inputAfterAnswers = false;  // its thread takes the keys one per probe
+    };
+    const Copy atOnce{0, 0};
+    const Row rows[] = {
+        {"done by its answer, only a caret", {atOnce, atOnce, atOnce}, false, atOnce, TextCapture::kSettleMs,
+         TextCapture::kSettleMs + 5},
+        {"done by its answer, a selection", {atOnce, atOnce, atOnce}, true, atOnce, 0, 0},
+        {"done by its answer, busy with a selection", {atOnce, atOnce, atOnce}, true, {300, 0}, 300, 300},
+        {"done by its answer, busy on a caret", {atOnce, atOnce, atOnce}, false, {300, 0}, 600 + TextCapture::kSettleMs,
+         600 + TextCapture::kSettleMs + 5},
+        {"done by its answer, a copy a little late", {atOnce, atOnce, atOnce}, true, {0, TextCapture::kSettleMs - 5},
+         TextCapture::kSettleMs - 5, TextCapture::kSettleMs},
+        // One copy that came after the answer: the time learned from the copies rules.
+        {"once later than its answer, a late copy", {atOnce, {0, 30}, atOnce}, true, {0, 90}, 90, 95},
+        {"once later than its answer, only a caret", {atOnce, {0, 30}, atOnce}, false, atOnce, 100, 105},
+        {"done by its answer twice only, only a caret", {atOnce, atOnce}, false, atOnce, 500, 505},
+        {"its keys taken one per probe, only a caret", {atOnce, atOnce, atOnce}, false, atOnce, TextCapture::kSettleMs,
+         TextCapture::kSettleMs + 5, true},
+        {"its keys taken one per probe, a selection", {atOnce, atOnce, atOnce}, true, atOnce, 0, 0, true},
+    };
+    for (const auto& row : rows) {
+        auto& w = desk.AddWindow("Orders", {"ACME Ltd", "Account 12345"});
+        const auto id = w.id;
+        w.selection = "ACME";
+        w.inputAfterAnswers = row.inputAfterAnswers;
+        for (const auto& copy : row.seen) {
+            desk.Find(id)->busyMs = copy.busyMs;
+            desk.Find(id)->copyDelayMs = copy.copyDelayMs;
+            ASSERT_EQ(Capture(), "ACME") << row.what;
+            desk.WaitForEvents(1000);  // the user's time between presses
+        }
+        auto& source = *desk.Find(id);
+        source.selection = row.selected ? "12345" : "";
+        source.caretLine = 1;
+        source.busyMs = row.copy.busyMs;
+        source.copyDelayMs = row.copy.copyDelayMs;
+        desk.chords.clear();
+        const auto start = desk.now;
+        EXPECT_EQ(Capture(), row.selected ? "12345" : "Account 12345") << row.what;
+        EXPECT_EQ(desk.chords, row.selected ? Sent("^c") : Sent("^c", "{home}+{end}^c")) << row.what;
+        EXPECT_GE(desk.now - start, row.fromMs) << row.what;
+        EXPECT_LE(desk.now - start, row.toMs) << row.what;
+        desk.windows.clear();
+    }
+    EXPECT_TRUE(desk.messages.empty());
+}
+
+TEST_F(CaptureTest, ASourceWhoseCopyTimesVaryFromPressToPressIsCapturedExactlyOnEveryPress) {
+    struct Row {
+        const char* what;
+        bool onItsThread;  // the time is its thread's (busy), else its clipboard's (a remote desktop's)
+    };
+    const Row rows[] = {{"its thread busy for the time", true}, {"its thread idle, the copy late", false}};
+    for (const auto& row : rows) {
+        auto& w = desk.AddWindow("Orders", {"ACME Ltd", "Account 12345"});
+        const auto id = w.id;
+        w.caretLine = 1;
+        // A fixed sequence of copy times between 5 and 60 ms: two quick copies
+        // first, then one near the top, then at random.
+        std::uint32_t x = 2463534242u;
+        const auto next = [&] {
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            return static_cast<int>(x % 56);
+        };
+        int longestCaret = 0;
+        for (int press = 0; press < 40; ++press) {
+            const int early[] = {5, 5, 58};
+            const int ms = press < 3 ? early[press] : 5 + next();
+            const bool selected = press < 3 || next() % 2;
+            auto& source = *desk.Find(id);
+            source.selection = selected ? "12345" : "";
+            source.busyMs = row.onItsThread ? ms : 0;
+            source.copyDelayMs = row.onItsThread ? 0 : ms;
+            desk.chords.clear();
+            const auto start = desk.now;
+            ASSERT_EQ(Capture(), selected ? "12345" : "Account 12345") << row.what << ", press " << press << ", " << ms;
+            ASSERT_EQ(desk.chords, selected ? Sent("^c") : Sent("^c", "{home}+{end}^c"))
+                << row.what << ", press " << press << ": the selection is never replaced by the line";
+            if (!selected && press > 8) longestCaret = std::max<int>(longestCaret, static_cast<int>(desk.now - start));
+        }
+        EXPECT_GT(longestCaret, 0) << row.what << ": caret presses were made";
+        EXPECT_LT(longestCaret, TextCapture::kFirstCopyBoundMs) << row.what << ": once known, not given the whole bound";
+        desk.windows.clear();
+    }
+    EXPECT_TRUE(desk.messages.empty());
+}
+
+TEST(CopyLatenciesTest, WhetherEveryKeptCopyWasThereByTheAnswerIsKept) {
+    CopyLatencies latencies;
+    EXPECT_FALSE(latencies.AllByAnswer(1)) << "nothing seen";
+    EXPECT_EQ(latencies.Kept(1), 0u);
+    latencies.Seen(1, 30, false);  // one late copy among copies done by the answer
+    for (int i = 0; i < 7; ++i) latencies.Seen(1, 5, true);
+    EXPECT_FALSE(latencies.AllByAnswer(1)) << "still among the last eight";
+    EXPECT_EQ(latencies.Kept(1), CopyLatencies::kCopiesKept);
+    latencies.Seen(1, 5, true);
+    EXPECT_TRUE(latencies.AllByAnswer(1)) << "aged out";
+    latencies.Seen(2, 5, true);
+    EXPECT_EQ(latencies.Kept(2), 1u);
+    EXPECT_TRUE(latencies.AllByAnswer(2));
+    latencies.Seen(2, 5, false);
+    EXPECT_FALSE(latencies.AllByAnswer(2)) << "the latest copy counts too";
+    EXPECT_TRUE(latencies.AllByAnswer(1)) << "each window its own";
 }
 
 TEST(CopyLatenciesTest, TheLongestOfEachWindowsRecentCopiesIsKept) {
