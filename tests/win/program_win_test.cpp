@@ -96,7 +96,7 @@ TEST_F(ProgramWinTest, ASecondStartBringsTheRunningProgramsSettingsForwardAndEnd
                 mainWindow = mainWindow || WindowOf(second.id(), L"Kestrel");
                 return WaitForSingleObject(second.handle(), 0) == WAIT_OBJECT_0;
             },
-            3000);
+            5000);
         ASSERT_TRUE(ended) << what << ": the second program ends";
         DWORD exitCode = 1;
         GetExitCodeProcess(second.handle(), &exitCode);
