@@ -239,11 +239,14 @@ InstalledRunner::InstalledRunner() {
     if (!copied && ReadBytes(stub) != ReadBytes(kProgram))
         throw Error(win32::LastErrorText("cannot install the stub runner", error));
     DeleteFileW((std::wstring(kProgram) + L".log").c_str());
+    DeleteFileW((std::wstring(kProgram) + L".start").c_str());
 }
 
+// The stub's records go with it: a test may remove the folder.
 InstalledRunner::~InstalledRunner() {
     CloseWindowsTitled(L"Document Center");
     DeleteFileW((std::wstring(kProgram) + L".log").c_str());
+    DeleteFileW((std::wstring(kProgram) + L".start").c_str());
 }
 
 std::vector<InstalledRunner::Call> InstalledRunner::Calls(const std::wstring& program) {
