@@ -21,7 +21,10 @@ protected:
         Clear();
         CloseWindowsTitled(L"Document Center");
         DeleteFileW((kProgram + L".log").c_str());
-        DeleteFileW(kProgram.c_str());
+        // The stand-in may take a moment to end after its window closed, and
+        // holds its file until then; left behind, the next test would find it.
+        WaitFor([&] { return DeleteFileW(kProgram.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; }, 3000);
+        DeleteFileW((kProgram + L".start").c_str());
         RemoveDirectoryW(kFolder.c_str());
     }
     static void Clear() {
