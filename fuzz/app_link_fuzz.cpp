@@ -68,7 +68,8 @@ class World : public platform::Clipboard,
               public platform::Programs,
               public platform::Files,
               public platform::TextControls,
-              public platform::Consoles {
+              public platform::Consoles,
+              public platform::ListControls {
 public:
     struct Start {
         std::string commandLine, application;
@@ -219,6 +220,8 @@ public:
         return answer;
     }
 
+    platform::ListText ReadFocused(WindowId, const std::string&) override { return {}; }
+
 private:
     class File : public platform::TextFile {
     public:
@@ -352,7 +355,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const auto filesBefore = world.files;
 
     world.control = kControls[(choices >> kControlShift) & 3];
-    TextCapture capture({world, world, world, world, world, world, world});
+    TextCapture capture({world, world, world, world, world, world, world, world});
     AppLink link(settings, capture, {world, world, world, world, world});
     const bool hasField = !(choices & kNoField);
     if (hasField) link.SetField({fieldName, (choices & kNoCapture) ? presetValue : std::string()});

@@ -13,7 +13,7 @@ namespace {
 platform::Services WithBoxes(const platform::Services& s, platform::MessageBoxes& boxes) {
     return {s.store,     s.clipboard,        s.events,   s.desktop, s.keyboard,  boxes,
             s.forms,     s.programs,         s.files,    s.hotKeys, s.notificationArea,
-            s.registry,  s.timers,           s.instances, s.textControls, s.consoles, s.policy, s.logFile};
+            s.registry,  s.timers,           s.instances, s.textControls, s.listControls, s.consoles, s.policy, s.logFile};
 }
 
 // Characters, not bytes: what the user would count.
@@ -31,7 +31,7 @@ Application::Application(platform::Services services)
     : log_(services.logFile),
       boxes_(services.messageBoxes, log_),
       s_(WithBoxes(services, boxes_)),
-      capture_({s_.clipboard, s_.events, s_.desktop, s_.keyboard, s_.messageBoxes, s_.textControls, s_.consoles}),
+      capture_({s_.clipboard, s_.events, s_.desktop, s_.keyboard, s_.messageBoxes, s_.textControls, s_.consoles, s_.listControls}),
       link_(settings_, capture_, {s_.programs, s_.files, s_.desktop, s_.events, s_.messageBoxes}),
       aboutBox_({s_.forms, s_.programs, s_.registry, s_.files, s_.messageBoxes}),
       mainWindow_(s_.forms, s_.messageBoxes, s_.desktop,

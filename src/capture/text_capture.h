@@ -10,6 +10,7 @@
 #include "platform/desktop.h"
 #include "platform/event_loop.h"
 #include "platform/keyboard.h"
+#include "platform/list_controls.h"
 #include "platform/message_boxes.h"
 #include "platform/text_controls.h"
 
@@ -71,6 +72,7 @@ public:
         platform::MessageBoxes& messageBoxes;
         platform::TextControls& textControls;
         platform::Consoles& consoles;
+        platform::ListControls& listControls;
     };
 
     // How the last capture went, for the log: the window, the route and why

@@ -12,6 +12,7 @@
 #include "platform/hotkeys.h"
 #include "platform/instances.h"
 #include "platform/keyboard.h"
+#include "platform/list_controls.h"
 #include "platform/log_file.h"
 #include "platform/message_boxes.h"
 #include "platform/notification_area.h"
@@ -42,6 +43,7 @@ struct Services {
     Timers& timers;
     Instances& instances;
     TextControls& textControls;
+    ListControls& listControls;
     Consoles& consoles;
     Policy& policy;
     LogFile& logFile;

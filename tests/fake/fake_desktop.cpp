@@ -4,12 +4,13 @@
 
 #include "platform/error.h"
 #include "platform/keystrokes.h"
+#include "platform/list_choice.h"
 
 namespace kestrel::fake {
 
 platform::Services FakeDesktop::Services(forms::FormHost& forms) {
     return {*this, *this, *this, *this, *this, *this, forms, *this, *this,
-            *this, *this, *this, *this, *this, *this, *this, *this, *this};
+            *this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
 }
 
 namespace {
@@ -296,6 +297,27 @@ platform::ControlText FakeDesktop::ReadFocused(WindowId window) {
     return {Kind::Text, onALine ? w->lines[static_cast<std::size_t>(w->caretLine)] : std::string()};
 }
 
+// As the system's list controls answer: the item the user chose, by the
+// rules every list route shares.
+platform::ListText FakeDesktop::ReadFocused(WindowId window, const std::string& column) {
+    log.push_back("ask-list");
+    const FakeWindow* w = Find(IsInFront(window) ? foreground : window);
+    using Kind = platform::ListText::Kind;
+    if (!w || !w->list) return {};
+    const auto& l = *w->list;
+    if (l.silent) {
+        now += 1000;  // the question's time limit
+        return {Kind::NoAnswer, l.control, {}};
+    }
+    const auto cell = platform::ColumnNamed(l.headers, column);
+    if (cell < 0) return {Kind::NoSuchColumn, l.control, {}};
+    const auto item = platform::ChosenItem(l.focused, l.selected.count(l.focused) != 0,
+                                           l.selected.empty() ? -1 : *l.selected.begin());
+    if (item < 0 || item >= static_cast<std::int64_t>(l.rows.size())) return {Kind::NothingSelected, l.control, {}};
+    const auto& cells = l.rows[static_cast<std::size_t>(item)];
+    return {Kind::Text, l.control, static_cast<std::size_t>(cell) < cells.size() ? cells[static_cast<std::size_t>(cell)] : ""};
+}
+
 void FakeDesktop::RunDue() {
     // Actions may schedule more; run in time order until none is due.
     for (;;) {
@@ -369,12 +391,24 @@ void FakeDesktop::Key(const KeyEvent& e) {
     FakeWindow* w = Find(foreground);
     if (!w) return;
     const bool modifier = e.key == platform::kKeyControl || e.key == platform::kKeyShift || e.key == platform::kKeyAlt;
-    const bool ctrlC = e.key == 'C' && ctrl_ && !shift_ && !alt_;
+    bool ctrlC = e.key == 'C' && ctrl_ && !shift_ && !alt_;
     bool copies = ctrlC;
+    if (w->list) {
+        // A list takes the line keys as moves: Shift+End selects to its end.
+        if (!modifier) ++w->programKeys;
+        if (e.key == platform::kKeyEnd && shift_)
+            for (int row = std::max(w->list->focused, 0); row < static_cast<int>(w->list->rows.size()); ++row)
+                w->list->selected.insert(row);
+        if (e.key == platform::kKeyHome) w->list->focused = 0;
+        return;
+    }
     if (w->console || w->className == "PuTTY" || w->className == "KiTTY") {
         copies = false;
     } else if (w->className == "CASCADIA_HOSTING_WINDOW_CLASS") {
-        copies = e.key == 'C' && ctrl_ && (shift_ || !w->selection.empty());
+        // Its copy chords copy a selection; with none the program gets Ctrl+C.
+        const bool chord = e.key == 'C' && ctrl_ && !alt_;
+        copies = chord && !w->selection.empty();
+        ctrlC = chord && w->selection.empty();
     } else if (w->className == "mintty") {
         copies = e.key == platform::kKeyInsert && ctrl_ && !shift_;
     } else {

@@ -63,8 +63,19 @@ struct FakeWindow {
         bool unreadable = false;
     };
     std::optional<Console> console;
-    // Keys that reached the program in a console or terminal, and of them the
-    // Ctrl+C taken for an interrupt.
+    // One of the system's list controls with the focus: its rows' cells, the
+    // list view's headers, the selected rows and the focused one.
+    struct List {
+        platform::ListText::Control control = platform::ListText::Control::ListView;
+        std::vector<std::vector<std::string>> rows;
+        std::vector<std::string> headers;
+        std::set<int> selected;
+        int focused = -1;
+        bool silent = false;  // never answers, as a hung program's
+    };
+    std::optional<List> list;
+    // Keys that reached the program in a console, terminal or list, and of
+    // them the Ctrl+C taken for an interrupt.
     int programKeys = 0;
     int interrupts = 0;
     // A modal dialog of the program this window belongs to, shown over it; 0: none.
@@ -104,6 +115,7 @@ class FakeDesktop final : public platform::SettingsStore,
                           public platform::Timers,
                           public platform::Instances,
                           public platform::TextControls,
+                          public platform::ListControls,
                           public platform::Consoles,
                           public platform::LogFile,
                           public platform::Policy {
@@ -233,6 +245,7 @@ public:
     std::string Text() override;
     void SetText(const std::string& text) override;
     platform::ControlText ReadFocused(WindowId window) override;
+    platform::ListText ReadFocused(WindowId window, const std::string& column) override;
     std::uint32_t SequenceNumber() override { return sequence; }
     bool CopiedBy(WindowId window) override { return clipboardOwner != 0 && clipboardOwner == window; }
     platform::WindowFacts Describe(WindowId window) override;

@@ -22,7 +22,7 @@ protected:
     }
     // The captured text, or "<failed>" when the capture failed and said so.
     std::string Capture(const std::string& title = "Orders") { return capture.Capture(title).value_or("<failed>"); }
-    TextCapture capture{{desk, desk, desk, desk, desk, desk, desk}};
+    TextCapture capture{{desk, desk, desk, desk, desk, desk, desk, desk}};
     std::vector<platform::Chord> Sent(const std::string& keys) { return ParseKeystrokes(keys); }
     std::vector<platform::Chord> Sent(const std::string& a, const std::string& b) {
         auto chords = ParseKeystrokes(a);
@@ -514,7 +514,7 @@ TEST_F(CaptureTest, KeystrokesTheSystemRefusesFailTheCapture) {
 class GrabTest : public fake::FakeTest {
 protected:
     Settings settings{"Orders", "Claims", "Account"};
-    TextCapture capture{{desk, desk, desk, desk, desk, desk, desk}};
+    TextCapture capture{{desk, desk, desk, desk, desk, desk, desk, desk}};
     AppLink link{settings, capture, {desk, desk, desk, desk, desk}};
 };
 

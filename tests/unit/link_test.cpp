@@ -19,7 +19,7 @@ struct LinkOn {
     }
     fake::FakeDesktop& desk;
     Settings settings{"", "Claims", "Account"};
-    TextCapture capture{{desk, desk, desk, desk, desk, desk, desk}};
+    TextCapture capture{{desk, desk, desk, desk, desk, desk, desk, desk}};
     AppLink link{settings, capture, {desk, desk, desk, desk, desk}};
 };
 

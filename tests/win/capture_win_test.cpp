@@ -9,7 +9,7 @@ protected:
     std::optional<std::string> Capture(const std::string& title) { return capture.Capture(title); }
 
     TextCapture capture{{services.clipboard, services.events, services.desktop, services.keyboard,
-                         services.messageBoxes, services.textControls, services.consoles}};
+                         services.messageBoxes, services.textControls, services.consoles, services.listControls}};
 };
 
 TEST_F(CaptureWinTest, CopiesTheSelection) {

@@ -66,7 +66,7 @@ class TerminalWinTest : public WinTest {};
 
 TEST_F(TerminalWinTest, ATerminalsWindowGetsItsCopyCommandAndNoLineKeys) {
     TextCapture capture{{services.clipboard, services.events, services.desktop, services.keyboard,
-                         services.messageBoxes, services.textControls, services.consoles}};
+                         services.messageBoxes, services.textControls, services.consoles, services.listControls}};
     {
         SourceApp terminal(L"user@ledger: ~", L"--class mintty --keys-only --text \"$ ledger\\n100234\" --select 10 16");
         EXPECT_EQ(capture.Capture("user@ledger: ~"), "100234");

@@ -53,7 +53,7 @@ TEST_F(DesktopWinTest, AWindowBehindItsOwnModalDialogIsCapturedFromTheDialog) {
     SourceApp front(L"Front Desk", L"--text \"in front\" --select 0 8");
     ASSERT_TRUE(InFrontSoon(front.window()));
     TextCapture capture{{services.clipboard, services.events, services.desktop, services.keyboard,
-                         services.messageBoxes, services.textControls, services.consoles}};
+                         services.messageBoxes, services.textControls, services.consoles, services.listControls}};
     MessageBoxWatcher boxes;
     EXPECT_EQ(capture.Capture("Claims Entry"), "dialog value");
     EXPECT_EQ(GetForegroundWindow(), dialog);

@@ -25,7 +25,7 @@ protected:
     InstalledRunner runner;
     Settings settings;
     TextCapture capture{{services.clipboard, services.events, services.desktop, services.keyboard,
-                         services.messageBoxes, services.textControls, services.consoles}};
+                         services.messageBoxes, services.textControls, services.consoles, services.listControls}};
     AppLink link{settings, capture,
                  {services.programs, services.files, services.desktop, services.events, services.messageBoxes}};
 };

@@ -111,7 +111,7 @@ protected:
     static ULONGLONG Now() { return GetTickCount64(); }
 
     TextCapture capture{{services.clipboard, services.events, services.desktop, services.keyboard,
-                         services.messageBoxes, services.textControls, services.consoles}};
+                         services.messageBoxes, services.textControls, services.consoles, services.listControls}};
 };
 
 TEST_F(TextControlsWinTest, TheFocusedControlTellsWhatACopyWouldGiveAndIsLeftAlone) {

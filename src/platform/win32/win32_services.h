@@ -9,6 +9,7 @@
 #include "platform/win32/hotkeys.h"
 #include "platform/win32/instances.h"
 #include "platform/win32/keyboard.h"
+#include "platform/win32/list_controls.h"
 #include "platform/win32/log_file.h"
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/notification_area.h"
@@ -33,7 +34,7 @@ public:
     platform::Services services() {
         return {store_,    clipboard_, events_,  desktop_,          keyboard_,  messageBoxes_, forms_,
                 programs_, files_,     hotKeys_, notificationArea_, registry_,  timers_,       instances_,
-                textControls_, consoles_, policy_, logFile_};
+                textControls_, listControls_, consoles_, policy_, logFile_};
     }
     FormHost& forms() { return forms_; }
 
@@ -55,6 +56,7 @@ private:
     Registry registry_;
     Timers timers_;
     TextControls textControls_;
+    ListControls listControls_;
     Consoles consoles_;
     Policy policy_;
     LogFile logFile_;
