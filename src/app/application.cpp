@@ -181,7 +181,8 @@ void Application::HotKeyPressed() {
 }
 
 // One line a press: what was found and how, how long each step took, the
-// value's length and the outcome; never the value, which is customer data.
+// value's length and the outcome; never the value nor the window's title,
+// which are customer data.
 void Application::LogPress(std::int64_t runnerMs) {
     if (!log_.enabled()) return;
     const auto& r = capture_.report();
@@ -195,9 +196,11 @@ void Application::LogPress(std::int64_t runnerMs) {
         }
         if (!r.why.empty()) line += " (" + r.why + ")";
     } else {
-        line += "window " + Quoted(r.window.title) + " (class " + r.window.className + ", program ";
-        line += r.window.program.empty() ? "unknown" : r.window.program;
-        line += std::string("); route ") + r.route + " (" + r.why + ")";
+        // Never the title itself: it may carry the record ("Invoice 4711 - ...").
+        line += settings_.sourceWindow.empty() ? "the window in front" : "the window matched by the title " + Quoted(settings_.sourceWindow);
+        line += ", of " + (r.window.program.empty() ? std::string("an unknown program") : r.window.program);
+        line += " (class " + r.window.className + "), its title " + std::to_string(Characters(r.window.title)) +
+                " characters; route " + r.route + " (" + r.why + ")";
     }
     const std::pair<const char*, std::int64_t> numbers[] = {
         {"; activation ", r.activationMs},

@@ -3,11 +3,15 @@
 namespace kestrel {
 namespace {
 
+// Windows Terminal's copy chords reach the program as Ctrl+C when nothing is
+// selected, and mintty's documentation does not promise that Ctrl+Insert
+// never does: all of them are only read.
 constexpr Terminal kTerminals[] = {
-    {"CASCADIA_HOSTING_WINDOW_CLASS", "Windows Terminal", "^+c"},
-    {"mintty", "mintty", "^{insert}"},
-    {"PuTTY", "PuTTY", nullptr},
-    {"KiTTY", "KiTTY", nullptr},
+    {"CASCADIA_HOSTING_WINDOW_CLASS", "Windows Terminal",
+     " (with its setting \"Automatically copy selection to clipboard\" on)"},
+    {"mintty", "mintty", ""},
+    {"PuTTY", "PuTTY", ""},
+    {"KiTTY", "KiTTY", ""},
 };
 
 }  // namespace

@@ -3,15 +3,13 @@
 
 namespace kestrel {
 
-// Terminal emulators: the program in the terminal takes Ctrl+C with nothing
-// selected as an interrupt, and Home and Shift+End as its own keys, so none
-// of those is typed there. Known by window class.
+// Terminal emulators, known by window class. Each copies the selection to
+// the clipboard as the user makes it (or can be set to), so none needs a key.
 struct Terminal {
     const char* className;
     const char* name;  // as the user knows it, for messages
-    // The terminal's own copy command; nullptr for one that copies the
-    // selection as the user makes it and has no copy key.
-    const char* copyKeys;
+    // What the user must do for a selection to be copied, after "Select the value there".
+    const char* howToCopy;
 };
 
 // The terminal whose windows have this class, or nullptr.

@@ -2,6 +2,7 @@
 
 #include "platform/app_title.h"
 #include "capture/text_capture.h"
+#include "capture/window_choice.h"
 #include "link/runner.h"
 #include "platform/error.h"
 
@@ -79,7 +80,7 @@ void AppLink::StartRunner(const std::string& commandLine) {
     // The imaging system's own window, open or not: the runner may not have
     // shown it yet, and it shows itself when it does.
     try {
-        services_.desktop.ActivateByTitle(runner::kResultWindow);
+        ActivateByTitle(services_.desktop, runner::kResultWindow);
     } catch (const Error&) {
     }
 }

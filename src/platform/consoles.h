@@ -23,10 +23,12 @@ struct ConsoleText {
 class Consoles {
 public:
     virtual ~Consoles() = default;
-    // Whether `window` is the window of a console that some process is
-    // attached to, as the system tells it; if so, its selection where the
-    // system can tell one, else the cursor's row. Sends no key and no control
-    // event to the console's programs, and never ends this program.
+    // Whether `window` is a console's window (by the class the system's
+    // console hosts give it); if so, its selection where the system can tell
+    // one, else the cursor's row, read attached to its console for no longer
+    // than the read; Unreadable when it cannot be attached or read. Other
+    // windows cost no process snapshot nor attachment. Sends no key and no
+    // control event to the console's programs, and never ends this program.
     virtual ConsoleText Read(WindowId window) = 0;
 };
 

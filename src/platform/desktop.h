@@ -11,18 +11,33 @@ struct WindowFacts {
     std::string title;
     std::string className;
     std::string program;  // the file name of the program that owns it
+    // Its program runs with more rights than this one (as administrator):
+    // the system drops the keys this program types into it.
+    bool higherRights = false;
+};
+
+// A top-level window as activation by title sees it.
+struct WindowCandidate {
+    WindowId id = 0;
+    std::string title;
+    bool visible = false;
+    bool ownProcess = false;
+    bool cloaked = false;  // kept from the user by the system: another virtual desktop, a suspended app
+    bool shell = false;    // the shell's own: the taskbar, the desktop
 };
 
 // Other programs' windows, as the program finds and fronts them.
 class Desktop {
 public:
     virtual ~Desktop() = default;
-    // Brings the visible top-level window of another program with this title to
-    // the front (see ChooseWindowByTitle) and returns it; throws Error when no
-    // window qualifies. A window disabled behind a dialog of its own program
-    // has that dialog brought instead. Never waits on a program that does not
-    // answer, nor for the window to become the foreground.
-    virtual WindowId ActivateByTitle(const std::string& title) = 0;
+    // Every top-level window, the front first, with its whole title (however
+    // long) and what decides whether a press may take it.
+    virtual std::vector<WindowCandidate> TopLevelWindows() = 0;
+    // Brings the window to the front: restored if minimised; a window
+    // disabled behind a dialog of its own program has that dialog brought
+    // instead. Never waits on a program that does not answer, nor for the
+    // window to become the foreground.
+    virtual void Activate(WindowId window) = 0;
     virtual WindowId ForegroundWindow() = 0;
     // Its title, class and program; empty texts for what cannot be read.
     virtual WindowFacts Describe(WindowId window) = 0;
@@ -39,25 +54,5 @@ public:
     // Off the task list and Alt+Tab.
     virtual void HideFromTaskList(WindowId window) = 0;
 };
-
-// A top-level window as activation by title sees it.
-struct WindowCandidate {
-    WindowId id = 0;
-    std::string title;
-    bool visible = false;
-    bool ownProcess = false;
-};
-
-// Only visible windows of other programs qualify. A `title` holding `*` (any
-// run of characters) or `?` (one character) is a pattern the whole title must
-// match, as windows that carry the record in their title need ("Invoice *
-// - ACME ERP"). Without them, a title equal to `title` wins over one that
-// merely begins with it. Every comparison ignores case, as users type titles
-// by eye; among equals the first in z-order wins. 0 if none.
-WindowId ChooseWindowByTitle(const std::vector<WindowCandidate>& windows, const std::string& title);
-
-// Whether `text` matches `pattern` as a whole: `*` any run of characters,
-// `?` one character (of UTF-8 text), the rest compared without case.
-bool MatchesTitlePattern(const std::string& text, const std::string& pattern);
 
 }  // namespace kestrel::platform

@@ -258,7 +258,7 @@ void FakeDesktop::CopiedAsSelected(WindowId window, const std::string& text) {
 
 platform::WindowFacts FakeDesktop::Describe(WindowId window) {
     const FakeWindow* w = Find(window);
-    return w ? platform::WindowFacts{w->title, w->className, w->program} : platform::WindowFacts{};
+    return w ? platform::WindowFacts{w->title, w->className, w->program, w->higherRights} : platform::WindowFacts{};
 }
 
 // As the system's console reads a console window's buffer.
@@ -339,16 +339,18 @@ void FakeDesktop::WaitForEvents(int ms) {
     RunDue();
 }
 
-WindowId FakeDesktop::ActivateByTitle(const std::string& title) {
-    log.push_back("activate:" + title);
+std::vector<platform::WindowCandidate> FakeDesktop::TopLevelWindows() {
     std::vector<platform::WindowCandidate> candidates;
-    for (const auto& w : windows) candidates.push_back({w.id, w.title, w.visible, w.ownProcess});  // in z-order
-    const auto id = platform::ChooseWindowByTitle(candidates, title);
-    if (!id) throw Error("no window is titled \"" + title + "\"");
+    for (const auto& w : windows)  // in z-order
+        candidates.push_back({w.id, w.title, w.visible, w.ownProcess, w.cloaked, w.shell});
+    return candidates;
+}
+
+void FakeDesktop::Activate(WindowId id) {
     const auto* window = Find(id);
+    log.push_back("activate:" + (window ? window->title : std::string("?")));
     // A window behind a dialog of its own program: the dialog comes forward.
-    if (!window->refusesActivation) foreground = window->dialog ? window->dialog : id;
-    return id;
+    if (window && !window->refusesActivation) foreground = window->dialog ? window->dialog : id;
 }
 
 bool FakeDesktop::IsDown(platform::KeyCode key) {

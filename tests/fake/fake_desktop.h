@@ -34,6 +34,9 @@ struct FakeWindow {
     bool visible = true;
     bool ownProcess = false;
     bool refusesActivation = false;
+    bool cloaked = false, shell = false;
+    // Its program runs as administrator and drops the keys typed into it.
+    bool higherRights = false;
     // The text box the window shows: its lines, the caret's line and what is selected.
     std::vector<std::string> lines;
     int caretLine = 0;
@@ -253,7 +256,8 @@ public:
     void DoEvents() override;
     void WaitForEvents(int ms) override;
     std::int64_t NowMs() override { return now; }
-    WindowId ActivateByTitle(const std::string& title) override;
+    std::vector<platform::WindowCandidate> TopLevelWindows() override;
+    void Activate(WindowId window) override;
     WindowId ForegroundWindow() override { return foreground; }
     void BringToFront(WindowId window) override {
         log.push_back("foreground:" + std::to_string(window));

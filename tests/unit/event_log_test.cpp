@@ -64,20 +64,24 @@ TEST_F(EventLogTest, EachPressSaysTheWindowRouteTimesLengthAndOutcomeButNeverThe
              w.control = FocusedControl::Edit;
              w.selection = value;
          },
-         {"window \"Orders 4711\" (class OrdersForm, program orders.exe)", "route asked control",
-          "value 11 characters", "runner started, process 4001"}},
+         {"the window matched by the title \"Orders*\", of orders.exe (class OrdersForm), its title 11 characters",
+          "route asked control", "value 11 characters", "runner started, process 4001"}},
+        {"a list",
+         [&](fake::FakeWindow& w) { w.list = fake::FakeWindow::List{platform::ListText::Control::ListView, {{value}}, {}, {0}, 0, false}; },
+         {"route list (a list view has the focus, its chosen item)", "runner started"}},
         {"a console",
          [&](fake::FakeWindow& w) { w.console = fake::FakeWindow::Console{{value + "   "}, 0, {}, false}; },
          {"route console (a console window, its cursor's line)", "runner started"}},
         {"a terminal",
          [&](fake::FakeWindow& w) {
              w.className = "CASCADIA_HOSTING_WINDOW_CLASS";
-             w.selection = value;
+             desk.CopiedAsSelected(w.id, value);
          },
-         {"route terminal (Windows Terminal: its own copy command, no Ctrl+C)", "runner started"}},
+         {"route terminal (Windows Terminal: it copies as the user selects, no key)", "runner started"}},
         {"the keys",
          [&](fake::FakeWindow& w) { w.selection = value; },
-         {"route keys (the focused control is no edit control, and the window is no console or known terminal)",
+         {"route keys (the focused control is no edit control, no list has the focus, the window is no console, "
+          "the window is no known terminal)",
           "activation 0 ms", "runner started"}},
         {"nothing selected in a terminal",
          [&](fake::FakeWindow& w) { w.className = "mintty"; },
@@ -109,7 +113,7 @@ TEST_F(EventLogTest, EachPressSaysTheWindowRouteTimesLengthAndOutcomeButNeverThe
         EXPECT_EQ(press.rfind("press: ", 0), 0u) << row.what << ": " << press;
         for (const auto& part : row.says) EXPECT_TRUE(Has(press, part)) << row.what << ": " << press;
         for (const auto& line : lines) {
-            EXPECT_FALSE(Has(line, "4711-SECRET")) << row.what << ": the value is customer data: " << line;
+            EXPECT_FALSE(Has(line, "4711")) << row.what << ": the value and the title are customer data: " << line;
         }
         if (desk.messages.empty()) continue;
         EXPECT_EQ(lines.front(), "message box: " + desk.messages.back().text) << row.what;

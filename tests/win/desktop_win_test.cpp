@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "capture/text_capture.h"
+#include "capture/window_choice.h"
 #include "win/win_support.h"
 
 namespace kestrel::wintest {
@@ -36,7 +37,7 @@ TEST_F(DesktopWinTest, ActivationDoesNotWaitOnAForegroundProgramThatDoesNotAnswe
     // On a thread of its own, so that a hang fails the test instead of stopping the suite.
     std::atomic<bool> returned{false};
     std::thread activation([&] {
-        services.desktop.ActivateByTitle("Claims Ledger");
+        ActivateByTitle(services.desktop, "Claims Ledger");
         returned = true;
     });
     const bool prompt = WaitFor([&] { return returned.load(); }, 700);
@@ -88,14 +89,14 @@ TEST_F(DesktopWinTest, AWindowIsInFrontWhenItOrItsOwnDialogIs) {
 TEST_F(DesktopWinTest, APatternFindsTheWindowWhoseTitleHoldsTheRecordAndItIsDescribed) {
     SourceApp list(L"Invoice list - ACME ERP", L"--text \"list\"");
     SourceApp invoice(L"Invoice 4711 - ACME ERP", L"--text \"ACME Ltd\\n4711\" --select 10 14");
-    const auto found = services.desktop.ActivateByTitle("invoice ???? - acme erp");
+    const auto found = ActivateByTitle(services.desktop, "invoice ???? - acme erp");
     EXPECT_EQ(reinterpret_cast<HWND>(found), invoice.window());
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == invoice.window(); }, 2000));
     const auto facts = services.desktop.Describe(found);
     EXPECT_EQ(facts.title, "Invoice 4711 - ACME ERP");
     EXPECT_EQ(facts.className, "KestrelTestSource");
     EXPECT_EQ(_stricmp(facts.program.c_str(), KESTREL_SOURCE_APP), 0) << facts.program;
-    EXPECT_THROW(services.desktop.ActivateByTitle("Invoice * - ACME CRM"), Error) << "the whole title must match";
+    EXPECT_THROW(ActivateByTitle(services.desktop, "Invoice * - ACME CRM"), Error) << "the whole title must match";
 
     // Whose copy the clipboard holds: the source's own, then this program's.
     Chord({VK_CONTROL, 'C'});

@@ -6,6 +6,7 @@
 
 #include "app/application.h"
 #include "capture/text_capture.h"
+#include "capture/window_choice.h"
 #include "fixtures/chord.h"
 #include "fixtures/controls_app.h"
 #include "win/win_support.h"
@@ -104,7 +105,7 @@ public:
 class TextControlsWinTest : public WinTest {
 protected:
     platform::WindowId BringForward(const ControlsApp& app) {
-        const auto window = services.desktop.ActivateByTitle(Utf8(kTitle));
+        const auto window = ActivateByTitle(services.desktop, Utf8(kTitle));
         EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == app.window(); }, 2000));
         return window;
     }
@@ -154,7 +155,7 @@ TEST_F(TextControlsWinTest, TheCaptureReturnsTheValueAndLeavesItOnTheClipboard) 
 TEST_F(TextControlsWinTest, TheKeysWouldHaveCopiedTheSameText) {
     NoEditControls noEdits;
     TextCapture keysOnly{{services.clipboard, services.events, services.desktop, services.keyboard,
-                          services.messageBoxes, noEdits, services.consoles}};
+                          services.messageBoxes, noEdits, services.consoles, services.listControls}};
     for (const auto& c : kCases) {
         if (c.kind != Kind::Text) continue;
         SCOPED_TRACE(c.what);

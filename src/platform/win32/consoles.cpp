@@ -5,6 +5,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "platform/win32/handles.h"
@@ -19,14 +20,15 @@ using Kind = platform::ConsoleText::Kind;
 // there, or the console closing, must not end it.
 BOOL WINAPI IgnoreControlEvents(DWORD) { return TRUE; }
 
-// Attached to another process's console from construction to destruction.
+// Attached to another process's console from construction to destruction,
+// for no longer than a read. Attaching and freeing reset the process's
+// control handlers to the one that ends it, so the handler is registered
+// once attached and removed once free.
 class ConsoleAttachment {
 public:
     explicit ConsoleAttachment(DWORD pid) {
-        // The handler first, so that no event finds us attached without it.
-        SetConsoleCtrlHandler(IgnoreControlEvents, TRUE);
         attached_ = AttachConsole(pid) != FALSE;
-        if (!attached_) SetConsoleCtrlHandler(IgnoreControlEvents, FALSE);
+        if (attached_) SetConsoleCtrlHandler(IgnoreControlEvents, TRUE);
     }
     ~ConsoleAttachment() {
         if (!attached_) return;
@@ -77,12 +79,13 @@ bool SystemTellsSelections() {
     return !ntdll || !GetProcAddress(ntdll, "wine_get_version");
 }
 
-std::string ReadRow(HANDLE buffer, SHORT row, SHORT left, SHORT right) {
-    if (right < left) return {};
+// Nothing when the row cannot be read: the console is unreadable then.
+std::optional<std::string> ReadRow(HANDLE buffer, SHORT row, SHORT left, SHORT right) {
+    if (right < left) return std::string();
     std::wstring text(static_cast<std::size_t>(right - left + 1), L' ');
     DWORD read = 0;
     if (!ReadConsoleOutputCharacterW(buffer, text.data(), static_cast<DWORD>(text.size()), COORD{left, row}, &read))
-        return {};
+        return std::nullopt;
     text.resize(read);
     return Narrow(text);
 }
@@ -98,11 +101,26 @@ platform::ConsoleText ReadAttached() {
         (selection.dwFlags & CONSOLE_SELECTION_NOT_EMPTY)) {
         const SMALL_RECT& r = selection.srSelection;
         platform::ConsoleText text{Kind::Selection, {}};
-        for (SHORT row = r.Top; row <= r.Bottom; ++row) text.rows.push_back(ReadRow(buffer.get(), row, r.Left, r.Right));
+        for (SHORT row = r.Top; row <= r.Bottom; ++row) {
+            auto read = ReadRow(buffer.get(), row, r.Left, r.Right);
+            if (!read) return {Kind::Unreadable, {}};
+            text.rows.push_back(std::move(*read));
+        }
         return text;
     }
-    return {Kind::CursorLine,
-            {ReadRow(buffer.get(), info.dwCursorPosition.Y, 0, static_cast<SHORT>(info.dwSize.X - 1))}};
+    auto line = ReadRow(buffer.get(), info.dwCursorPosition.Y, 0, static_cast<SHORT>(info.dwSize.X - 1));
+    if (!line) return {Kind::Unreadable, {}};
+    return {Kind::CursorLine, {std::move(*line)}};
+}
+
+// Console windows by class: Windows' console host and Wine's. Only these are
+// worth a process snapshot and the attempts to attach.
+bool MayBeAConsole(HWND hwnd) {
+    wchar_t name[64] = L"";
+    if (!GetClassNameW(hwnd, name, 64)) return false;
+    for (const wchar_t* console : {L"ConsoleWindowClass", L"WineConsoleClass"})
+        if (lstrcmpiW(name, console) == 0) return true;
+    return false;
 }
 
 }  // namespace
@@ -110,7 +128,7 @@ platform::ConsoleText ReadAttached() {
 platform::ConsoleText Consoles::Read(platform::WindowId window) {
     const HWND hwnd = reinterpret_cast<HWND>(window);
     DWORD windowProcess = 0;
-    if (!hwnd || !GetWindowThreadProcessId(hwnd, &windowProcess)) return {};
+    if (!hwnd || !MayBeAConsole(hwnd) || !GetWindowThreadProcessId(hwnd, &windowProcess)) return {};
     // This program has no console of its own; one left from an interrupted
     // read would stand in the way.
     FreeConsole();
@@ -120,7 +138,9 @@ platform::ConsoleText Consoles::Read(platform::WindowId window) {
         if (GetConsoleWindow() != hwnd) continue;  // another console, or a hidden one
         return ReadAttached();
     }
-    return {};
+    // A console's window whose console this program may not join (another
+    // user's): it is read or left alone, never typed into.
+    return {Kind::Unreadable, {}};
 }
 
 }  // namespace kestrel::win32

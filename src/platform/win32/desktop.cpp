@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
-#include "platform/error.h"
+#include <algorithm>
+#include <optional>
+
 #include "platform/win32/handles.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/text.h"
 
 namespace kestrel::win32 {
@@ -11,15 +14,77 @@ namespace {
 
 HWND ToHwnd(platform::WindowId window) { return reinterpret_cast<HWND>(window); }
 
+// The caption as the system keeps it, whole (no message is sent, so a hung
+// program cannot hold us).
+std::wstring Caption(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(std::max(GetWindowTextLengthW(hwnd), 0)) + 1, L'\0');
+    for (;;) {
+        const int n = GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()));
+        if (n < 0 || static_cast<std::size_t>(n) + 1 < text.size()) {
+            text.resize(static_cast<std::size_t>(std::max(n, 0)));
+            return text;
+        }
+        text.resize(text.size() * 2);  // it grew meanwhile
+    }
+}
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[256];
+    const int n = GetClassNameW(hwnd, name, 256);
+    return std::wstring(name, static_cast<std::size_t>(n > 0 ? n : 0));
+}
+
+// Windows the system keeps from the user without hiding them: on another
+// virtual desktop, or of a suspended store app. Asked of the window manager,
+// loaded from the system folder only.
+bool Cloaked(HWND hwnd) {
+    using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+    static const auto get = SystemFunction<GetAttribute>(L"dwmapi.dll", "DwmGetWindowAttribute");
+    DWORD cloaked = 0;
+    constexpr DWORD kCloaked = 14;  // DWMWA_CLOAKED
+    return get && SUCCEEDED(get(hwnd, kCloaked, &cloaked, sizeof cloaked)) && cloaked != 0;
+}
+
+// The shell's own windows: the desktop, the taskbars.
+bool OfTheShell(HWND hwnd) {
+    if (hwnd == GetShellWindow()) return true;
+    const auto name = ClassOf(hwnd);
+    for (const wchar_t* shell : {L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd", L"Progman", L"WorkerW"})
+        if (name == shell) return true;
+    return false;
+}
+
 BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam) {
     auto& windows = *reinterpret_cast<std::vector<platform::WindowCandidate>*>(lParam);
-    wchar_t title[512];
-    const int n = GetWindowTextW(hwnd, title, 512);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    windows.push_back({reinterpret_cast<platform::WindowId>(hwnd), Narrow(title, static_cast<std::size_t>(n)),
-                       IsWindowVisible(hwnd) != FALSE, pid == GetCurrentProcessId()});
+    const bool visible = IsWindowVisible(hwnd) != FALSE;
+    windows.push_back({reinterpret_cast<platform::WindowId>(hwnd), visible ? Narrow(Caption(hwnd)) : std::string(),
+                       visible, pid == GetCurrentProcessId(), visible && Cloaked(hwnd), visible && OfTheShell(hwnd)});
     return TRUE;
+}
+
+// Whether the process runs at a higher integrity level than this one: the
+// system then drops the keys this program types into its windows. A token
+// this program may not even look at is taken for one.
+bool HigherRights(HANDLE process) {
+    const auto level = [](HANDLE token) -> std::optional<DWORD> {
+        BYTE buffer[64];
+        DWORD size = 0;
+        if (!GetTokenInformation(token, TokenIntegrityLevel, buffer, sizeof buffer, &size)) return std::nullopt;
+        const auto* label = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer);
+        const auto count = *GetSidSubAuthorityCount(label->Label.Sid);
+        return *GetSidSubAuthority(label->Label.Sid, static_cast<DWORD>(count - 1));
+    };
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+    KernelHandle own(raw);
+    const auto ours = level(own.get());
+    if (!ours) return false;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &raw)) return GetLastError() == ERROR_ACCESS_DENIED;
+    KernelHandle theirs(raw);
+    const auto their = level(theirs.get());
+    return their && *their > *ours;
 }
 
 // Whether the window's thread takes a message within `ms`.
@@ -42,12 +107,14 @@ HWND FrontMost(HWND hwnd) {
 
 }  // namespace
 
-platform::WindowId Desktop::ActivateByTitle(const std::string& title) {
+std::vector<platform::WindowCandidate> Desktop::TopLevelWindows() {
     std::vector<platform::WindowCandidate> windows;
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    const auto id = platform::ChooseWindowByTitle(windows, title);
-    if (!id) throw Error("no window is titled \"" + title + "\"");
-    const HWND titled = ToHwnd(id);
+    return windows;
+}
+
+void Desktop::Activate(platform::WindowId window) {
+    const HWND titled = ToHwnd(window);
     // Restored before it is fronted when its program answers; else in its own time.
     if (IsIconic(titled)) {
         if (AnswersAtOnce(titled))
@@ -68,30 +135,27 @@ platform::WindowId Desktop::ActivateByTitle(const std::string& title) {
     SetForegroundWindow(hwnd);
     SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
     if (attached) AttachThreadInput(self, frontThread, FALSE);
-    return id;
 }
 
 platform::WindowId Desktop::ForegroundWindow() { return reinterpret_cast<platform::WindowId>(GetForegroundWindow()); }
 
-// The caption as the system keeps it (no message is sent, so a hung program
-// cannot hold us), the class, and the program's file name.
+// The caption, the class and the program's file name.
 platform::WindowFacts Desktop::Describe(platform::WindowId window) {
     const HWND hwnd = ToHwnd(window);
     platform::WindowFacts facts;
     if (!hwnd) return facts;
-    wchar_t text[512];
-    int n = GetWindowTextW(hwnd, text, 512);
-    facts.title = Narrow(text, static_cast<std::size_t>(n > 0 ? n : 0));
-    n = GetClassNameW(hwnd, text, 512);
-    facts.className = Narrow(text, static_cast<std::size_t>(n > 0 ? n : 0));
+    facts.title = Narrow(Caption(hwnd));
+    facts.className = Narrow(ClassOf(hwnd));
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-    DWORD size = 512;
-    if (process && QueryFullProcessImageNameW(process.get(), 0, text, &size)) {
-        std::wstring path(text, size);
-        facts.program = Narrow(path.substr(path.find_last_of(L"\\/") + 1));
+    wchar_t path[MAX_PATH];
+    DWORD size = MAX_PATH;
+    if (process && QueryFullProcessImageNameW(process.get(), 0, path, &size)) {
+        const std::wstring full(path, size);
+        facts.program = Narrow(full.substr(full.find_last_of(L"\\/") + 1));
     }
+    facts.higherRights = process && HigherRights(process.get());
     return facts;
 }
 

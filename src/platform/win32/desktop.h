@@ -5,7 +5,8 @@ namespace kestrel::win32 {
 
 class Desktop final : public platform::Desktop {
 public:
-    platform::WindowId ActivateByTitle(const std::string& title) override;
+    std::vector<platform::WindowCandidate> TopLevelWindows() override;
+    void Activate(platform::WindowId window) override;
     platform::WindowId ForegroundWindow() override;
     platform::WindowFacts Describe(platform::WindowId window) override;
     bool IsInFront(platform::WindowId window) override;

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "capture/window_choice.h"
+
+namespace kestrel {
+namespace {
+
+struct ChooseRow {
+    const char* title;
+    platform::WindowId expected;
+};
+
+TEST(ChooseWindowByTitle, PrefersAnExactTitleAndSkipsHiddenAndOwnWindows) {
+    const std::vector<platform::WindowCandidate> windows = {
+        {1, "Orders - Customer 42", true, false},
+        {2, "Orders", false, false},          // hidden
+        {3, "Orders list", true, true},       // this program's own
+        {4, "orders", true, false},
+        {5, "Invoices", true, false},
+        {6, "Grüße 東京", true, false},
+        {7, "Ledger", true, false, true},         // cloaked: on another virtual desktop
+        {8, "Program Manager", true, false, false, true},  // the shell's
+        {9, "KUNDE MÜLLER – CRM – " + std::string(600, 'x') + " – Ärzte", true, false},
+    };
+    const ChooseRow rows[] = {
+        {"Orders", 4},        // equal (ignoring case) beats the earlier prefix match
+        {"Orders - C", 1},    // only a prefix
+        {"INVOICES", 5},
+        {"Grüße 東京", 6},
+        {"Orders list", 0},   // only our own window has it
+        {"Nothing", 0},
+        {"Orders - Customer 42 and more", 0},
+        {"grüsse", 0},
+        {"GRÜßE 東京", 6},      // case-blind beyond ASCII (ß has no capital of its own)
+        {"Ledger", 0},
+        {"Program Manager", 0},
+        {"kunde müller*", 9},
+        {"* – ärzte", 9},      // the end of a title far longer than 511 characters
+    };
+    for (const auto& row : rows) EXPECT_EQ(ChooseWindowByTitle(windows, row.title), row.expected) << row.title;
+}
+
+// Windows that carry the record in their title are found by pattern.
+TEST(ChooseWindowByTitle, APatternMatchesTheWholeTitleAndTheFrontMostMatchWins) {
+    const std::vector<platform::WindowCandidate> windows = {  // in z-order, the front first
+        {1, "Invoice 4711 - ACME ERP", true, false},
+        {2, "Invoice 4712 - ACME ERP", true, false},
+        {3, "Customer 100234 – CRM – Microsoft Edge", true, false},
+        {4, "Invoice 9 - ACME ERP", false, false},  // hidden
+        {5, "Kunde Müller - CRM", true, false},
+        {6, "Invoice", true, false},
+        {7, "Invoice 1 - Kestrel", true, true},     // this program's own
+    };
+    const ChooseRow rows[] = {
+        {"Invoice * - ACME ERP", 1},  // two match: the one nearest the front
+        {"invoice 4712 - acme *", 2},
+        {"*CRM*Edge", 3},
+        {"Customer ?????? – CRM*", 3},
+        {"Kunde M?ller - CRM", 5},    // ? is one character, ü too
+        {"Invoice ? - ACME ERP", 0},  // only a hidden window has one digit
+        {"Invoice *", 1},
+        {"Invoice", 6},               // no wildcard: an exact title first...
+        {"Invoice 47", 1},            // ...else the first beginning with it
+        {"Invoice 4711", 1},
+        {"* - ACME", 0},              // the whole title must match
+        {"ACME*", 0},
+        {"*", 1},
+        {"Invoice 1 - *", 0},         // only our own window
+    };
+    for (const auto& row : rows) EXPECT_EQ(ChooseWindowByTitle(windows, row.title), row.expected) << row.title;
+}
+
+// One press, several sources: the window in front when a titled source
+// finds it, else a source without a title takes the window in front, else
+// the titled source whose window is nearest the front.
+TEST(ChooseSource, TheWindowInFrontFirstThenAnUntitledSourceThenTheNearestWindow) {
+    const std::vector<platform::WindowCandidate> windows = {  // in z-order
+        {1, "Mail - Inbox", true, false},
+        {2, "Customer 100234 - CRM", true, false},
+        {3, "Invoice 4711 - ACME ERP", true, false},
+        {4, "Claims", true, false},
+    };
+    struct Row {
+        const char* what;
+        platform::WindowId front;
+        std::vector<std::string> titles;
+        std::optional<std::size_t> source;  // none: no source finds a window
+        platform::WindowId window;
+        bool activate;
+    };
+    const Row rows[] = {
+        {"the front window's source, though listed second", 3, {"Customer *", "Invoice *"}, 1, 3, false},
+        {"the first of two that find the front window", 3, {"Invoice *", "invoice 4711*"}, 0, 3, false},
+        {"nearest the front, not first in order", 1, {"Invoice *", "Customer *"}, 1, 2, true},
+        {"an untitled source takes the window in front", 1, {"Invoice *", ""}, 1, 1, false},
+        {"a titled source in front beats the untitled one", 2, {"", "Customer *"}, 1, 2, false},
+        {"no window for any source", 1, {"Orders", "Stock *"}, std::nullopt, 0, false},
+    };
+    for (const auto& row : rows) {
+        const auto chosen = ChooseSource(windows, row.front, row.titles);
+        ASSERT_EQ(chosen.has_value(), row.source.has_value()) << row.what;
+        if (!chosen) continue;
+        EXPECT_EQ(chosen->source, *row.source) << row.what;
+        EXPECT_EQ(chosen->window, row.window) << row.what;
+        EXPECT_EQ(chosen->activate, row.activate) << row.what;
+    }
+}
+
+}  // namespace
+}  // namespace kestrel
