@@ -76,7 +76,9 @@ bool IsWordCharacter(char32_t c) {
 
 // Sorted, with touching and overlapping ranges joined.
 void Normalize(Ranges& ranges) {
-    std::sort(ranges.begin(), ranges.end());
+    // Insertion: a class has few ranges, and std::sort would cost the program more.
+    for (std::size_t i = 1; i < ranges.size(); ++i)
+        for (std::size_t k = i; k > 0 && ranges[k] < ranges[k - 1]; --k) std::swap(ranges[k], ranges[k - 1]);
     Ranges joined;
     for (const auto& r : ranges) {
         if (!joined.empty() && r.first <= joined.back().second + 1)
@@ -120,28 +122,34 @@ struct Escape {
     Ranges set;
 };
 
-// A recursive descent parser that emits the program as it goes; its depth is
+// A recursive descent parser that builds the program piece by piece; its depth is
 // bounded by kMaxNesting.
 class Compiler {
 public:
-    Compiler(std::u32string_view pattern, std::vector<char32_t>& ranges) : p_(pattern), ranges_(ranges) {}
+    Compiler(const std::vector<char32_t>& pattern, std::vector<char32_t>& ranges) : p_(pattern), ranges_(ranges) {}
 
     Fragment Pattern() {
         Fragment f = Alternation(0);
-        if (i_ < p_.size()) Refuse(") at character " + Where(i_) + " has no ( before it");
+        if (i_ < p_.size()) Refuse(")", i_, " has no ( before it");
         return f;
     }
     int Groups() const { return groups_; }
 
 private:
-    [[noreturn]] static void Refuse(const std::string& what) { throw Error(what); }
-    static std::string Where(std::size_t i) { return std::to_string(i + 1); }
+    // "what`shown` at character N`rest`": every message says where.
+    [[noreturn]] static void Refuse(std::string_view what, std::size_t at, std::string_view rest, char32_t shown = 0) {
+        std::string message(what);
+        if (shown) message += EncodeUtf8(shown);
+        message += " at character " + std::to_string(at + 1);
+        message += rest;
+        throw Error(message);
+    }
     bool At(char32_t c) const { return i_ < p_.size() && p_[i_] == c; }
 
     static void CheckSize(std::size_t steps) {
         if (steps > ValuePattern::kMaxSteps)
-            Refuse("the pattern is too large: with its counts spelt out it has more than " +
-                   std::to_string(ValuePattern::kMaxSteps) + " steps");
+            throw Error("the pattern is too large: with its counts spelt out it has more than " +
+                        std::to_string(ValuePattern::kMaxSteps) + " steps");
     }
 
     Fragment Alternation(int depth) {
@@ -201,9 +209,8 @@ private:
         const std::size_t at = i_;
         i_ = j + 1;
         if (*min > ValuePattern::kMaxCount || max > ValuePattern::kMaxCount)
-            Refuse("the count at character " + Where(at) + " is larger than " +
-                   std::to_string(ValuePattern::kMaxCount));
-        if (max >= 0 && max < *min) Refuse("the numbers of the count at character " + Where(at) + " are out of order");
+            Refuse("the count", at, " is larger than " + std::to_string(ValuePattern::kMaxCount));
+        if (max >= 0 && max < *min) Refuse("the numbers of the count", at, " are out of order");
         return std::pair{*min, max};
     }
 
@@ -219,20 +226,20 @@ private:
         case '?': min = 0, max = 1, ++i_; break;
         case '{': {
             const auto count = Count();
-            if (!count) Refuse(NotACount(at));
+            if (!count) NotACount(at);
             min = count->first, max = count->second;
             break;
         }
         default: return atom;
         }
-        if (!repeatable) Refuse("nothing to repeat before " + EncodeUtf8(p_[at]) + " at character " + Where(at));
+        if (!repeatable) Refuse("nothing to repeat before ", at, "", p_[at]);
         const bool lazy = At('?');
         if (lazy) ++i_;
         return Repeat(atom, min, max, lazy);
     }
 
-    static std::string NotACount(std::size_t at) {
-        return "the { at character " + Where(at) + " does not start a count {n}, {n,} or {n,m}; \\{ stands for {";
+    [[noreturn]] static void NotACount(std::size_t at) {
+        Refuse("the {", at, " does not start a count {n}, {n,} or {n,m}; \\{ stands for {");
     }
 
     // The atom min times, then up to max - min more (max < 0: any more).
@@ -312,11 +319,11 @@ private:
         case '$': repeatable = false; return Assert(kEnd);
         case '*':
         case '+':
-        case '?': Refuse("nothing to repeat before " + EncodeUtf8(c) + " at character " + Where(at));
+        case '?': Refuse("nothing to repeat before ", at, "", c);
         case '{':
             i_ = at;
-            if (Count()) Refuse("nothing to repeat before { at character " + Where(at));
-            Refuse(NotACount(at));
+            if (Count()) Refuse("nothing to repeat before {", at, "");
+            NotACount(at);
         case '\\': {
             Escape e = Backslash(false);
             if (e.kind == Escape::Boundary) {
@@ -331,25 +338,21 @@ private:
 
     Fragment Group(std::size_t at, int depth) {
         if (depth >= ValuePattern::kMaxNesting)
-            Refuse("the group at character " + Where(at) + " is nested deeper than " +
-                   std::to_string(ValuePattern::kMaxNesting) + " groups");
+            Refuse("the group", at, " is nested deeper than " + std::to_string(ValuePattern::kMaxNesting) + " groups");
         bool capturing = true;
         if (At('?')) {
             const char32_t kind = i_ + 1 < p_.size() ? p_[i_ + 1] : 0;
             const char32_t then = i_ + 2 < p_.size() ? p_[i_ + 2] : 0;
-            const std::string shown = "(?" + (kind ? EncodeUtf8(kind) : "");
-            const std::string where = " at character " + Where(at);
-            if (kind == '=' || kind == '!') Refuse(shown + where + ": look-ahead is not supported");
-            if (kind == '<' && (then == '=' || then == '!'))
-                Refuse(shown + EncodeUtf8(then) + where + ": look-behind is not supported");
-            if (kind == '<' || kind == 'P' || kind == '\'') Refuse(shown + where + ": named groups are not supported");
-            if (kind != ':') Refuse(shown + where + " is not supported (flags, look-around and named groups are not)");
+            if (kind == '=' || kind == '!') Refuse("(?", at, ": look-ahead is not supported", kind);
+            if (kind == '<' && (then == '=' || then == '!')) Refuse("(?<", at, ": look-behind is not supported", then);
+            if (kind == '<' || kind == 'P' || kind == '\'') Refuse("(?", at, ": named groups are not supported", kind);
+            if (kind != ':') Refuse("(?", at, " is not supported (flags, look-around and named groups are not)", kind);
             i_ += 2;
             capturing = false;
         }
         const bool first = capturing && ++groups_ == 1;
         Fragment inner = Alternation(depth + 1);
-        if (!At(')')) Refuse("the ( at character " + Where(at) + " is never closed");
+        if (!At(')')) Refuse("the (", at, " is never closed");
         ++i_;
         if (first) {
             inner.code.insert(inner.code.begin(), Step{Op::Save, 2});
@@ -362,10 +365,10 @@ private:
     Ranges Bracket(std::size_t at) {
         const bool negated = At('^');
         if (negated) ++i_;
-        if (At(']')) Refuse("the [ ] at character " + Where(at) + " is empty; \\] stands for ]");
+        if (At(']')) Refuse("the [ ]", at, " is empty; \\] stands for ]");
         Ranges set;
         for (;;) {
-            if (i_ >= p_.size()) Refuse("the [ at character " + Where(at) + " is never closed");
+            if (i_ >= p_.size()) Refuse("the [", at, " is never closed");
             if (At(']')) break;
             const std::size_t from = i_;
             Escape first = Member();
@@ -373,10 +376,9 @@ private:
                 ++i_;
                 const Escape last = Member();
                 if (first.kind != Escape::Character || last.kind != Escape::Character)
-                    Refuse("the range at character " + Where(from) + " begins or ends with a class such as \\d");
+                    Refuse("the range", from, " begins or ends with a class such as \\d");
                 if (first.c > last.c)
-                    Refuse("the range " + EncodeUtf8(first.c) + "-" + EncodeUtf8(last.c) + " at character " +
-                           Where(from) + " is out of order");
+                    Refuse("the range " + EncodeUtf8(first.c) + "-", from, " is out of order", last.c);
                 set.push_back({first.c, last.c});
             } else if (first.kind == Escape::Set) {
                 set.insert(set.end(), first.set.begin(), first.set.end());
@@ -392,19 +394,18 @@ private:
     Escape Member() {
         const std::size_t at = i_;
         const char32_t c = p_[i_++];
-        if (c == '[') Refuse("the [ at character " + Where(at) + " is inside [ ]; \\[ stands for [");
+        if (c == '[') Refuse("the [", at, " is inside [ ]; \\[ stands for [");
         if (c != '\\') return {Escape::Character, c, {}};
         Escape e = Backslash(true);
-        if (e.kind == Escape::Boundary) Refuse("\\" + EncodeUtf8(e.c) + " at character " + Where(at) + " is not supported inside [ ]");
+        if (e.kind == Escape::Boundary) Refuse("\\", at, " is not supported inside [ ]", e.c);
         return e;
     }
 
     // The escape after the backslash at i_ - 1.
     Escape Backslash(bool inBracket) {
         const std::size_t at = i_ - 1;
-        if (i_ >= p_.size()) Refuse("the pattern ends with a lone \\");
+        if (i_ >= p_.size()) throw Error("the pattern ends with a lone \\");
         const char32_t c = p_[i_++];
-        const std::string shown = "\\" + EncodeUtf8(c) + " at character " + Where(at);
         switch (c) {
         case 'd': case 'D': return {Escape::Set, c, Set(kDigits, c == 'D')};
         case 'w': case 'W': return {Escape::Set, c, Set(kWordCharacters, c == 'W')};
@@ -424,25 +425,25 @@ private:
                 const int v = h >= '0' && h <= '9' ? int(h - '0')
                             : h >= 'a' && h <= 'f' ? int(h - 'a' + 10)
                             : h >= 'A' && h <= 'F' ? int(h - 'A' + 10) : -1;
-                if (v < 0) Refuse(shown + " needs " + std::to_string(digits) + " hexadecimal digits");
+                if (v < 0) Refuse("\\", at, c == 'x' ? " needs 2 hexadecimal digits" : " needs 4 hexadecimal digits", c);
                 value = value * 16 + static_cast<char32_t>(v);
             }
             if (value >= 0xD800 && value <= 0xDFFF)
-                Refuse(shown + " is half of a UTF-16 pair; write the character itself");
+                Refuse("\\", at, " is half of a UTF-16 pair; write the character itself", c);
             return {Escape::Character, value, {}};
         }
-        case 'k': Refuse(shown + ": back-references are not supported");
-        case 'p': case 'P': Refuse(shown + ": Unicode classes are not supported");
+        case 'k': Refuse("\\", at, ": back-references are not supported", c);
+        case 'p': case 'P': Refuse("\\", at, ": Unicode classes are not supported", c);
         default: break;
         }
-        if (c >= '1' && c <= '9' && !inBracket) Refuse(shown + ": back-references are not supported");
+        if (c >= '1' && c <= '9' && !inBracket) Refuse("\\", at, ": back-references are not supported", c);
         // Any ASCII punctuation stands for itself, as in all three.
         if (c >= '!' && c <= '~' && !((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
             return {Escape::Character, c, {}};
-        Refuse(shown + " is not a known escape");
+        Refuse("\\", at, " is not a known escape", c);
     }
 
-    std::u32string_view p_;
+    const std::vector<char32_t>& p_;
     std::size_t i_ = 0;
     int groups_ = 0;
     std::vector<char32_t>& ranges_;
@@ -451,12 +452,12 @@ private:
 }  // namespace
 
 ValuePattern::ValuePattern(std::string_view pattern) {
-    std::u32string characters;
+    std::vector<char32_t> characters;
     for (std::size_t i = 0; i < pattern.size();) {
         const Decoded d = DecodeUtf8(pattern, i);
         if (d.c == kNotUtf8)
             throw Error("the pattern is not valid UTF-8 at character " + std::to_string(characters.size() + 1));
-        characters += d.c;
+        characters.push_back(d.c);
         i += d.length;
     }
     Compiler compiler(characters, ranges_);
@@ -489,14 +490,10 @@ std::optional<std::string> ValuePattern::Find(std::string_view text) const {
     char32_t before = kNone;
     Decoded here = DecodeUtf8(text, 0);
 
-    // Follows the steps that take no character from pc at pos (after `prev`,
-    // before `c`), adding the threads that wait for one to the list.
-    const auto add = [&](std::vector<Thread>& list, std::int32_t pc, const Slots& slots, std::size_t at, char32_t prev,
-                         char32_t c) {
-        pending.push_back({pc, slots});
-        while (!pending.empty()) {
-            Thread t = pending.back();
-            pending.pop_back();
+    // Follows the steps that take no character from t's step at `at` (after
+    // `prev`, before `c`), adding the threads that wait for one to the list.
+    const auto add = [&](std::vector<Thread>& list, Thread t, std::size_t at, char32_t prev, char32_t c) {
+        for (;;) {
             for (bool go = true; go && seen[t.pc] != generation;) {
                 seen[t.pc] = generation;
                 const Step& s = program_[t.pc];
@@ -517,6 +514,9 @@ std::optional<std::string> ValuePattern::Find(std::string_view text) const {
                 }
                 t.pc += s.next;
             }
+            if (pending.empty()) return;
+            t = pending.back();
+            pending.pop_back();
         }
     };
     const auto takes = [&](const Step& s, char32_t c) {
@@ -535,7 +535,7 @@ std::optional<std::string> ValuePattern::Find(std::string_view text) const {
 
     std::optional<Slots> found;
     for (;;) {
-        if (!found) add(current, 0, {-1, -1, -1, -1}, pos, before, here.c);
+        if (!found) add(current, {0, {-1, -1, -1, -1}}, pos, before, here.c);
         const bool more = here.length > 0 && characters < kMaxTextCharacters;
         const Decoded after = more ? DecodeUtf8(text, pos + here.length) : Decoded{kNone, 0};
         ++generation;
@@ -545,7 +545,7 @@ std::optional<std::string> ValuePattern::Find(std::string_view text) const {
                 found = t.slots;
                 break;  // the threads after this one have lower priority
             }
-            if (more && takes(s, here.c)) add(next, t.pc + s.next, t.slots, pos + here.length, here.c, after.c);
+            if (more && takes(s, here.c)) add(next, {t.pc + s.next, t.slots}, pos + here.length, here.c, after.c);
         }
         if (!more) break;
         current.swap(next);
