@@ -13,12 +13,13 @@ namespace kestrel {
 // grammar share: literals; . (any character but \n, \r, U+2028, U+2029);
 // [...] and [^...] with ranges and escapes; \d \D \w \W (ASCII) \s \S
 // (JavaScript's spaces); \t \n \r \f \v \xHH \uHHHH and a backslash before
-// any ASCII punctuation; * + ? {n} {n,} {n,m} and their lazy forms; |; ( )
-// and (?: ); ^ and $ (the whole text's start and end, never a line's); \b
-// \B. Case-sensitive, on the code points of UTF-8 text. What the others read
-// differently or this engine lacks is refused with a message, never guessed:
-// back-references, look-around, named groups, flags, an unescaped [ inside
-// [ ], a { that does not start a count, an empty [ ].
+// any ASCII punctuation (a ] or } alone stands for itself too); * + ? {n}
+// {n,} {n,m} and their lazy forms; |; ( ) and (?: ); ^ and $ (the whole
+// text's start and end, never a line's); \b \B. Case-sensitive, on the code
+// points of UTF-8 text. What the others read differently or this engine
+// lacks is refused with a message, never guessed: back-references,
+// look-around, named groups, flags, an unescaped [ inside [ ], a { that does
+// not start a count, an empty [ ].
 //
 // Find gives what JavaScript's String.prototype.match gives, without
 // backtracking: the leftmost match, alternatives and quantifiers tried in
