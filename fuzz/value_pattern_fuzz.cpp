@@ -53,8 +53,9 @@ bool RepeatsAGroup(std::string_view pattern) {
     return false;
 }
 
-// Whether a repeated group can match the empty text: the standard engine
-// takes such an iteration, so its matches differ.
+// Whether a repeated group may match nothing: the standard engine takes
+// such an iteration, so its matches differ, and it takes exponential time on
+// many of them. A group with an assertion is taken as one that may.
 bool RepeatsAGroupThatMayBeEmpty(const std::string& pattern) {
     std::vector<std::size_t> open;
     bool inBracket = false;
@@ -74,6 +75,10 @@ bool RepeatsAGroupThatMayBeEmpty(const std::string& pattern) {
             open.pop_back();
             if (!IsQuantifier(pattern, i + 1)) continue;
             if (StartsWith(inner, "?:")) inner.erase(0, 2);
+            for (std::size_t k = 0; k < inner.size(); ++k)
+                if ((inner[k] == '^' && (k == 0 || inner[k - 1] != '[')) || inner[k] == '$' ||
+                    (inner[k] == '\\' && k + 1 < inner.size() && (inner[k + 1] == 'b' || inner[k + 1] == 'B')))
+                    return true;
             try {
                 if (std::regex_match(std::string(), std::regex("(?:" + inner + ")", std::regex::ECMAScript)))
                     return true;
