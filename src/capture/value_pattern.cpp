@@ -425,7 +425,8 @@ private:
                 const int v = h >= '0' && h <= '9' ? int(h - '0')
                             : h >= 'a' && h <= 'f' ? int(h - 'a' + 10)
                             : h >= 'A' && h <= 'F' ? int(h - 'A' + 10) : -1;
-                if (v < 0) Refuse("\\", at, c == 'x' ? " needs 2 hexadecimal digits" : " needs 4 hexadecimal digits", c);
+                if (v < 0)
+                    Refuse("\\", at, c == 'x' ? " needs 2 hexadecimal digits" : " needs 4 hexadecimal digits", c);
                 value = value * 16 + static_cast<char32_t>(v);
             }
             if (value >= 0xD800 && value <= 0xDFFF)

@@ -132,7 +132,8 @@ TEST(ValuePattern, RefusesWhatItWouldMisreadAndSaysWhere) {
         }
     }
     // The deepest nesting allowed is taken.
-    EXPECT_NO_THROW(ValuePattern(std::string(ValuePattern::kMaxNesting, '(') + std::string(ValuePattern::kMaxNesting, ')')));
+    const auto deepest = ValuePattern::kMaxNesting;
+    EXPECT_NO_THROW(ValuePattern(std::string(deepest, '(') + std::string(deepest, ')')));
 }
 
 // Random patterns over a small alphabet, whose repeated parts cannot match
