@@ -140,7 +140,7 @@ TEST(ValuePattern, RefusesWhatItWouldMisreadAndSaysWhere) {
 // the empty text (where the standard engine differs from JavaScript).
 std::string RandomPattern(std::mt19937& random, int depth, bool& nullable) {
     static const char* const kAtoms[] = {"a", "b", ".", "[ab]", "[^a]", R"(\w)", R"(\d)", "c"};
-    static const char* const kQuantifiers[] = {"*", "+", "?", "{2}", "{1,2}", "*?", "+?", "{0,2}?"};
+    static const char* const kQuantifiers[] = {"*", "+", "?", "{2}", "{1,2}", "{2,}", "*?", "+?", R"(??)", "{0,2}?"};
     std::string pattern;
     nullable = true;
     for (auto n = random() % 4; n-- > 0;) {
