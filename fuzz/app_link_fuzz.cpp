@@ -3,7 +3,7 @@
 // the field's name into the script. Every platform service is a stub whose
 // behaviour (delays, a busy clipboard, failures) the input chooses.
 //
-// Input: nine control bytes at the end (read last byte first; absent ones
+// Input: ten control bytes at the end (read last byte first; absent ones
 // are 0, which means "no fault"), then texts from the front, each ended by a
 // backslash and one more byte: source window title, document type, search
 // field, the field's name, the window's selection, the caret's line, and a
@@ -58,6 +58,18 @@ enum Choice : std::uint8_t {
     kControlShift = 5,  // two bits: how the focused control answers (see kControls)
 };
 
+// What kind of window the source is: the capture's routes other than the
+// asked control, each answering as the system may, garbage included.
+enum Kind : std::uint8_t { kOrdinary, kConsole, kTerminal, kList };
+enum KindBits : std::uint8_t {
+    kKindMask = 3,
+    kAnswerFails = 4,  // the console cannot be read, the list does not answer, the terminal copied nothing
+    kTerminalShift = 3,  // two bits: which terminal (see kTerminalClasses)
+    kNoSuchColumn = 32,  // the list has no column of the name asked
+    kNothingChosen = 64,  // nothing is selected in the list
+};
+const char* const kTerminalClasses[] = {"CASCADIA_HOSTING_WINDOW_CLASS", "mintty", "PuTTY", "KiTTY"};
+
 // The desktop, its clock, the source application and the file system, as
 // the link's services see them.
 class World : public platform::Clipboard,
@@ -87,6 +99,8 @@ public:
     bool running = false;  // after the capture: activation is the runner's window's
     std::string title;     // the source window's, as configured
     platform::ControlText::Kind control = platform::ControlText::Kind::NotAnEdit;
+    std::uint8_t kind = kOrdinary;
+    WindowId clipboardOwner = 0;
 
     std::string clipboard = kLeftOver;
     std::uint32_t sequence = 1;
@@ -130,10 +144,32 @@ public:
         ++sequence;
     }
     std::uint32_t SequenceNumber() override { return sequence; }
-    bool CopiedBy(WindowId) override { return false; }
-    // No console and no terminal: the source is an ordinary window.
-    platform::ConsoleText Read(WindowId) override { return {}; }
-    platform::WindowFacts Describe(WindowId) override { return {}; }
+    bool CopiedBy(WindowId window) override { return clipboardOwner && clipboardOwner == window; }
+    // The source's console: its cursor's line, padded as a buffer pads it.
+    platform::ConsoleText Read(WindowId window) override {
+        FUZZ_CHECK(window == kSourceWindow);
+        if ((kind & kKindMask) != kConsole) return {};
+        if (kind & kAnswerFails) return {platform::ConsoleText::Kind::Unreadable, {}};
+        return {platform::ConsoleText::Kind::CursorLine, {line + "    "}};
+    }
+    platform::WindowFacts Describe(WindowId window) override {
+        FUZZ_CHECK(window == kSourceWindow);
+        if ((kind & kKindMask) != kTerminal) return {};
+        return {title, kTerminalClasses[(kind >> kTerminalShift) & 3], "terminal.exe"};
+    }
+    platform::ListText ReadFocused(WindowId window, const std::string&) override {
+        using Kind = platform::ListText::Kind;
+        FUZZ_CHECK(window == kSourceWindow);
+        if ((kind & kKindMask) != kList) return {};
+        const auto control = platform::ListText::Control::ListView;
+        if (kind & kAnswerFails) {
+            Tick(1000);
+            return {Kind::NoAnswer, control, {}};
+        }
+        if (kind & kNoSuchColumn) return {Kind::NoSuchColumn, control, {}};
+        if (kind & kNothingChosen) return {Kind::NothingSelected, control, {}};
+        return {Kind::Text, control, selection.empty() ? line : selection};
+    }
 
     // EventLoop
     void DoEvents() override { Tick(0); }
@@ -144,16 +180,24 @@ public:
     std::int64_t NowMs() override { return now; }
 
     // Desktop
-    WindowId ActivateByTitle(const std::string& t) override {
+    // Only the source window (or, once the runner runs, its window) is
+    // there to be found, under its configured title.
+    std::vector<platform::WindowCandidate> TopLevelWindows() override {
         if (running) {
-            FUZZ_CHECK(t == runner::kResultWindow);
-            if (faults & kResultActivationFails) throw Error("no such window");
-            return kResultWindow;
+            if (faults & kResultActivationFails) return {};
+            return {{kResultWindow, runner::kResultWindow, true, false}};
         }
-        FUZZ_CHECK(t == title && !t.empty());
-        if (faults & kActivationFails) throw Error("no such window");
+        FUZZ_CHECK(!title.empty());
+        if (faults & kActivationFails) return {};
+        return {{kSourceWindow, title, true, false}};
+    }
+    void Activate(WindowId window) override {
+        if (running) {
+            FUZZ_CHECK(window == kResultWindow);
+            return;
+        }
+        FUZZ_CHECK(window == kSourceWindow);
         if (frontDelay != kNever) frontAt = now + frontDelay;
-        return kSourceWindow;
     }
     WindowId ForegroundWindow() override {
         if (frontAt != kNever && now >= frontAt) foreground = kSourceWindow;
@@ -220,8 +264,6 @@ public:
         return answer;
     }
 
-    platform::ListText ReadFocused(WindowId, const std::string&) override { return {}; }
-
 private:
     class File : public platform::TextFile {
     public:
@@ -269,6 +311,12 @@ private:
 constexpr platform::ControlText::Kind kControls[] = {
     platform::ControlText::Kind::NotAnEdit, platform::ControlText::Kind::Text,
     platform::ControlText::Kind::Password, platform::ControlText::Kind::NoAnswer};
+
+// A console row as a copy gives it: without the blanks that pad it.
+std::string Unpadded(std::string row) {
+    while (!row.empty() && (row.back() == ' ' || row.back() == '\0')) row.pop_back();
+    return row;
+}
 
 std::string Repeat(const std::string& text, int times) {
     std::string out;
@@ -326,6 +374,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const auto failingWrite = data.ConsumeIntegral<std::uint8_t>();
     if (failingWrite) world.failingWrite = failingWrite - 1u;
     const auto sizing = data.ConsumeIntegral<std::uint8_t>();
+    world.kind = data.ConsumeIntegral<std::uint8_t>();
     const auto repeat = sizing >= 0xF0 ? 1 : std::max(1, sizing % 65);
 
     Settings settings;
@@ -356,19 +405,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     world.control = kControls[(choices >> kControlShift) & 3];
     TextCapture capture({world, world, world, world, world, world, world, world});
+    // A terminal's copy of its selection, made after the program started.
+    const bool terminal = (world.kind & kKindMask) == kTerminal;
+    if (terminal && !(world.kind & kAnswerFails)) {
+        world.clipboard = world.selection;
+        world.clipboardOwner = kSourceWindow;
+        world.sequence += 2;
+    }
     AppLink link(settings, capture, {world, world, world, world, world});
     const bool hasField = !(choices & kNoField);
     if (hasField) link.SetField({fieldName, (choices & kNoCapture) ? presetValue : std::string()});
 
     if (!(choices & kNoCapture)) {
         const auto selection = world.selection;
+        const auto clipboardBefore = world.clipboard;
         try {
             link.Grab();
             FUZZ_CHECK(hasField);
         } catch (const Error&) {
             // Without a field nothing is captured at all.
             FUZZ_CHECK(!hasField);
-            FUZZ_CHECK(world.chords.empty() && world.messages.empty() && world.clipboard == kLeftOver);
+            FUZZ_CHECK(world.chords.empty() && world.messages.empty() && world.clipboard == clipboardBefore);
             FUZZ_CHECK(world.now == 0);
         }
         if (hasField) {
@@ -378,13 +435,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                 // What the copy left on the clipboard, and it stays there; never
                 // what was there before the capture.
                 FUZZ_CHECK(value == world.clipboard);
-                FUZZ_CHECK(value.empty() || value == selection || value == world.line);
+                FUZZ_CHECK(value.empty() || value == selection || value == world.line || value == Unpadded(world.line));
             } else {
                 FUZZ_CHECK(value.empty());
             }
             // An edit control's answer is taken as it is, with no key typed into it.
             const bool answered = world.control == platform::ControlText::Kind::Text ||
                                   world.control == platform::ControlText::Kind::Password;
+            // A console, a terminal or a list never gets a key, whatever it answers.
+            if ((world.kind & kKindMask) != kOrdinary) FUZZ_CHECK(world.chords.empty());
+            // A terminal's value is its own copy, made since the start.
+            if (terminal && !answered && world.messages.empty())
+                FUZZ_CHECK(!(world.kind & kAnswerFails) && value == selection);
             const auto meant = world.control == platform::ControlText::Kind::Password ? std::string()
                                : selection.empty()                                   ? world.line
                                                                                      : selection;
@@ -397,7 +459,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                                  world.frontDelay != kNever && world.frontDelay <= 500;
             const bool copied = !(world.faults & kCopyNeverLands) && world.modifiersUpAt <= 4000 &&
                                 world.copyDelay <= 400 && world.cutChord == SIZE_MAX;
-            if (reached && (answered || copied)) {
+            if (reached && (answered || (copied && (world.kind & kKindMask) == kOrdinary))) {
                 FUZZ_CHECK(world.messages.empty());
                 FUZZ_CHECK(value == meant);
             }

@@ -50,6 +50,17 @@ TEST(LogFileWinTest, LinesAreStampedRotatedPastTheLimitAndSkippedWhileTheFileCan
     const auto after = ReadBytes(current);
     EXPECT_EQ(after.find("while held"), std::string::npos);
     EXPECT_NE(after.find("after\r\n"), std::string::npos);
+
+    // A viewer holds the older file without sharing its deletion: the rename
+    // fails, and the log starts over rather than grow past its bound, saying so.
+    HANDLE viewer = CreateFileW(older.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+    for (int i = 0; i < 16; ++i) ASSERT_TRUE(log.Append("late " + std::to_string(i % 10) + std::string(20, '.')));
+    CloseHandle(viewer);
+    const auto overBound = ReadBytes(current);
+    EXPECT_LE(overBound.size(), 300u + 160u) << overBound;
+    EXPECT_NE(overBound.find("it starts over"), std::string::npos) << overBound;
 }
 
 // The program's own log of a session: its start, a press by each route and
@@ -83,23 +94,23 @@ TEST_F(ProgramLogWinTest, AStartAPressByEachRouteAndExitAreLoggedWithoutTheValue
     program.Start();
     std::size_t runs = 0;
     {
-        SourceApp edit(L"Customer Record - Edit", L"--text \"ACME Ltd\\n100234\" --select 10 16");
+        SourceApp edit(L"Customer Record 4711 - Edit", L"--text \"ACME Ltd\\n100234\" --select 10 16");
         Press();
         ASSERT_EQ(InstalledRunner::WaitForCalls(++runs).size(), runs);
     }
     {
-        SourceApp grid(L"Customer Record - Grid", L"--keys-only --text \"ACME Ltd\\n100234\" --select 10 16");
+        SourceApp grid(L"Customer Record 4711 - Grid", L"--keys-only --text \"ACME Ltd\\n100234\" --select 10 16");
         Press();
         ASSERT_EQ(InstalledRunner::WaitForCalls(++runs).size(), runs);
     }
     {
-        SourceApp terminal(L"Customer Record - mintty",
-                           L"--class mintty --keys-only --text \"$ ledger\\n100234\" --select 10 16");
+        SourceApp terminal(L"Customer Record 4711 - mintty",
+                           L"--class mintty --keys-only --text \"$ ledger\\n100234\" --select 10 16 --copy-selection");
         Press();
         ASSERT_EQ(InstalledRunner::WaitForCalls(++runs).size(), runs);
     }
     {
-        ConsoleApp console(L"Customer Record - Console");
+        ConsoleApp console(L"Customer Record 4711 - Console");
         Press();
         ASSERT_EQ(InstalledRunner::WaitForCalls(++runs).size(), runs);
     }
@@ -123,6 +134,7 @@ TEST_F(ProgramLogWinTest, AStartAPressByEachRouteAndExitAreLoggedWithoutTheValue
                              " exit\r\n"})
         EXPECT_NE(text.find(part), std::string::npos) << part;
     EXPECT_EQ(text.find("100234"), std::string::npos) << "the value is customer data";
+    EXPECT_EQ(text.find("4711"), std::string::npos) << "so is the record in a window's title";
 }
 
 }  // namespace

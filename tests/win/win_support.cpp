@@ -98,8 +98,6 @@ SourceApp::SourceApp(const std::wstring& title, const std::wstring& args)
     WaitForInputIdle(process_.handle(), Scaled(2000));
 }
 
-namespace {
-
 std::wstring FreshTempFile(const wchar_t* name) {
     wchar_t folder[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
@@ -107,8 +105,6 @@ std::wstring FreshTempFile(const wchar_t* name) {
     DeleteFileW(path.c_str());
     return path;
 }
-
-}  // namespace
 
 ConsoleApp::ConsoleApp(const std::wstring& title)
     : log_(FreshTempFile(L"kestrel-console.log")),

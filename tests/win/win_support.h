@@ -114,6 +114,8 @@ public:
 
 void CloseWindowsTitled(const std::wstring& title);
 std::string ReadBytes(const std::wstring& path);
+// A path in the temporary folder, with no file there yet.
+std::wstring FreshTempFile(const wchar_t* name);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 
 // Presses a key combination ({VK_CONTROL, VK_SHIFT, VK_F11}) with SendInput
