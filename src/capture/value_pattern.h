@@ -32,10 +32,11 @@ public:
     // Only the first this many characters of a text are searched: a match
     // must end within them, though ^, $ and \b still see the text around
     // them ($ matches only at the text's real end).
-    static constexpr std::size_t kMaxTextCharacters = 32768;
+    // A value lies in a line or a cell, far inside this.
+    static constexpr std::size_t kMaxTextCharacters = 8192;
     // The compiled program's bound, counts spelt out: `.{0,500}` is about
     // 1000 steps. Find's time is this times the text's length at worst, about
-    // half a second for the longest text.
+    // a seventh of a second for the longest text.
     static constexpr std::size_t kMaxSteps = 1000;
     static constexpr int kMaxCount = 1000;   // the largest n or m in {n,m}
     static constexpr int kMaxNesting = 32;   // groups within groups
