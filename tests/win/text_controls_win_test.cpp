@@ -154,7 +154,7 @@ TEST_F(TextControlsWinTest, TheCaptureReturnsTheValueAndLeavesItOnTheClipboard) 
 TEST_F(TextControlsWinTest, TheKeysWouldHaveCopiedTheSameText) {
     NoEditControls noEdits;
     TextCapture keysOnly{{services.clipboard, services.events, services.desktop, services.keyboard,
-                          services.messageBoxes, noEdits, services.consoles}};
+                          services.messageBoxes, noEdits, services.consoles, services.listControls}};
     for (const auto& c : kCases) {
         if (c.kind != Kind::Text) continue;
         SCOPED_TRACE(c.what);
