@@ -253,9 +253,11 @@ public:
     Pointer TextBuffer() const { return static_cast<Pointer>(block_.address() + kItemBytes); }
 
     // Sends `message` with the structure `item`, and reads back the text the
-    // control gave in it; nothing when it does not answer in time or says no.
+    // control gave in it; nothing when it does not answer in time or says no
+    // (answers 0, unless `answersLength`: then 0 is an empty text).
     template <typename Item>
-    std::optional<std::wstring> AskText(HWND control, UINT message, WPARAM wParam, Item item) {
+    std::optional<std::wstring> AskText(HWND control, UINT message, WPARAM wParam, Item item,
+                                        bool answersLength = false) {
         static_assert(sizeof(Item) <= kItemBytes);
         const wchar_t none = L'\0';
         if (!block_.Write(0, &item, sizeof item) || !block_.Write(kItemBytes, &none, sizeof none))
@@ -265,7 +267,7 @@ public:
             block_.Abandon();
             return std::nullopt;
         }
-        if (*answer == 0 && message != LVM_GETITEMTEXTW) return std::nullopt;  // LVM_GETITEMTEXTW answers the length
+        if (*answer == 0 && !answersLength) return std::nullopt;
         // The control may point the structure at text of its own instead
         // (an item whose text its program gives on request).
         if (!block_.Read(0, &item, sizeof item)) return std::nullopt;
@@ -345,7 +347,7 @@ platform::ListText ReadListView(HWND list, const std::string& column, RemoteQues
     item.subItem = subItem;
     item.text = remote.TextBuffer();
     item.textMax = kTextUnits;
-    const auto text = remote.AskText(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(chosen), item);
+    const auto text = remote.AskText(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(chosen), item, true);
     if (!text) return noAnswer;
     return Answer(Control::ListView, Kind::Text, Narrow(*text));
 }
