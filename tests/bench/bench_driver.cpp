@@ -8,12 +8,13 @@
 // program did, without the runner's own start-up), and to the runner's record
 // made once its window is shown (the two together, as a user waits for them):
 //   kestrel_bench_driver (--program NAME CMDLINE MODIFIERS VK)... --source CMDLINE
-//       --source-title T [--custom | --console] (--state NAME START END)... --presses N
+//       --source-title T [--custom | --console | --list] (--state NAME START END)... --presses N
 //       --runner-log PATH --runner-start PATH
 // prints "latency <program> <state> <median ms> <p90 ms> <presses timed> <presses lost>"
 // (to the runner's process) and "window <program> <state> ..." (to its window)
 // for each; MODIFIERS are RegisterHotKey's, a state is the source's selection
-// (START == END: only a caret; a console keeps its cursor where it is). With
+// (START == END: only a caret; a console keeps its cursor where it is; the
+// list program has its rows chosen again as at its start). With
 //   kestrel_bench_driver --program NAME CMDLINE MODIFIERS VK --idle SECONDS
 // it prints "idle <CPU ms> <working set KiB>" for the program left alone.
 #include <windows.h>
@@ -30,6 +31,7 @@
 
 #include "fixtures/chord.h"
 #include "fixtures/controls_app.h"
+#include "fixtures/list_app.h"
 
 namespace {
 
@@ -47,7 +49,7 @@ struct Options {
     std::vector<Program> programs;
     std::vector<State> states;
     std::wstring source, sourceTitle, runnerLog, runnerStart;
-    bool custom = false, console = false;
+    bool custom = false, console = false, list = false;
     int presses = 15;
     int idleSeconds = 0;
 };
@@ -142,6 +144,9 @@ bool ResetSource(const Options& o, const State& state) {
     if (!main) return false;
     if (o.console) {
         // Kestrel reads the cursor's line; nothing it does moves the cursor.
+    } else if (o.list) {
+        // Keys typed into the list would have moved its selection.
+        SendMessageW(main, kestrel::fixtures::kResetSelection, 0, 0);
     } else if (o.custom) {
         SendMessageW(GetDlgItem(main, kestrel::fixtures::kCustomText), kestrel::fixtures::kCustomSetSelection,
                      static_cast<WPARAM>(state.selStart), state.selEnd);
@@ -330,6 +335,7 @@ int wmain(int argc, wchar_t** argv) {
         else if (a == L"--runner-start") o.runnerStart = next();
         else if (a == L"--custom") o.custom = true;
         else if (a == L"--console") o.console = true;
+        else if (a == L"--list") o.list = true;
         else if (a == L"--presses") o.presses = std::stoi(next());
         else if (a == L"--idle") o.idleSeconds = std::stoi(next());
     }

@@ -1,0 +1,127 @@
+// The source's focused list control read across processes by the real
+// ListControls, in a program of this test's bitness and, from the 32-bit
+// test, in a 64-bit one: the item the user chose, and every control's
+// selection, focus and scroll position as they were, no key typed.
+#include "fixtures/list_app.h"
+#include "win/win_support.h"
+
+namespace kestrel::wintest {
+namespace {
+
+using Kind = platform::ListText::Kind;
+using Control = platform::ListText::Control;
+
+const wchar_t* kTitle = L"Customer Lists";
+
+// The test program of list_app.cpp at `program`, its window found and ready.
+class ListApp {
+public:
+    ListApp(const std::wstring& program, const std::wstring& args)
+        : process_(L"\"" + program + L"\" --title \"" + kTitle + L"\" " + args) {
+        const bool ready = WaitFor([&] {
+            window_ = FindWindowW(L"KestrelListApp", kTitle);
+            return window_ && GetDlgItem(window_, fixtures::kListState);
+        });
+        if (!ready) throw Error("the test list program did not open its window");
+        WaitForInputIdle(process_.handle(), Scaled(2000));
+    }
+    HWND window() const { return window_; }
+    bool Running() const { return WaitForSingleObject(process_.handle(), 0) == WAIT_TIMEOUT; }
+    // Every control's state as the program itself sees it; waits for a
+    // program that is busy.
+    std::wstring State() const {
+        DWORD_PTR ignored = 0;
+        if (!SendMessageTimeoutW(window_, fixtures::kReportState, 0, 0, SMTO_NORMAL, Scaled(10000), &ignored))
+            return L"no answer";
+        wchar_t state[512] = L"";
+        GetWindowTextW(GetDlgItem(window_, fixtures::kListState), state, 512);
+        return state;
+    }
+
+private:
+    Process process_;
+    HWND window_ = nullptr;
+};
+
+struct ListCase {
+    const char* what;
+    const wchar_t* args;
+    const char* column;
+    bool hang;  // the program's thread sleeps while it is asked
+    Kind kind;
+    Control control;
+    const char* text;
+};
+
+const ListCase kCases[] = {
+    {"a list view's focused selected row", L"--focus listview", "", false, Kind::Text, Control::ListView, "100236"},
+    {"a list view's column by name, case-blind", L"--focus listview", "city", false, Kind::Text, Control::ListView,
+     "Z\xC3\xBCrich"},
+    {"a list view's column by another name", L"--focus listview", "NAME", false, Kind::Text, Control::ListView,
+     "M\xC3\xBCller GmbH"},
+    {"a list view without the column", L"--focus listview", "Postcode", false, Kind::NoSuchColumn, Control::ListView,
+     ""},
+    {"a list view, focused row not selected", L"--focus listview --none", "", false, Kind::NothingSelected,
+     Control::ListView, ""},
+    {"a list view that answers late", L"--focus listview --slow-answer 3000", "", false, Kind::NoAnswer,
+     Control::ListView, ""},
+    {"a list box's caret item", L"--focus listbox", "", false, Kind::Text, Control::ListBox, "Claim 1009"},
+    {"a list box with nothing selected", L"--focus listbox --none", "", false, Kind::NothingSelected, Control::ListBox,
+     ""},
+    {"a hung list box", L"--focus listbox", "", true, Kind::NoAnswer, Control::ListBox, ""},
+    {"an owner-drawn list box keeping no strings", L"--focus drawn", "", false, Kind::NoAnswer, Control::ListBox, ""},
+    {"a drop-down list's choice", L"--focus combo", "", false, Kind::Text, Control::DropDownList, "Claim"},
+    {"a drop-down list with no choice", L"--focus combo --none", "", false, Kind::NothingSelected,
+     Control::DropDownList, ""},
+    {"a tree's selected node", L"--focus tree", "", false, Kind::Text, Control::TreeView, "York"},
+    {"a tree that answers late", L"--focus tree --slow-answer 3000", "", false, Kind::NoAnswer, Control::TreeView,
+     ""},
+    {"a hung tree", L"--focus tree", "", true, Kind::NoAnswer, Control::TreeView, ""},
+    {"an edit", L"--focus edit", "", false, Kind::NotAList, Control::None, ""},
+};
+
+class ListControlsWinTest : public WinTest {
+protected:
+    void ReadEveryCase(const std::wstring& program) {
+        for (const auto& c : kCases) {
+            SCOPED_TRACE(c.what);
+            ListApp app(program, c.args);
+            const auto window = services.desktop.ActivateByTitle(Utf8(kTitle));
+            ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == app.window(); }, 2000));
+            const auto before = app.State();
+            if (c.hang) {
+                PostMessageW(app.window(), fixtures::kHang, static_cast<WPARAM>(Scaled(3000)), 0);
+                ASSERT_TRUE(WaitFor([&] {
+                    DWORD_PTR ignored = 0;
+                    return !SendMessageTimeoutW(app.window(), WM_NULL, 0, 0, SMTO_NORMAL, 50, &ignored);
+                }));
+            }
+            const auto answer = services.listControls.ReadFocused(window, c.column);
+            EXPECT_EQ(answer.kind, c.kind);
+            EXPECT_EQ(answer.control, c.control);
+            EXPECT_EQ(answer.text, c.text);
+            // A late answer still comes, into the memory the question gave it.
+            EXPECT_EQ(app.State(), before) << "selection, focus, scroll position and keys stay";
+            EXPECT_TRUE(app.Running());
+        }
+    }
+};
+
+TEST_F(ListControlsWinTest, TheFocusedListTellsTheChosenItemAndIsLeftAlone) {
+    ReadEveryCase(ProgramDir() + L"\\" KESTREL_LIST_APP);
+}
+
+// The 32-bit program that ships reading a 64-bit program's lists, whose
+// structures are laid out otherwise than its own.
+TEST_F(ListControlsWinTest, The32BitProgramReadsA64BitProgramsLists) {
+#ifdef KESTREL_LIST_APP_64
+    if (GetFileAttributesW(KESTREL_LIST_APP_64) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "the 64-bit list program is not built: " << Utf8(KESTREL_LIST_APP_64);
+    ReadEveryCase(KESTREL_LIST_APP_64);
+#else
+    GTEST_SKIP() << "for the 32-bit build";
+#endif
+}
+
+}  // namespace
+}  // namespace kestrel::wintest
