@@ -309,7 +309,8 @@ platform::ListText FakeDesktop::ReadFocused(WindowId window, const std::string& 
         now += 1000;  // the question's time limit
         return {Kind::NoAnswer, l.control, {}};
     }
-    const auto cell = platform::ColumnNamed(l.headers, column);
+    // Only a list view has columns; the others ignore the name.
+    const auto cell = l.control == platform::ListText::Control::ListView ? platform::ColumnNamed(l.headers, column) : 0;
     if (cell < 0) return {Kind::NoSuchColumn, l.control, {}};
     const auto item = platform::ChosenItem(l.focused, l.selected.count(l.focused) != 0,
                                            l.selected.empty() ? -1 : *l.selected.begin());

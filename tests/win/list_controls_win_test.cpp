@@ -2,6 +2,7 @@
 // ListControls, in a program of this test's bitness and, from the 32-bit
 // test, in a 64-bit one: the item the user chose, and every control's
 // selection, focus and scroll position as they were, no key typed.
+#include "capture/window_choice.h"
 #include "fixtures/list_app.h"
 #include "win/win_support.h"
 
@@ -86,7 +87,7 @@ protected:
         for (const auto& c : kCases) {
             SCOPED_TRACE(c.what);
             ListApp app(program, c.args);
-            const auto window = services.desktop.ActivateByTitle(Utf8(kTitle));
+            const auto window = ActivateByTitle(services.desktop, Utf8(kTitle));
             ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == app.window(); }, 2000));
             const auto before = app.State();
             if (c.hang) {
