@@ -7,33 +7,17 @@
 #include "capture/text_capture.h"
 #include "fixtures/chord.h"
 #include "settings/settings.h"
-#include "win/win_support.h"
+#include "win/sample_program.h"
 
 namespace kestrel::wintest {
 namespace {
 
 const wchar_t* kTitle = L"Customer Record 100234 - ACME Ledger";
 
-class ConsoleWinTest : public WinTest {
+class ConsoleWinTest : public SampleProgramWinTest {
 protected:
-    static constexpr const wchar_t* kSettingsRoot = L"Software\\VB and VBA Program Settings\\Kestrel";
-    ConsoleWinTest() {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
-        Settings settings;
-        settings.sourceWindow = "customer record * - acme ledger";  // the record's number varies
-        settings.documentType = "Claims";
-        settings.searchField = "CustomerNo";
-        settings.hotKey = VK_F11;
-        settings.hotKeyShift = 3;  // Ctrl+Shift
-        SaveSettings(services.store, settings);
-    }
-    ~ConsoleWinTest() override {
-        if (program.mainWindow().Loaded()) program.mainWindow().form().Unload();
-        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
-    }
-
-    InstalledRunner runner_;
-    Application program{services};
+    // The record's number varies.
+    ConsoleWinTest() : SampleProgramWinTest("customer record * - acme ledger", "CustomerNo") {}
 };
 
 TEST_F(ConsoleWinTest, TheCursorsLineReachesTheRunnerAndTheProgramGetsNoKeyNorInterrupt) {

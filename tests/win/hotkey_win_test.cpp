@@ -3,13 +3,12 @@
 #include "app/application.h"
 #include "app/hotkey.h"
 #include "fixtures/chord.h"
-#include "win/win_support.h"
+#include "win/sample_program.h"
 
 namespace kestrel::wintest {
 namespace {
 
 const std::string kRunner = "\"C:\\program files\\tamarind\\scripts\\halyard.exe\"";
-const wchar_t* kSettingsRoot = L"Software\\VB and VBA Program Settings\\Kestrel";
 
 LRESULT CALLBACK PlainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -17,22 +16,9 @@ LRESULT CALLBACK PlainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // The program with settings for Ctrl+Shift+F11 and a search in "Orders -
 // ACME"; a test starts it when it needs the whole program.
-class HotKeyWinTest : public WinTest {
+class HotKeyWinTest : public SampleProgramWinTest {
 protected:
-    HotKeyWinTest() {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
-        Settings settings;
-        settings.sourceWindow = "Orders - ACME";
-        settings.documentType = "Claims";
-        settings.searchField = "Account";
-        settings.hotKey = VK_F11;
-        settings.hotKeyShift = 3;  // Ctrl+Shift
-        SaveSettings(services.store, settings);
-    }
-    ~HotKeyWinTest() override {
-        if (program.mainWindow().Loaded()) program.mainWindow().form().Unload();
-        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
-    }
+    HotKeyWinTest() : SampleProgramWinTest("Orders - ACME", "Account") {}
 
     void Start() {
         program.Start();
@@ -44,9 +30,6 @@ protected:
 
     // A hidden window of the test's own, for a hotkey without the application.
     static win32::Window OwnWindow() { return TestWindow(L"KestrelHotKeyTest", PlainProc, L"Kestrel test", WS_OVERLAPPED); }
-
-    InstalledRunner runner_;
-    Application program{services};
 };
 
 TEST_F(HotKeyWinTest, APressFromTheSourceStartsTheSearchWithItsSelection) {

@@ -3,7 +3,9 @@
 // test, in a 64-bit one: the item the user chose, and every control's
 // selection, focus and scroll position as they were, no key typed.
 #include "capture/window_choice.h"
+#include "fixtures/chord.h"
 #include "fixtures/list_app.h"
+#include "win/sample_program.h"
 #include "win/win_support.h"
 
 namespace kestrel::wintest {
@@ -122,6 +124,42 @@ TEST_F(ListControlsWinTest, The32BitProgramReadsA64BitProgramsLists) {
 #else
     GTEST_SKIP() << "for the 32-bit build";
 #endif
+}
+
+// The hotkey's whole path over each list: the chosen item reaches the
+// runner, and the list is as the user left it, no key typed into it.
+class ListPressWinTest : public SampleProgramWinTest {
+protected:
+    ListPressWinTest() : SampleProgramWinTest(Utf8(kTitle), "CustomerNo") {}
+};
+
+TEST_F(ListPressWinTest, APressOverEachListSearchesItsChosenItemAndLeavesItAsItWas) {
+    const struct {
+        const wchar_t* args;
+        const char* value;
+    } cases[] = {
+        {L"--focus listview", "100236"},  // two rows selected: the focused one
+        {L"--focus listbox", "Claim 1009"},
+        {L"--focus combo", "Claim"},
+        {L"--focus tree", "York"},
+    };
+    program.Start();
+    ASSERT_TRUE(program.hotKey() && program.hotKey()->Registered());
+    std::size_t runs = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8(c.args));
+        ListApp app(ProgramDir() + L"\\" KESTREL_LIST_APP, c.args);
+        const auto before = app.State();
+        ASSERT_TRUE(fixtures::PressChord({VK_CONTROL, VK_SHIFT, VK_F11}));
+        const auto calls = InstalledRunner::WaitForCalls(++runs);
+        ASSERT_EQ(calls.size(), runs);
+        EXPECT_EQ(calls.back().commandLine,
+                  std::string("\"C:\\program files\\tamarind\\scripts\\halyard.exe\" Index=Claims;Criteria=CustomerNo='") +
+                      c.value + "'");
+        EXPECT_EQ(program.link().field()->value, c.value);
+        CloseWindowsTitled(L"Document Center");
+        EXPECT_EQ(app.State(), before) << "selection, focus, scroll position and keys as they were";
+    }
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include "fixtures/chord.h"
 #include "platform/win32/log_file.h"
 #include "settings/settings.h"
-#include "win/win_support.h"
+#include "win/sample_program.h"
 
 namespace kestrel::wintest {
 namespace {
@@ -65,29 +65,12 @@ TEST(LogFileWinTest, LinesAreStampedRotatedPastTheLimitAndSkippedWhileTheFileCan
 
 // The program's own log of a session: its start, a press by each route and
 // one that finds no window, and Exit; printed for whoever reads the run.
-class ProgramLogWinTest : public WinTest {
+class ProgramLogWinTest : public SampleProgramWinTest {
 protected:
-    static constexpr const wchar_t* kSettingsRoot = L"Software\\VB and VBA Program Settings\\Kestrel";
-    ProgramLogWinTest() {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
-        Settings settings;
-        settings.sourceWindow = "Customer Record*";
-        settings.documentType = "Claims";
-        settings.searchField = "CustomerNo";
-        settings.hotKey = VK_F11;
-        settings.hotKeyShift = 3;  // Ctrl+Shift
-        SaveSettings(services.store, settings);
-        DeleteFileW(log_.c_str());
-    }
-    ~ProgramLogWinTest() override {
-        if (program.mainWindow().Loaded()) program.mainWindow().form().Unload();
-        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
-    }
+    ProgramLogWinTest() : SampleProgramWinTest("Customer Record*", "CustomerNo") { DeleteFileW(log_.c_str()); }
     void Press() { ASSERT_TRUE(fixtures::PressChord({VK_CONTROL, VK_SHIFT, VK_F11})); }
 
     std::wstring log_ = win32::LogFile().path();
-    InstalledRunner runner_;
-    Application program{services};
 };
 
 TEST_F(ProgramLogWinTest, AStartAPressByEachRouteAndExitAreLoggedWithoutTheValue) {

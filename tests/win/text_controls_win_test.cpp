@@ -9,7 +9,7 @@
 #include "capture/window_choice.h"
 #include "fixtures/chord.h"
 #include "fixtures/controls_app.h"
-#include "win/win_support.h"
+#include "win/sample_program.h"
 
 namespace kestrel::wintest {
 namespace {
@@ -184,26 +184,9 @@ TEST_F(TextControlsWinTest, AnEditOfTheProgramsOwnClassGivesItsLineByOneRouteOrT
 
 // The hotkey's whole path, from the press to the script runner's start, with
 // an edit control and with a control that needs the keys.
-class TextControlsHotKeyWinTest : public WinTest {
+class TextControlsHotKeyWinTest : public SampleProgramWinTest {
 protected:
-    static constexpr const wchar_t* kSettingsRoot = L"Software\\VB and VBA Program Settings\\Kestrel";
-    TextControlsHotKeyWinTest() {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
-        Settings settings;
-        settings.sourceWindow = Utf8(kTitle);
-        settings.documentType = "Claims";
-        settings.searchField = "Account";
-        settings.hotKey = VK_F11;
-        settings.hotKeyShift = 3;  // Ctrl+Shift
-        SaveSettings(services.store, settings);
-    }
-    ~TextControlsHotKeyWinTest() override {
-        if (program.mainWindow().Loaded()) program.mainWindow().form().Unload();
-        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
-    }
-
-    InstalledRunner runner_;
-    Application program{services};
+    TextControlsHotKeyWinTest() : SampleProgramWinTest(Utf8(kTitle), "Account") {}
 };
 
 TEST_F(TextControlsHotKeyWinTest, APressStartsTheSearchByEitherRoute) {

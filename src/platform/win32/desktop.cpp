@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <dwmapi.h>  // the declarations only: loaded from the system folder, not linked
+
 #include <algorithm>
 #include <optional>
 
@@ -35,14 +37,10 @@ std::wstring ClassOf(HWND hwnd) {
 }
 
 // Windows the system keeps from the user without hiding them: on another
-// virtual desktop, or of a suspended store app. Asked of the window manager,
-// loaded from the system folder only.
-bool Cloaked(HWND hwnd) {
-    using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
-    static const auto get = SystemFunction<GetAttribute>(L"dwmapi.dll", "DwmGetWindowAttribute");
+// virtual desktop, or of a suspended store app, as the window manager says.
+bool Cloaked(HWND hwnd, Desktop::GetWindowAttribute get) {
     DWORD cloaked = 0;
-    constexpr DWORD kCloaked = 14;  // DWMWA_CLOAKED
-    return get && SUCCEEDED(get(hwnd, kCloaked, &cloaked, sizeof cloaked)) && cloaked != 0;
+    return get && SUCCEEDED(get(hwnd, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0;
 }
 
 // The shell's own windows: the desktop, the taskbars.
@@ -54,13 +52,20 @@ bool OfTheShell(HWND hwnd) {
     return false;
 }
 
+struct Collected {
+    std::vector<platform::WindowCandidate> windows;
+    Desktop::GetWindowAttribute getAttribute;
+};
+
 BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam) {
-    auto& windows = *reinterpret_cast<std::vector<platform::WindowCandidate>*>(lParam);
+    auto& collected = *reinterpret_cast<Collected*>(lParam);
+    auto& windows = collected.windows;
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     const bool visible = IsWindowVisible(hwnd) != FALSE;
     windows.push_back({reinterpret_cast<platform::WindowId>(hwnd), visible ? Narrow(Caption(hwnd)) : std::string(),
-                       visible, pid == GetCurrentProcessId(), visible && Cloaked(hwnd), visible && OfTheShell(hwnd)});
+                       visible, pid == GetCurrentProcessId(), visible && Cloaked(hwnd, collected.getAttribute),
+                       visible && OfTheShell(hwnd)});
     return TRUE;
 }
 
@@ -108,9 +113,9 @@ HWND FrontMost(HWND hwnd) {
 }  // namespace
 
 std::vector<platform::WindowCandidate> Desktop::TopLevelWindows() {
-    std::vector<platform::WindowCandidate> windows;
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
+    Collected collected{{}, getAttribute_};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&collected));
+    return std::move(collected.windows);
 }
 
 void Desktop::Activate(platform::WindowId window) {

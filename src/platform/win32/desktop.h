@@ -1,5 +1,8 @@
 #pragma once
+#include <windows.h>
+
 #include "platform/desktop.h"
+#include "platform/win32/system_library.h"
 
 namespace kestrel::win32 {
 
@@ -13,6 +16,13 @@ public:
     bool WaitUntilAnswered(platform::WindowId window, int boundMs) override;
     void BringToFront(platform::WindowId window) override;
     void HideFromTaskList(platform::WindowId window) override;
+
+    using GetWindowAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+
+private:
+    // The window manager's, which is no known DLL: from the system folder.
+    SystemLibrary dwmapi_{L"dwmapi.dll"};
+    GetWindowAttribute getAttribute_ = dwmapi_.Get<GetWindowAttribute>("DwmGetWindowAttribute");
 };
 
 }  // namespace kestrel::win32

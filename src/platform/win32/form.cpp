@@ -47,14 +47,37 @@ Form::~Form() {
 }
 
 void Form::Create() {
-    layout_ = FormLayout(design_, Scale::OfScreen(), host_.DialogFont());
+    const int systemDpi = Scale::OfScreen().dpiX();
+    layout_ = FormLayout(design_, Scale::OfDpi(systemDpi), host_.DialogFont(systemDpi));
     const FormBuilder builder(design_, layout_);
     controls_ = builder.PlanControls();
     // Attached in WM_NCCREATE, so that the form sees its window's first messages.
     builder.CreateFrame(Procedure, this);
     host_.Add(this);
     menus_ = FormMenus(design_.menus);
-    builder.CreateControls(hwnd_, controls_, host_.DialogFont(), BoxProcedure);
+    builder.CreateControls(hwnd_, controls_, host_.DialogFont(systemDpi), BoxProcedure);
+    // Made where Windows chose, which may be a monitor of another DPI than the main one.
+    if (const int dpi = dpi::OfWindow(hwnd_); dpi != systemDpi) {
+        RECT window{};
+        GetWindowRect(hwnd_, &window);
+        LayOutAt(dpi, window);
+    }
+}
+
+void Form::LayOutAt(int dpi, const RECT& suggested) {
+    const HFONT font = host_.DialogFont(dpi);
+    layout_ = FormLayout(design_, Scale::OfDpi(dpi), font);
+    const FormBuilder builder(design_, layout_);
+    // Windows suggests the old size scaled; the labels' text in the new font
+    // may need more, so only the place is taken from it.
+    const RECT frame = builder.Frame();
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const auto& c : controls_)
+        if (c.hwnd) SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    builder.SetIcons(hwnd_, controls_);
+    builder.PlaceControls(controls_);
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void Form::RunLoad() {
@@ -282,6 +305,10 @@ LRESULT Form::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SETFOCUS:
         RestoreFocus(true);
+        return 0;
+    case WM_DPICHANGED:
+        // Moved to a monitor of another DPI, or that monitor's DPI changed.
+        LayOutAt(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_DESTROY:
         EndModal();

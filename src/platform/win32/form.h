@@ -64,6 +64,9 @@ private:
     // A KeyPress handler may change the character in `wParam`.
     bool BoxMessage(HWND box, UINT msg, WPARAM& wParam);
     void Detach();
+    // The layout, font, icons and frame at the DPI of the monitor the window
+    // is now on; the window goes to `suggested`'s top left.
+    void LayOutAt(int dpi, const RECT& suggested);
 
     void RequireLoaded() const;
     const Control& Find(const std::string& name) const;

@@ -13,19 +13,66 @@ using forms::Border;
 using forms::ControlKind;
 using forms::StartPosition;
 
-HICON ProgramIcon(int widthMetric, int heightMetric) {
+}  // namespace
+
+HICON FormBuilder::ProgramIcon(IconSize size, int dpi) {
+    const bool big = size == IconSize::Big;
     // Shared icons belong to the system: nobody destroys them.
     if (auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                  GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric),
-                                                  LR_SHARED)))
+                                                  dpi::SystemMetric(big ? SM_CXICON : SM_CXSMICON, dpi),
+                                                  dpi::SystemMetric(big ? SM_CYICON : SM_CYSMICON, dpi), LR_SHARED)))
         return icon;
     return LoadIconW(nullptr, IDI_APPLICATION);
 }
 
-HICON BigIcon() { return ProgramIcon(SM_CXICON, SM_CYICON); }
-HICON SmallIcon() { return ProgramIcon(SM_CXSMICON, SM_CYSMICON); }
+void FormBuilder::SetIcons(HWND frame, const std::vector<Control>& controls) const {
+    const int dpi = layout_.scale().dpiX();
+    if (design_.showIcon) {
+        SendMessageW(frame, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProgramIcon(IconSize::Big, dpi)));
+        SendMessageW(frame, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ProgramIcon(IconSize::Small, dpi)));
+    }
+    for (const auto& c : controls) {
+        if (c.design.kind != ControlKind::Picture || !c.hwnd) continue;
+        SendMessageW(c.hwnd, STM_SETICON, reinterpret_cast<WPARAM>(ProgramIcon(IconSize::Big, dpi)), 0);
+    }
+}
 
-}  // namespace
+void FormBuilder::PlaceControls(const std::vector<Control>& controls) const {
+    // The icon a picture shows resizes it to itself; the design's rectangle wins.
+    for (const auto& c : controls) {
+        if (!c.hwnd) continue;
+        const RECT r = layout_.Rect(c.design);
+        SetWindowPos(c.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+FormBuilder::Styles FormBuilder::FrameStyles() const {
+    DWORD style = WS_CLIPCHILDREN, exStyle = 0;
+    switch (design_.border) {
+    case Border::FixedSingle:
+        style |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+        if (design_.minButton) style |= WS_MINIMIZEBOX;
+        if (design_.maxButton) style |= WS_MAXIMIZEBOX;
+        break;
+    case Border::Sizable:
+        style |= WS_OVERLAPPEDWINDOW;
+        if (!design_.minButton) style &= ~static_cast<DWORD>(WS_MINIMIZEBOX);
+        if (!design_.maxButton) style &= ~static_cast<DWORD>(WS_MAXIMIZEBOX);
+        break;
+    case Border::FixedDialog:
+        style |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+        exStyle |= WS_EX_DLGMODALFRAME;
+        break;
+    }
+    return {style, exStyle};
+}
+
+RECT FormBuilder::Frame() const {
+    const auto styles = FrameStyles();
+    RECT frame{0, 0, layout_.ClientWidth(), layout_.ClientHeight()};
+    dpi::AdjustFrame(frame, styles.style, styles.exStyle, layout_.scale().dpiX());
+    return frame;
+}
 
 std::vector<Control> FormBuilder::PlanControls() const {
     std::vector<Control> controls;
@@ -51,26 +98,8 @@ HWND FormBuilder::CreateFrame(WNDPROC procedure, void* param) const {
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         throw Error(LastErrorText("cannot register the window class of " + design_.name, GetLastError()));
 
-    DWORD style = WS_CLIPCHILDREN, exStyle = 0;
-    switch (design_.border) {
-    case Border::FixedSingle:
-        style |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-        if (design_.minButton) style |= WS_MINIMIZEBOX;
-        if (design_.maxButton) style |= WS_MAXIMIZEBOX;
-        break;
-    case Border::Sizable:
-        style |= WS_OVERLAPPEDWINDOW;
-        if (!design_.minButton) style &= ~static_cast<DWORD>(WS_MINIMIZEBOX);
-        if (!design_.maxButton) style &= ~static_cast<DWORD>(WS_MAXIMIZEBOX);
-        break;
-    case Border::FixedDialog:
-        style |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-        exStyle |= WS_EX_DLGMODALFRAME;
-        break;
-    }
-
-    RECT frame{0, 0, layout_.ClientWidth(), layout_.ClientHeight()};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    const auto [style, exStyle] = FrameStyles();
+    const RECT frame = Frame();
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
     if (design_.start == StartPosition::Manual) {
@@ -86,10 +115,6 @@ HWND FormBuilder::CreateFrame(WNDPROC procedure, void* param) const {
     const HWND hwnd = CreateWindowExW(exStyle, className.c_str(), Widen(design_.caption).c_str(), style, x, y, width,
                                       height, nullptr, nullptr, instance, param);
     if (!hwnd) throw Error(LastErrorText("cannot create the window of " + design_.name, GetLastError()));
-    if (design_.showIcon) {
-        SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(BigIcon()));
-        SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon()));
-    }
     return hwnd;
 }
 
@@ -129,13 +154,10 @@ void FormBuilder::CreateControls(HWND frame, std::vector<Control>& controls, HFO
             SendMessageW(c.hwnd, EM_SETLIMITTEXT, 0, 0);
             if (!SetWindowSubclass(c.hwnd, boxProcedure, 0, 0))
                 throw Error("cannot take the keys of the text box " + c.design.name);
-        } else if (c.design.kind == ControlKind::Picture) {
-            SendMessageW(c.hwnd, STM_SETICON, reinterpret_cast<WPARAM>(BigIcon()), 0);
-            // The icon resized the control to itself; the design's rectangle wins.
-            SetWindowPos(c.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
+    SetIcons(frame, controls);
+    PlaceControls(controls);
 }
 
 }  // namespace kestrel::win32

@@ -27,6 +27,10 @@ public:
 
     FormBuilder(const forms::FormDesign& design, const FormLayout& layout) : design_(design), layout_(layout) {}
 
+    enum class IconSize { Small, Big };
+    // The program's icon at the size Windows uses at that DPI.
+    static HICON ProgramIcon(IconSize size, int dpi);
+
     // The design's controls in tab order, with their ids, no window yet (the
     // host has checked the design).
     std::vector<Control> PlanControls() const;
@@ -36,8 +40,19 @@ public:
     // Creates the controls' windows in tab order (the dialog manager's Tab
     // follows the z-order) and subclasses the text boxes with `boxProcedure`.
     void CreateControls(HWND frame, std::vector<Control>& controls, HFONT font, SUBCLASSPROC boxProcedure) const;
+    // The window's rectangle around the layout's client area, at the layout's
+    // DPI, with the client area's top left at 0, 0.
+    RECT Frame() const;
+    // The layout's rectangles and its DPI's icons for the window's controls.
+    void PlaceControls(const std::vector<Control>& controls) const;
+    void SetIcons(HWND frame, const std::vector<Control>& controls) const;
 
 private:
+    struct Styles {
+        DWORD style, exStyle;
+    };
+    Styles FrameStyles() const;
+
     const forms::FormDesign& design_;
     const FormLayout& layout_;
 };

@@ -81,18 +81,13 @@ std::vector<HWND> FormHost::DisableAllBut(HWND modal) const {
     return disabled;
 }
 
-HFONT FormHost::DialogFont() {
-    if (!font_) {
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof metrics;
-        LOGFONTW font{};
-        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-            font = metrics.lfMessageFont;
-        else
-            GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-        font_ = Font(CreateFontIndirectW(&font));
+HFONT FormHost::DialogFont(int dpi) {
+    Font& font = fonts_[dpi];
+    if (!font) {
+        const LOGFONTW message = dpi::MessageFont(dpi);
+        font = Font(CreateFontIndirectW(&message));
     }
-    return font_.get();
+    return font.get();
 }
 
 void FormHost::Remove(Form* form) { loaded_.erase(std::remove(loaded_.begin(), loaded_.end(), form), loaded_.end()); }

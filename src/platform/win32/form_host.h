@@ -3,6 +3,7 @@
 
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -43,7 +44,8 @@ private:
     // The thread's enabled windows but `modal`: forms, hidden ones too, and
     // visible windows of any other kind. Disables them and returns them.
     std::vector<HWND> DisableAllBut(HWND modal) const;
-    HFONT DialogFont();
+    // The message font at a monitor's DPI, made once for each DPI asked for.
+    HFONT DialogFont(int dpi);
     void Add(Form* form) { loaded_.push_back(form); }
     void Remove(Form* form);
 
@@ -55,7 +57,7 @@ private:
     }
     void ThrowPending();
 
-    Font font_;
+    std::map<int, Font> fonts_;  // by DPI
     std::vector<Form*> loaded_;
     std::exception_ptr pending_;
 };

@@ -13,9 +13,21 @@ using forms::ControlKind;
 // Kept clear between a grown label and its neighbour or the form's edge.
 constexpr int kGapTwips = 90;
 
+// What a button's caption needs beyond the design's size: one line, its
+// access key's "&" not drawn, clear of the button's edge and focus rectangle.
+SIZE ButtonNeeds(HDC dc, const forms::ControlDesign& button, const RECT& rect, int dpi) {
+    const std::wstring text = Widen(button.text);
+    RECT line{0, 0, 0, 0};
+    DrawTextW(dc, text.c_str(), -1, &line, DT_CALCRECT | DT_SINGLELINE);
+    const int margin = 2 * dpi::SystemMetric(SM_CXEDGE, dpi);
+    return {std::max(0L, line.right + 2 * margin - (rect.right - rect.left)),
+            std::max(0L, line.bottom + margin - (rect.bottom - rect.top))};
+}
+
 // What the label's text needs beyond the design's size, as the static control
 // draws it (wrapped at words, "&" as it is); nothing when it fits already.
-SIZE TextNeeds(HDC dc, const forms::ControlDesign& label, const RECT& rect) {
+SIZE TextNeeds(HDC dc, const forms::ControlDesign& label, const RECT& rect, int dpi) {
+    if (label.kind == ControlKind::Button) return ButtonNeeds(dc, label, rect, dpi);
     const std::wstring text = Widen(label.text);
     const LONG width = rect.right - rect.left, height = rect.bottom - rect.top;
     RECT wrapped{0, 0, width, 0};
@@ -37,7 +49,7 @@ FormLayout::FormLayout(const forms::FormDesign& design, const Scale& scale, HFON
     : scale_(scale), clientWidth_(design.clientWidth), clientHeight_(design.clientHeight) {
     std::vector<const forms::ControlDesign*> labels;
     for (const auto& c : design.controls)
-        if (c.kind == ControlKind::Label && !c.text.empty()) labels.push_back(&c);
+        if ((c.kind == ControlKind::Label || c.kind == ControlKind::Button) && !c.text.empty()) labels.push_back(&c);
     // Left to right, top to bottom: a push then never moves a label already fitted off its text.
     std::stable_sort(labels.begin(), labels.end(), [](const auto* a, const auto* b) {
         return a->rect.left != b->rect.left ? a->rect.left < b->rect.left : a->rect.top < b->rect.top;
@@ -45,7 +57,8 @@ FormLayout::FormLayout(const forms::FormDesign& design, const Scale& scale, HFON
     ScreenDc dc;
     if (!dc.get() || !font) return;
     Selection selected(dc.get(), font);
-    for (const auto* label : labels) Fit(*label, TextNeeds(dc.get(), *label, Rect(*label)), design.controls);
+    for (const auto* label : labels)
+        Fit(*label, TextNeeds(dc.get(), *label, Rect(*label), scale_.dpiX()), design.controls);
 }
 
 RECT FormLayout::Rect(const forms::ControlDesign& control) const {

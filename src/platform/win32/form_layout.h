@@ -10,10 +10,10 @@
 
 namespace kestrel::win32 {
 
-// Where a design's controls go in pixels: its twips at the screen's DPI, with
-// room made wherever a label's text, in the font the form uses, needs more
-// than the design gave it (the designs were drawn for a smaller font than
-// today's message fonts). Such a label grows into free room beside or below
+// Where a design's controls go in pixels: its twips at the window's DPI, with
+// room made wherever a label's or a button's text, in the font the form uses,
+// needs more than the design gave it (the designs were drawn for a smaller
+// font than today's message fonts). Such a control grows into free room beside or below
 // it; where its growth would overlap another control or leave the form,
 // everything from the label's far edge on moves over by as much and the form
 // grows with it, so that columns stay aligned and nothing overlaps.

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/error.h"
+#include "platform/win32/scale.h"
 #include "platform/win32/text.h"
 
 namespace kestrel::win32 {
@@ -27,6 +28,19 @@ HICON WindowIcon(HWND hwnd) {
     return reinterpret_cast<HICON>(icon);
 }
 
+// The program's icon at the size the shell draws it: the small icon at the
+// DPI of the main monitor, whose taskbar holds the area. A program without
+// an icon of its own shows its window's.
+HICON TrayIcon(HWND owner) {
+    const int dpi = Scale::OfScreen().dpiX();
+    // Shared: it belongs to the system, which keeps one for each size asked.
+    if (auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                  dpi::SystemMetric(SM_CXSMICON, dpi),
+                                                  dpi::SystemMetric(SM_CYSMICON, dpi), LR_SHARED)))
+        return icon;
+    return WindowIcon(owner);
+}
+
 NotifyIconDataV1A Record(HWND owner, const std::string& tip) {
     NotifyIconDataV1A data;
     std::memset(&data, 0, sizeof data);
@@ -35,7 +49,7 @@ NotifyIconDataV1A Record(HWND owner, const std::string& tip) {
     data.uID = NotificationArea::kIconId;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = NotificationArea::kCallbackMessage;
-    data.hIcon = WindowIcon(owner);
+    data.hIcon = TrayIcon(owner);
     // The tip in the system's code page, its NUL, then blanks; cut so that the
     // NUL always fits, or the shell would read past the field.
     std::memset(data.szTip, ' ', sizeof data.szTip);

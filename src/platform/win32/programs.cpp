@@ -4,6 +4,7 @@
 
 #include "platform/error.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/text.h"
 
 namespace kestrel::win32 {
@@ -29,14 +30,19 @@ std::uint32_t Programs::Start(const std::string& commandLine, const std::string&
 platform::Version Programs::OwnVersion() {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const SystemLibrary version(L"version.dll");
+    const auto sizeOf = version.Get<decltype(&GetFileVersionInfoSizeW)>("GetFileVersionInfoSizeW");
+    const auto read = version.Get<decltype(&GetFileVersionInfoW)>("GetFileVersionInfoW");
+    const auto query = version.Get<decltype(&VerQueryValueW)>("VerQueryValueW");
+    if (!sizeOf || !read || !query) return {};
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(self, &ignored);
+    const DWORD size = sizeOf(self, &ignored);
     if (!size) return {};
     std::string block(size, '\0');
     VS_FIXEDFILEINFO* info = nullptr;
     UINT length = 0;
-    if (!GetFileVersionInfoW(self, 0, size, block.data()) ||
-        !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info)
+    if (!read(self, 0, size, block.data()) ||
+        !query(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info)
         return {};
     // Major, minor, and the revision in the last of the four numbers.
     return {HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionLS)};

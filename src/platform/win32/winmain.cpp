@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "app/application.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_services.h"
 
 // The library's own handler for an exception nobody catches prints the
@@ -17,6 +18,7 @@ void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    kestrel::win32::SystemLibrary::LoadOnlyFromSystemFolder();
     kestrel::win32::Win32Services services;
     kestrel::Application app(services.services());
     app.Start();
