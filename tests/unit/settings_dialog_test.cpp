@@ -80,7 +80,7 @@ TEST_F(SettingsDialogTest, CtrlShiftF5IsShownAndSavedWithTheTextsInOrder) {
     EXPECT_EQ(settings.hotKeyShift, 3);
     EXPECT_EQ(Saves(), (std::vector<std::string>{"save:SourceWindow=Orders - ACME", "save:Field=Account",
                                                  "save:AppName=Claims", "save:Hotkey=116", "save:HotKeyShift=3",
-                                                 "save:SaveNext=False"}));
+                                                 "save:SaveNext=False", "save:ValuePattern=", "save:Column="}));
 }
 
 TEST_F(SettingsDialogTest, WhichKeyDownsAreAccepted) {
