@@ -34,14 +34,15 @@ inline bool TakesFocus(ControlKind kind) {
 struct ControlDesign {
     std::string name;
     ControlKind kind = ControlKind::Label;
-    // Caption or initial text; "&" marks an access key on buttons, and on a
-    // label one that moves the focus to the control after it in tab order.
-    std::string text;
+    std::string text;  // caption or initial text; "&" marks an access key on buttons
     Twips rect;        // for a Line: left/top is the start point, width/height the end point (x2, y2)
     int tabIndex = 0;
     // Lines only: colour 0xRRGGBB and width in pixels.
     std::uint32_t lineColour = 0;
     int lineWidth = 1;
+    // Labels only: "&" in the text marks an access key that moves the focus
+    // to the control after the label in tab order; else it shows as it is.
+    bool useMnemonic = false;
 };
 
 inline ControlDesign MakeControl(std::string name, ControlKind kind, std::string text, int left, int top, int width,

@@ -24,19 +24,20 @@ forms::FormDesign SettingsDialog::Design() {
     d.clientHeight = 3132;
     d.start = forms::StartPosition::WindowsDefault;
     // Neither button is the default or the cancel button: Enter and Esc in a box press neither.
+    // Sources... comes after Cancel in tab order, leaving the hotkey box last.
     d.controls = {
-        forms::MakeControl("Label3", ControlKind::Label, "HotKey", 480, 360, 1455, 255, 10),
-        forms::MakeControl("txtHotKey", ControlKind::TextBox, "F12", 2160, 240, 2055, 375, 9),
-        forms::MakeControl("lblWindowTitle", ControlKind::Label, "Source Window Title", 480, 840, 1575, 255, 7),
+        forms::MakeControl("Label3", ControlKind::Label, "HotKey", 480, 360, 1455, 255, 11),
+        forms::MakeControl("txtHotKey", ControlKind::TextBox, "F12", 2160, 240, 2055, 375, 10),
+        forms::MakeControl("lblWindowTitle", ControlKind::Label, "Source Window Title", 480, 840, 1575, 255, 8),
         forms::MakeControl("txtSourceWindow", ControlKind::TextBox, "", 2160, 720, 2775, 375, 0),
-        forms::MakeControl("Label1", ControlKind::Label, "(optional)", 5040, 840, 855, 255, 8),
-        forms::MakeControl("lblDocType", ControlKind::Label, "Document Type", 480, 1320, 1575, 255, 6),
+        forms::MakeControl("Label1", ControlKind::Label, "(optional)", 5040, 840, 855, 255, 9),
+        forms::MakeControl("lblDocType", ControlKind::Label, "Document Type", 480, 1320, 1575, 255, 7),
         forms::MakeControl("txtDocType", ControlKind::TextBox, "", 2160, 1200, 2775, 375, 1),
         forms::MakeControl("lblSearchField", ControlKind::Label, "Search Field", 480, 1800, 1455, 255, 4),
         forms::MakeControl("txtSearchField", ControlKind::TextBox, "", 2160, 1680, 2772, 375, 2),
         forms::MakeControl("cmdOK", ControlKind::Button, "OK", 2280, 2400, 1215, 375, 3),
         forms::MakeControl("cmdCancel", ControlKind::Button, "Cancel", 3840, 2400, 1215, 375, 5),
-        forms::MakeControl("cmdSources", ControlKind::Button, "&Sources...", 5400, 2400, 1215, 375, 11),
+        forms::MakeControl("cmdSources", ControlKind::Button, "&Sources...", 5400, 2400, 1215, 375, 6),
     };
     return d;
 }

@@ -48,7 +48,6 @@ forms::FormDesign SourcesDialog::Design() {
     d.start = forms::StartPosition::CenterScreen;
     d.defaultButton = "cmdOK";
     d.cancelButton = "cmdCancel";
-    // Each label's access key goes to the box after it in tab order.
     d.controls = {
         MakeControl("lblSources", ControlKind::Label, "&Sources", 240, 120, 1815, 255, 0),
         MakeControl("lstSources", ControlKind::ListBox, "", 240, 360, 4800, 1815, 1),
@@ -72,6 +71,9 @@ forms::FormDesign SourcesDialog::Design() {
         MakeControl("cmdOK", ControlKind::Button, "OK", 3840, 5760, 1215, 375, 19),
         MakeControl("cmdCancel", ControlKind::Button, "Cancel", 5280, 5760, 1215, 375, 20),
     };
+    // Each label's access key goes to the box after it in tab order.
+    for (auto& c : d.controls)
+        if (c.kind == ControlKind::Label) c.useMnemonic = true;
     return d;
 }
 
@@ -178,7 +180,8 @@ void SourcesDialog::Add() {
     if (Refused(added)) return;
     const auto at = std::find_if(sources_.begin() + 1, sources_.end(),
                                  [&](const Source& s) { return s.number > added.number; });
-    chosen_ = static_cast<std::size_t>(sources_.insert(at, added) - sources_.begin());
+    const auto inserted = sources_.insert(at, added);
+    chosen_ = static_cast<std::size_t>(inserted - sources_.begin());
     removed_.erase(added.number);
     FillList();
     ShowChosen();

@@ -306,6 +306,17 @@ LRESULT Form::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             if (!design_.defaultButton.empty() && c.design.name == design_.defaultButton)
                 return MAKELRESULT(c.id, DC_HASDEFID);
         return 0;
+    case WM_NEXTDLGCTL: {
+        // What the dialog manager sends for a label's access key: the focus
+        // to the control after the label, as a dialog's own procedure does.
+        HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                   : GetNextDlgTabItem(hwnd, GetFocus(), wParam != 0);
+        if (next && IsChild(hwnd, next)) {
+            if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(next, EM_SETSEL, 0, -1);
+            ::SetFocus(next);
+        }
+        return 0;
+    }
     case WM_CLOSE:
         Unload();
         return 0;

@@ -104,9 +104,8 @@ void FormBuilder::CreateControls(HWND frame, std::vector<Control>& controls, HFO
         case ControlKind::Line:
             continue;
         case ControlKind::Label:
-            // An "&" in the caption is an access key to the control after it.
             style |= SS_LEFT;
-            if (c.design.text.find('&') == std::string::npos) style |= SS_NOPREFIX;
+            if (!c.design.useMnemonic) style |= SS_NOPREFIX;
             break;
         case ControlKind::ListBox:
             cls = L"LISTBOX";
