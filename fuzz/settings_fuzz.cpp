@@ -27,10 +27,14 @@ bool IsKey(const std::string& key) {
     return std::find(kAll.begin(), kAll.end(), key) != kAll.end();
 }
 
+// One of the six values; the other sources' sections and optional values
+// are absent here.
+bool Served6(const std::string& section, const std::string& key) { return section == "Settings" && IsKey(key); }
+
 void CheckPlace(const std::string& app, const std::string& section, const std::string& key) {
     FUZZ_CHECK(app == "Kestrel");
-    FUZZ_CHECK(section == "Settings");
-    FUZZ_CHECK(IsKey(key));
+    FUZZ_CHECK(section == "Settings" || section.rfind("Source", 0) == 0);
+    FUZZ_CHECK(!key.empty());
 }
 
 enum class PolicyState { NotSet, Set, Fails };
@@ -52,6 +56,7 @@ public:
     std::string Read(const std::string& app, const std::string& section, const std::string& key,
                      const std::string& fallback) override {
         CheckPlace(app, section, key);
+        if (!Served6(section, key)) return fallback;
         Asked(key);
         storeReads.push_back(key);
         if (key == failingKey) throw Error("the store cannot be read");
@@ -61,8 +66,11 @@ public:
     void Write(const std::string&, const std::string&, const std::string&, const std::string&) override {
         Fail("loading writes nothing", __FILE__, __LINE__);
     }
-    std::optional<std::string> Read(const std::string& name) override {
-        FUZZ_CHECK(IsKey(name));
+    void RemoveSection(const std::string&, const std::string&) override {
+        Fail("loading removes nothing", __FILE__, __LINE__);
+    }
+    std::optional<std::string> Read(const std::string& section, const std::string& name) override {
+        if (!Served6(section.empty() ? "Settings" : section, name)) return std::nullopt;
         Asked(name);
         policyReads.push_back(name);
         const auto& v = values[name];
@@ -70,7 +78,7 @@ public:
         if (v.policy == PolicyState::Set) return v.policyText;
         return std::nullopt;
     }
-    bool MachineSets(const std::string&) override { return true; }
+    bool MachineSets(const std::string&, const std::string&) override { return true; }
     void Clear() {
         storeReads.clear();
         policyReads.clear();
@@ -91,13 +99,16 @@ public:
     std::string Read(const std::string& app, const std::string& section, const std::string& key,
                      const std::string& fallback) override {
         CheckPlace(app, section, key);
-        const auto found = values.find(key);
+        const auto found = values.find(section + "\\" + key);
         return found == values.end() ? fallback : found->second;
     }
     void Write(const std::string& app, const std::string& section, const std::string& key,
                const std::string& value) override {
         CheckPlace(app, section, key);
-        values[key] = value;
+        values[section + "\\" + key] = value;
+    }
+    void RemoveSection(const std::string&, const std::string&) override {
+        Fail("no source was removed", __FILE__, __LINE__);
     }
 };
 
@@ -221,7 +232,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     // the same policy) as the same settings.
     MapStore saved;
     SaveSettings(saved, settings);
-    for (const char* key : kAll) FUZZ_CHECK(saved.values.count(key) == (settings.FromPolicy(key) ? 0u : 1u));
+    for (const char* key : kAll)
+        FUZZ_CHECK(saved.values.count(std::string("Settings\\") + key) == (settings.FromPolicy(key) ? 0u : 1u));
     FUZZ_CHECK(LoadSettings(saved, policy) == settings);
     return 0;
 }

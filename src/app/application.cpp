@@ -41,7 +41,7 @@ Application::Application(platform::Services services)
 void Application::Start() {
     // The administrator may turn the log off; a policy that cannot be read leaves it on.
     try {
-        const auto wanted = s_.policy.Read(setting::kLog);
+        const auto wanted = s_.policy.Read("", setting::kLog);
         log_.SetEnabled(!wanted || ParseBool(*wanted).value_or(true));
     } catch (const std::exception&) {
     }
@@ -224,10 +224,11 @@ void Application::LogSettings(const std::string& problem) {
     std::string line = "settings:";
     for (const char* key : setting::kAll) {
         const char* from = "store";
-        if (settings_.FromPolicy(key)) from = s_.policy.MachineSets(key) ? "machine policy" : "user policy";
+        if (settings_.FromPolicy(key)) from = s_.policy.MachineSets("", key) ? "machine policy" : "user policy";
         line += std::string(" ") + key + " from " + from + ",";
     }
     line.pop_back();
+    for (const auto& skipped : settings_.skippedSources) line += "; " + skipped.Note();
     log_.Write(line);
     if (!problem.empty()) log_.Write("bad value: " + problem);
 }

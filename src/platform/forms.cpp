@@ -67,7 +67,8 @@ void Handlers::CheckAgainst(const FormDesign& design) const {
                     " handler");
     };
     for (const auto& [name, handler] : click_)
-        if (!IsClickable(design, name)) fail("Click", name, "button or menu item");
+        if (!IsClickable(design, name) && !HasControl(design, name, ControlKind::ListBox))
+            fail("Click", name, "button, menu item or list box");
     for (const auto& [name, handler] : keyDown_)
         if (!HasControl(design, name, ControlKind::TextBox)) fail("KeyDown", name, "text box");
     for (const auto& [name, handler] : keyPress_)

@@ -23,10 +23,13 @@ struct Twips {
     int left = 0, top = 0, width = 0, height = 0;
 };
 
-enum class ControlKind { Label, TextBox, Button, Picture, Line };
+// A ListBox shows lines of text, one of which may be chosen.
+enum class ControlKind { Label, TextBox, Button, Picture, Line, ListBox };
 
 // Tab and the mouse stop only at these.
-inline bool TakesFocus(ControlKind kind) { return kind == ControlKind::TextBox || kind == ControlKind::Button; }
+inline bool TakesFocus(ControlKind kind) {
+    return kind == ControlKind::TextBox || kind == ControlKind::Button || kind == ControlKind::ListBox;
+}
 
 struct ControlDesign {
     std::string name;
@@ -37,6 +40,9 @@ struct ControlDesign {
     // Lines only: colour 0xRRGGBB and width in pixels.
     std::uint32_t lineColour = 0;
     int lineWidth = 1;
+    // Labels only: "&" in the text marks an access key that moves the focus
+    // to the control after the label in tab order; else it shows as it is.
+    bool useMnemonic = false;
 };
 
 inline ControlDesign MakeControl(std::string name, ControlKind kind, std::string text, int left, int top, int width,
@@ -108,7 +114,8 @@ public:
     // Before the window goes; setting `cancel` keeps it.
     std::function<void(bool& cancel)> unload;
 
-    // A button's or menu item's click.
+    // A button's or menu item's click; for a list box, the user choosing
+    // another line (by mouse or keys; not SetListIndex).
     Handlers& OnClick(const std::string& control, std::function<void()> handler);
     // A text box's key-down, before the box handles the key.
     Handlers& OnKeyDown(const std::string& box, std::function<void(KeyDownArgs&)> handler);
@@ -122,8 +129,8 @@ public:
     std::function<void(std::int16_t&)> KeyPress(const std::string& box) const;
 
     // Throws Error naming the first binding to a control the design lacks or
-    // that cannot raise that event (buttons and menu items click, text boxes
-    // take keys).
+    // that cannot raise that event (buttons, menu items and list boxes click,
+    // text boxes take keys).
     void CheckAgainst(const FormDesign& design) const;
 
 private:
@@ -140,8 +147,14 @@ public:
     virtual ~Form() = default;
     virtual bool Loaded() const = 0;
     virtual platform::WindowId Handle() const = 0;  // the window's handle; 0 once unloaded
+    // A list box's text is its chosen line's ("" with none); it takes no SetText.
     virtual std::string Text(const std::string& control) const = 0;
     virtual void SetText(const std::string& control, const std::string& text) = 0;
+    // A list box's lines, replacing any it had; none is chosen after.
+    virtual void SetItems(const std::string& list, const std::vector<std::string>& items) = 0;
+    // The chosen line, from 0; -1 when none. Setting it raises no Click.
+    virtual int ListIndex(const std::string& list) const = 0;
+    virtual void SetListIndex(const std::string& list, int index) = 0;
     virtual std::string Caption() const = 0;
     virtual void SetCaption(const std::string& text) = 0;
     virtual void SetFocus(const std::string& control) = 0;

@@ -13,6 +13,9 @@ public:
                              const std::string& fallback) = 0;
     virtual void Write(const std::string& app, const std::string& section, const std::string& key,
                        const std::string& value) = 0;  // throws Error
+    // Removes the section with every value in it; one that is not there is
+    // no failure. Throws Error.
+    virtual void RemoveSection(const std::string& app, const std::string& section) = 0;
 };
 
 }  // namespace kestrel::platform

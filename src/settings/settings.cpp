@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/app_title.h"
@@ -12,72 +13,163 @@ namespace kestrel {
 namespace {
 
 constexpr const char* kSection = "Settings";
+// What the store gives for a value it lacks, when presence matters: a text
+// value of the registry cannot hold a NUL, so no stored value reads as this.
+const std::string kAbsent("\0absent", 7);
 
-std::string NotConvertible(const char* source, const char* key, const std::string& text, const char* expected) {
+std::string NotConvertible(const char* source, const std::string& key, const std::string& text,
+                           const char* expected) {
     return std::string("the ") + source + "setting \"" + key + "\" holds \"" + text + "\", which is not " + expected;
 }
 
 // Reads the values one by one; a failure is kept (the first one) or thrown.
 class Reader {
 public:
-    Reader(platform::SettingsStore& store, platform::Policy* policy, std::string* problem, Settings& settings)
-        : store_(store), policy_(policy), problem_(problem), settings_(settings) {}
+    Reader(platform::SettingsStore& store, platform::Policy* policy, std::string* problem)
+        : store_(store), policy_(policy), problem_(problem) {}
 
+    // Into `into` when the value is there (in policy or the store) and
+    // converts; `fromPolicy` gains its name when policy sets it. Returns
+    // whether the value is there.
     template <typename Value, typename Parse>
-    void Read(const char* key, const char* fallback, Value& into, Parse parse, const char* expected) {
+    bool Read(int source, const char* key, const std::string& fallback, Value& into, Parse parse,
+              const char* expected, std::set<std::string>& fromPolicy) {
+        const auto policySection = SourcePolicySection(source);
+        const std::string name = policySection.empty() ? key : policySection + "\\" + key;
         try {
             std::optional<std::string> text;
-            if (policy_) text = policy_->Read(key);
-            const bool fromPolicy = text.has_value();
-            if (fromPolicy) settings_.fromPolicy.insert(key);
-            if (!text) text = store_.Read(kAppTitle, kSection, key, fallback);
+            if (policy_) text = policy_->Read(policySection, key);
+            const bool fromPolicyNow = text.has_value();
+            if (fromPolicyNow) fromPolicy.insert(key);
+            if (!text) text = store_.Read(kAppTitle, SourceSection(source), key, fallback);
+            if (*text == kAbsent) return false;
             const auto value = parse(*text);
-            if (!value)
-                throw Error(NotConvertible(fromPolicy ? "policy " : "", key, *text, expected));
+            if (!value) throw Error(NotConvertible(fromPolicyNow ? "policy " : "", name, *text, expected));
             into = *value;
         } catch (const Error& e) {
             if (!problem_) throw;
             if (problem_->empty()) *problem_ = e.what();
         }
+        return true;
     }
 
 private:
     platform::SettingsStore& store_;
     platform::Policy* policy_;
     std::string* problem_;
-    Settings& settings_;
 };
 
 std::optional<std::string> AnyText(const std::string& text) { return text; }
 
+std::string Missing(const Source& source) {
+    if (source.documentType.empty() && source.searchField.empty()) return "no document type and no search field";
+    return source.documentType.empty() ? "no document type" : "no search field";
+}
+
 }  // namespace
+
+std::string SourceSection(int number) { return number == 1 ? kSection : "Source" + std::to_string(number); }
+
+std::string SourcePolicySection(int number) { return number == 1 ? "" : SourceSection(number); }
+
+bool Settings::Complete() const { return First().Complete() || !moreSources.empty(); }
+
+Source Settings::First() const {
+    Source first{1, sourceWindow, documentType, searchField, valuePattern, column};
+    for (const char* key : setting::kSourceValues)
+        if (FromPolicy(key)) first.fromPolicy.insert(key);
+    return first;
+}
+
+void Settings::SetFirst(const Source& source) {
+    sourceWindow = source.window;
+    documentType = source.documentType;
+    searchField = source.searchField;
+    valuePattern = source.valuePattern;
+    column = source.column;
+}
+
+std::vector<Source> Settings::Sources() const {
+    std::vector<Source> all;
+    if (const auto first = First(); first.Complete()) all.push_back(first);
+    all.insert(all.end(), moreSources.begin(), moreSources.end());
+    return all;
+}
+
+int Settings::FreeSourceNumber() const {
+    for (int n = 2; n <= setting::kMaxSources; ++n) {
+        const auto is = [n](const auto& s) { return s.number == n; };
+        if (std::none_of(moreSources.begin(), moreSources.end(), is) &&
+            std::none_of(skippedSources.begin(), skippedSources.end(), is))
+            return n;
+    }
+    return 0;
+}
 
 Settings LoadSettings(platform::SettingsStore& store, platform::Policy* policy, std::string* problem) {
     using namespace setting;
     Settings s;
-    Reader reader(store, policy, problem, s);
+    Reader reader(store, policy, problem);
     constexpr const char* kNumber = "a whole number from -32768 to 32767";
-    reader.Read(kSourceWindow, "", s.sourceWindow, AnyText, "");
-    reader.Read(kSearchField, "", s.searchField, AnyText, "");
-    reader.Read(kDocumentType, "", s.documentType, AnyText, "");
-    reader.Read(kHotKey, "122", s.hotKey, ParseInt16, kNumber);
-    reader.Read(kHotKeyShift, "0", s.hotKeyShift, ParseInt16, kNumber);
-    reader.Read(kSaveNext, "False", s.saveNext, ParseBool, "True, False or a number");
+    auto& mine = s.fromPolicy;
+    reader.Read(1, kSourceWindow, "", s.sourceWindow, AnyText, "", mine);
+    reader.Read(1, kSearchField, "", s.searchField, AnyText, "", mine);
+    reader.Read(1, kDocumentType, "", s.documentType, AnyText, "", mine);
+    reader.Read(1, kHotKey, "122", s.hotKey, ParseInt16, kNumber, mine);
+    reader.Read(1, kHotKeyShift, "0", s.hotKeyShift, ParseInt16, kNumber, mine);
+    reader.Read(1, kSaveNext, "False", s.saveNext, ParseBool, "True, False or a number", mine);
+    reader.Read(1, kValuePattern, "", s.valuePattern, AnyText, "", mine);
+    reader.Read(1, kColumn, "", s.column, AnyText, "", mine);
+    for (int n = 2; n <= kMaxSources; ++n) {
+        Source source;
+        source.number = n;
+        bool present = false;
+        const auto read = [&](const char* key, std::string& into) {
+            present = reader.Read(n, key, kAbsent, into, AnyText, "", source.fromPolicy) || present;
+        };
+        read(kSourceWindow, source.window);
+        read(kSearchField, source.searchField);
+        read(kDocumentType, source.documentType);
+        read(kValuePattern, source.valuePattern);
+        read(kColumn, source.column);
+        if (source.Complete())
+            s.moreSources.push_back(std::move(source));
+        else if (present)
+            s.skippedSources.push_back({n, Missing(source)});
+    }
     return s;
 }
 
 void SaveSettings(platform::SettingsStore& store, const Settings& s) {
     using namespace setting;
     // A policy value is the administrator's, never copied into the user's own.
-    const auto write = [&](const char* key, const std::string& value) {
-        if (!s.FromPolicy(key)) store.Write(kAppTitle, kSection, key, value);
+    const auto write = [&](const Source& source, const char* key, const std::string& value) {
+        if (!source.FromPolicy(key)) store.Write(kAppTitle, SourceSection(source.number), key, value);
     };
-    write(kSourceWindow, s.sourceWindow);
-    write(kSearchField, s.searchField);
-    write(kDocumentType, s.documentType);
-    write(kHotKey, std::to_string(s.hotKey));
-    write(kHotKeyShift, std::to_string(s.hotKeyShift));
-    write(kSaveNext, s.saveNext ? "True" : "False");
+    const auto first = s.First();
+    write(first, kSourceWindow, s.sourceWindow);
+    write(first, kSearchField, s.searchField);
+    write(first, kDocumentType, s.documentType);
+    Source shared;  // the values every source shares, in source 1's section
+    shared.fromPolicy = s.fromPolicy;
+    write(shared, kHotKey, std::to_string(s.hotKey));
+    write(shared, kHotKeyShift, std::to_string(s.hotKeyShift));
+    write(shared, kSaveNext, s.saveNext ? "True" : "False");
+    write(first, kValuePattern, s.valuePattern);
+    write(first, kColumn, s.column);
+    for (const auto& source : s.moreSources) {
+        write(source, kSourceWindow, source.window);
+        write(source, kSearchField, source.searchField);
+        write(source, kDocumentType, source.documentType);
+        write(source, kValuePattern, source.valuePattern);
+        write(source, kColumn, source.column);
+    }
+    // Only once every value is written: a failure before leaves the old sections.
+    for (const int number : s.removedSources) {
+        const auto kept = [number](const Source& source) { return source.number == number; };
+        if (number >= 2 && std::none_of(s.moreSources.begin(), s.moreSources.end(), kept))
+            store.RemoveSection(kAppTitle, SourceSection(number));
+    }
 }
 
 std::uint32_t RegistrationModifiers(std::int32_t shiftMask) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/policy.h"
 #include "platform/settings_store.h"
@@ -20,40 +21,105 @@ inline constexpr const char* kHotKeyShift = "HotKeyShift";
 inline constexpr const char* kSaveNext = "SaveNext";
 inline constexpr std::array<const char*, 6> kAll = {kSourceWindow, kSearchField, kDocumentType,
                                                     kHotKey,       kHotKeyShift, kSaveNext};
+// Optional values of every source: the pattern that picks the value out of
+// the captured text, and the list column it is taken from.
+inline constexpr const char* kValuePattern = "ValuePattern";
+inline constexpr const char* kColumn = "Column";
+// What each source has, source 1 in section "Settings" (beside the values
+// every source shares), sources 2 to 9 in sections "Source2" to "Source9".
+inline constexpr std::array<const char*, 5> kSourceValues = {kSourceWindow, kSearchField, kDocumentType,
+                                                             kValuePattern, kColumn};
+inline constexpr int kMaxSources = 9;
 // Policy's alone, not one of the user's settings: whether the program keeps
 // its log for the help desk (0 off, 1 on; on when not set).
 inline constexpr const char* kLog = "Log";
 }  // namespace setting
 
-// The user's configuration as the per-user store keeps it (application
-// "Kestrel", section "Settings"), with what policy sets in its place.
-struct Settings {
-    std::string sourceWindow;  // the source window's title; empty: whatever is in front
+// The store's section of a source: "Settings" for source 1, else "Source<n>".
+std::string SourceSection(int number);
+// Its subkey under the policy key: none for source 1, else "Source<n>".
+std::string SourcePolicySection(int number);
+
+// One program Kestrel takes values from.
+struct Source {
+    int number = 1;            // 1 to 9, its place in the store and in policy
+    std::string window;        // the source window's title; empty: whatever is in front
     std::string documentType;
     std::string searchField;
-    std::int16_t hotKey = 122;      // a key code: F11
-    std::int16_t hotKeyShift = 0;   // the modifier mask: 1 Shift, 2 Ctrl, 4 Alt
-    bool saveNext = false;          // the index run saves and moves to the next document
+    std::string valuePattern;  // empty: the whole captured text
+    std::string column;        // empty: none asked for
     // The names of the values policy set: shown read-only, never saved.
     std::set<std::string> fromPolicy = {};
 
     bool FromPolicy(const char* name) const { return fromPolicy.count(name) != 0; }
-
     // Both a document type and a search field: enough to run a search.
     bool Complete() const { return !documentType.empty() && !searchField.empty(); }
+
+    friend bool operator==(const Source&, const Source&) = default;
+};
+
+// A section of the store or policy that holds values but is no source.
+struct SkippedSource {
+    int number = 0;
+    std::string why;  // "no document type"
+    std::string Note() const { return SourceSection(number) + " skipped: " + why; }
+    friend bool operator==(const SkippedSource&, const SkippedSource&) = default;
+};
+
+// The user's configuration as the per-user store keeps it (application
+// "Kestrel", section "Settings", and "Source2" to "Source9" for the other
+// sources), with what policy sets in its place.
+struct Settings {
+    // Source 1.
+    std::string sourceWindow;  // the source window's title; empty: whatever is in front
+    std::string documentType;
+    std::string searchField;
+    // Every source's.
+    std::int16_t hotKey = 122;      // a key code: F11
+    std::int16_t hotKeyShift = 0;   // the modifier mask: 1 Shift, 2 Ctrl, 4 Alt
+    bool saveNext = false;          // the index run saves and moves to the next document
+    // The names of the values policy set, source 1's and the shared ones:
+    // shown read-only, never saved.
+    std::set<std::string> fromPolicy = {};
+    // Source 1's optional values.
+    std::string valuePattern = {};
+    std::string column = {};
+    // Sources 2 to 9 that are complete, by number.
+    std::vector<Source> moreSources = {};
+    // Sections that hold values but no source, for the log; their numbers are
+    // not given to a new source, so that nothing in them is overwritten.
+    std::vector<SkippedSource> skippedSources = {};
+    // Numbers of sources the user removed, whose sections the next save removes.
+    std::set<int> removedSources = {};
+
+    bool FromPolicy(const char* name) const { return fromPolicy.count(name) != 0; }
+
+    // At least one complete source: enough to run a search.
+    bool Complete() const;
+
+    // Source 1, complete or not, with its policy values.
+    Source First() const;
+    void SetFirst(const Source& source);
+    // Every complete source, source 1 first, then by number.
+    std::vector<Source> Sources() const;
+    // The lowest number a new source may take; 0 when there is none.
+    int FreeSourceNumber() const;
 
     friend bool operator==(const Settings&, const Settings&) = default;
 };
 
 // Reads every value, from policy where it sets one, else from the store, each
-// absent one as its default. A value that does not convert (or cannot be
+// absent one as its default; policy and store are taken value by value, for
+// each source in its own section. A section of sources 2 to 9 without a
+// document type or a search field is skipped and noted. A value that does not convert (or cannot be
 // read) is described naming its key and text: thrown as Error when `problem`
 // is null; otherwise the first description goes there, that value keeps its
 // default and the others are read all the same.
 Settings LoadSettings(platform::SettingsStore& store, platform::Policy* policy = nullptr,
                       std::string* problem = nullptr);
-// Writes every value policy does not set; throws Error (values before the
-// failing one are written).
+// Writes every value policy does not set, each source in its section, then
+// removes the sections of the removed sources; throws Error (values before
+// the failing one are written, and nothing is removed).
 void SaveSettings(platform::SettingsStore& store, const Settings& settings);
 
 // The modifier mask (1 Shift, 2 Ctrl, 4 Alt) as hotkey registration wants it

@@ -24,18 +24,20 @@ forms::FormDesign SettingsDialog::Design() {
     d.clientHeight = 3132;
     d.start = forms::StartPosition::WindowsDefault;
     // Neither button is the default or the cancel button: Enter and Esc in a box press neither.
+    // Sources... comes after Cancel in tab order, leaving the hotkey box last.
     d.controls = {
-        forms::MakeControl("Label3", ControlKind::Label, "HotKey", 480, 360, 1455, 255, 10),
-        forms::MakeControl("txtHotKey", ControlKind::TextBox, "F12", 2160, 240, 2055, 375, 9),
-        forms::MakeControl("lblWindowTitle", ControlKind::Label, "Source Window Title", 480, 840, 1575, 255, 7),
+        forms::MakeControl("Label3", ControlKind::Label, "HotKey", 480, 360, 1455, 255, 11),
+        forms::MakeControl("txtHotKey", ControlKind::TextBox, "F12", 2160, 240, 2055, 375, 10),
+        forms::MakeControl("lblWindowTitle", ControlKind::Label, "Source Window Title", 480, 840, 1575, 255, 8),
         forms::MakeControl("txtSourceWindow", ControlKind::TextBox, "", 2160, 720, 2775, 375, 0),
-        forms::MakeControl("Label1", ControlKind::Label, "(optional)", 5040, 840, 855, 255, 8),
-        forms::MakeControl("lblDocType", ControlKind::Label, "Document Type", 480, 1320, 1575, 255, 6),
+        forms::MakeControl("Label1", ControlKind::Label, "(optional)", 5040, 840, 855, 255, 9),
+        forms::MakeControl("lblDocType", ControlKind::Label, "Document Type", 480, 1320, 1575, 255, 7),
         forms::MakeControl("txtDocType", ControlKind::TextBox, "", 2160, 1200, 2775, 375, 1),
         forms::MakeControl("lblSearchField", ControlKind::Label, "Search Field", 480, 1800, 1455, 255, 4),
         forms::MakeControl("txtSearchField", ControlKind::TextBox, "", 2160, 1680, 2772, 375, 2),
         forms::MakeControl("cmdOK", ControlKind::Button, "OK", 2280, 2400, 1215, 375, 3),
         forms::MakeControl("cmdCancel", ControlKind::Button, "Cancel", 3840, 2400, 1215, 375, 5),
+        forms::MakeControl("cmdSources", ControlKind::Button, "&Sources...", 5400, 2400, 1215, 375, 6),
     };
     return d;
 }
@@ -46,6 +48,7 @@ bool SettingsDialog::ShowModal() {
     h.unload = [this](bool&) { form_ = nullptr; };
     h.OnClick("cmdOK", [this] { Ok(); });
     h.OnClick("cmdCancel", [this] { Cancel(); });
+    h.OnClick("cmdSources", [this] { OpenSources(); });
     h.OnKeyDown("txtHotKey", [this](forms::KeyDownArgs& key) { HotKeyDown(key); });
     // The box shows only the pending combination: typed characters never reach it.
     h.OnKeyPress("txtHotKey", [](std::int16_t& keyAscii) { keyAscii = 0; });
@@ -57,15 +60,20 @@ bool SettingsDialog::ShowModal() {
 }
 
 void SettingsDialog::BringToFront() {
-    if (form_) form_->Show();
+    if (sourcesDialog_)
+        sourcesDialog_->BringToFront();
+    else if (form_)
+        form_->Show();
 }
 
 void SettingsDialog::Cancel() {
+    if (sourcesDialog_) sourcesDialog_->Cancel();
     if (form_) form_->Unload();
 }
 
 void SettingsDialog::Load(forms::Form& form) {
     form_ = &form;
+    pending_ = settings_;
     form.SetText("txtSourceWindow", settings_.sourceWindow);
     form.SetText("txtDocType", settings_.documentType);
     form.SetText("txtHotKey", HotKeyDisplayText(settings_.hotKeyShift, settings_.hotKey));
@@ -99,6 +107,34 @@ void SettingsDialog::HotKeyDown(forms::KeyDownArgs& key) {
     pendingShift_ = shift;
 }
 
+Settings SettingsDialog::Edited() const {
+    auto edited = pending_;
+    edited.sourceWindow = form_->Text("txtSourceWindow");
+    edited.searchField = form_->Text("txtSearchField");
+    edited.documentType = form_->Text("txtDocType");
+    return edited;
+}
+
+void SettingsDialog::OpenSources() {
+    // Source 1 is in both dialogs: the list starts from what these boxes hold.
+    auto edited = Edited();
+    SourcesDialog dialog(forms_, messageBoxes_, edited);
+    sourcesDialog_ = &dialog;
+    bool saved = false;
+    try {
+        saved = dialog.ShowModal();
+    } catch (...) {
+        sourcesDialog_ = nullptr;
+        throw;
+    }
+    sourcesDialog_ = nullptr;
+    if (!saved || !form_) return;
+    pending_ = edited;
+    form_->SetText("txtSourceWindow", pending_.sourceWindow);
+    form_->SetText("txtDocType", pending_.documentType);
+    form_->SetText("txtSearchField", pending_.searchField);
+}
+
 void SettingsDialog::Ok() {
     const auto field = form_->Text("txtSearchField");
     if (field.empty()) {
@@ -112,10 +148,7 @@ void SettingsDialog::Ok() {
                     platform::Modality::System);
         return;
     }
-    auto edited = settings_;
-    edited.sourceWindow = form_->Text("txtSourceWindow");
-    edited.searchField = field;
-    edited.documentType = documentType;
+    auto edited = Edited();
     edited.hotKey = pendingKey_;
     edited.hotKeyShift = pendingShift_;
     try {
@@ -126,6 +159,7 @@ void SettingsDialog::Ok() {
                     platform::Modality::System);
         return;
     }
+    edited.removedSources.clear();  // gone from the store now
     settings_ = edited;
     saved_ = true;
     form_->Unload();

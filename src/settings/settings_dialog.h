@@ -6,12 +6,14 @@
 #include "platform/message_boxes.h"
 #include "platform/settings_store.h"
 #include "settings/settings.h"
+#include "settings/sources_dialog.h"
 
 namespace kestrel {
 
 // The modal dialog in which the user sets the source window's title, the
 // document type, the search field and the hotkey, which is captured by
-// pressing it. It edits the program's settings and saves them on OK.
+// pressing it; Sources... opens the list of every source. It edits the
+// program's settings and saves them, sources and all, on OK.
 class SettingsDialog {
 public:
     SettingsDialog(forms::FormHost& forms, platform::MessageBoxes& messageBoxes, platform::EventLoop& events,
@@ -30,6 +32,9 @@ public:
 private:
     void Load(forms::Form& form);
     void HotKeyDown(forms::KeyDownArgs& key);
+    void OpenSources();
+    // The settings as edited: the Sources dialog's and the boxes' (the hotkey aside).
+    Settings Edited() const;
     void Ok();
 
     forms::FormHost& forms_;
@@ -38,6 +43,8 @@ private:
     platform::SettingsStore& store_;
     Settings& settings_;
     forms::Form* form_ = nullptr;  // the loaded dialog, while it is open
+    SourcesDialog* sourcesDialog_ = nullptr;  // while it is open over this one
+    Settings pending_;  // what OK saves, as far as the Sources dialog edited it
     bool saved_ = false;
     // The combination the box shows, saved by OK.
     std::int16_t pendingKey_ = 0;

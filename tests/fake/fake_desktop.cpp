@@ -208,7 +208,7 @@ FakeWindow* FakeDesktop::Find(WindowId id) {
 
 std::string FakeDesktop::Read(const std::string& app, const std::string& section, const std::string& key,
                                     const std::string& fallback) {
-    log.push_back("read:" + key);
+    log.push_back("read:" + LoggedKey(section, key));
     if (key == failReadAt) throw Error("the store cannot be read");
     const auto found = store.find(StoreKey(app, section, key));
     return found == store.end() ? fallback : found->second;
@@ -216,9 +216,17 @@ std::string FakeDesktop::Read(const std::string& app, const std::string& section
 
 void FakeDesktop::Write(const std::string& app, const std::string& section, const std::string& key,
                               const std::string& value) {
-    log.push_back("save:" + key + "=" + value);
+    log.push_back("save:" + LoggedKey(section, key) + "=" + value);
     if (key == failSaveAt) throw Error("the store cannot be written");
     store[StoreKey(app, section, key)] = value;
+}
+
+void FakeDesktop::RemoveSection(const std::string& app, const std::string& section) {
+    log.push_back("remove:" + section);
+    if (section == failSaveAt) throw Error("the store cannot be written");
+    const auto prefix = StoreKey(app, section, "");
+    for (auto it = store.lower_bound(prefix); it != store.end() && it->first.rfind(prefix, 0) == 0;)
+        it = store.erase(it);
 }
 
 void FakeDesktop::OpenClipboard() {

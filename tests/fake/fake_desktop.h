@@ -127,28 +127,38 @@ public:
     platform::Services Services(forms::FormHost& forms);
 
     // The record of what the code asked for, in order ("clear", "activate:T",
-    // "keys", "read-clipboard", "message:T", "read:Key", "save:Key=Value").
+    // "keys", "read-clipboard", "message:T", "read:Key", "save:Key=Value",
+    // a key of a section but "Settings" as "Source2\\Key", "remove:Source2").
     std::vector<std::string> log;
     std::vector<platform::Chord> chords;  // every SendInput batch
     std::vector<ShownMessage> messages;
 
-    // Policy values by name (machine and user policy already merged), and one
-    // that cannot be read.
+    // Policy values by name, "Source2\\AppName" for a section's (machine and
+    // user policy already merged), and one that cannot be read.
     std::map<std::string, std::string> policy;
     std::set<std::string> userPolicy;  // of those, the ones the user's policy sets, not the machine's
     std::string failPolicyAt;
-    bool MachineSets(const std::string& name) override { return !userPolicy.count(name); }
-    std::optional<std::string> Read(const std::string& name) override {
-        if (name == failPolicyAt) throw Error("the policy cannot be read");
-        const auto found = policy.find(name);
+    static std::string PolicyKey(const std::string& section, const std::string& name) {
+        return section.empty() ? name : section + "\\" + name;
+    }
+    bool MachineSets(const std::string& section, const std::string& name) override {
+        return !userPolicy.count(PolicyKey(section, name));
+    }
+    std::optional<std::string> Read(const std::string& section, const std::string& name) override {
+        const auto key = PolicyKey(section, name);
+        if (key == failPolicyAt) throw Error("the policy cannot be read");
+        const auto found = policy.find(key);
         return found == policy.end() ? std::nullopt : std::optional<std::string>(found->second);
     }
 
     // Settings store, by "app\section\key".
     std::map<std::string, std::string> store;
-    std::string failReadAt, failSaveAt;  // a key whose access fails
+    std::string failReadAt, failSaveAt;  // a key (or for a removal, a section) whose access fails
     static std::string StoreKey(const std::string& app, const std::string& section, const std::string& key) {
         return app + "\\" + section + "\\" + key;
+    }
+    static std::string LoggedKey(const std::string& section, const std::string& key) {
+        return section == "Settings" ? key : section + "\\" + key;
     }
 
     // Clipboard.
@@ -244,6 +254,7 @@ public:
                      const std::string& fallback) override;
     void Write(const std::string& app, const std::string& section, const std::string& key,
                const std::string& value) override;
+    void RemoveSection(const std::string& app, const std::string& section) override;
     void Clear() override;
     std::string Text() override;
     void SetText(const std::string& text) override;

@@ -32,7 +32,13 @@ void EraseLastUtf8(std::string& text) {
 
 FakeForm::FakeForm(FakeFormHost& host, const forms::FormDesign& design, forms::Handlers handlers)
     : host_(host), design_(design), handlers_(std::move(handlers)), id_(host.nextId_++), caption_(design.caption) {
-    for (const auto& c : design_.controls) texts_[c.name] = c.text;
+    for (const auto& c : design_.controls) {
+        texts_[c.name] = c.text;
+        if (c.kind == ControlKind::ListBox) {
+            items_[c.name];
+            listIndex_[c.name] = -1;
+        }
+    }
     host_.loaded_.push_back(this);
 }
 
@@ -47,6 +53,44 @@ const forms::ControlDesign& FakeForm::Control(const std::string& name) const {
     for (const auto& c : design_.controls)
         if (c.name == name) return c;
     throw std::logic_error("the form " + design_.name + " has no control named " + name);
+}
+
+void FakeForm::RequireList(const std::string& name) const {
+    RequireLoaded();
+    if (Control(name).kind != ControlKind::ListBox) throw std::logic_error(name + " is not a list box");
+}
+
+void FakeForm::Choose(const std::string& list, int index) {
+    RequireList(list);
+    if (disabled_.count(list)) throw std::logic_error(list + " is disabled");
+    if (index < 0 || index >= static_cast<int>(items_[list].size()))
+        throw std::logic_error(list + " has no line " + std::to_string(index));
+    focus_ = list;
+    listIndex_[list] = index;
+    RunClick(list);
+}
+
+const std::vector<std::string>& FakeForm::Items(const std::string& list) const {
+    RequireList(list);
+    return items_.at(list);
+}
+
+void FakeForm::SetItems(const std::string& list, const std::vector<std::string>& items) {
+    RequireList(list);
+    items_[list] = items;
+    listIndex_[list] = -1;
+}
+
+int FakeForm::ListIndex(const std::string& list) const {
+    RequireList(list);
+    return listIndex_.at(list);
+}
+
+void FakeForm::SetListIndex(const std::string& list, int index) {
+    RequireList(list);
+    if (index < -1 || index >= static_cast<int>(items_[list].size()))
+        throw Error(list + " has no line " + std::to_string(index));
+    listIndex_[list] = index;
 }
 
 void FakeForm::RequireLoaded() const {
@@ -110,6 +154,10 @@ void FakeForm::PressEsc() {
 
 std::string FakeForm::Text(const std::string& control) const {
     RequireLoaded();
+    if (const auto list = items_.find(control); list != items_.end()) {
+        const int index = listIndex_.at(control);
+        return index < 0 ? std::string() : list->second[static_cast<std::size_t>(index)];
+    }
     const auto found = texts_.find(control);
     if (found == texts_.end()) throw Error("the form " + design_.name + " has no control named " + control);
     return found->second;
@@ -117,6 +165,7 @@ std::string FakeForm::Text(const std::string& control) const {
 
 void FakeForm::SetText(const std::string& control, const std::string& text) {
     RequireLoaded();
+    if (items_.count(control)) throw Error(control + " is a list box: it takes SetItems");
     const auto found = texts_.find(control);
     if (found == texts_.end()) throw Error("the form " + design_.name + " has no control named " + control);
     found->second = text;

@@ -45,6 +45,10 @@ public:
     // control codes are ignored.
     void KeyPress(const std::string& box, std::int16_t keyAscii);
     void Type(const std::string& box, const std::string& ascii);  // KeyPress per character
+    // Chooses a list box's line as a click or an arrow key would: its Click
+    // handler runs.
+    void Choose(const std::string& list, int index);
+    const std::vector<std::string>& Items(const std::string& list) const;
     // Enter and Esc press only the design's default and cancel buttons, whatever
     // control has the focus; with none named they do nothing.
     void PressEnter(const std::string& control);
@@ -56,6 +60,9 @@ public:
     platform::WindowId Handle() const override { return loaded_ ? id_ : 0; }
     std::string Text(const std::string& control) const override;
     void SetText(const std::string& control, const std::string& text) override;
+    void SetItems(const std::string& list, const std::vector<std::string>& items) override;
+    int ListIndex(const std::string& list) const override;
+    void SetListIndex(const std::string& list, int index) override;
     std::string Caption() const override;
     void SetCaption(const std::string& text) override;
     void SetFocus(const std::string& control) override;
@@ -77,6 +84,7 @@ public:
 
 private:
     const forms::ControlDesign& Control(const std::string& name) const;
+    void RequireList(const std::string& name) const;
     void RequireLoaded() const;
     void Log(const std::string& what);
     void Reveal();
@@ -87,6 +95,8 @@ private:
     forms::Handlers handlers_;
     platform::WindowId id_;
     std::map<std::string, std::string> texts_;
+    std::map<std::string, std::vector<std::string>> items_;  // list boxes'
+    std::map<std::string, int> listIndex_;
     std::set<std::string> disabled_;
     std::string caption_;
     std::string focus_;

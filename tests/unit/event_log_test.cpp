@@ -41,6 +41,7 @@ TEST_F(EventLogTest, TheStartSaysTheVersionWhereEachSettingCameFromAndTheHotKey)
     desk.policy["AppName"] = "Invoices";
     desk.policy["Field"] = "CustomerNo";
     desk.userPolicy = {"Field"};
+    desk.store["Kestrel\\Source3\\AppName"] = "Letters";  // no search field: no source
     Start();
     const auto lines = Lines();
     ASSERT_EQ(lines.size(), 3u);
@@ -48,6 +49,7 @@ TEST_F(EventLogTest, TheStartSaysTheVersionWhereEachSettingCameFromAndTheHotKey)
     EXPECT_TRUE(Has(lines[1], "SourceWindow from store")) << lines[1];
     EXPECT_TRUE(Has(lines[1], "AppName from machine policy")) << lines[1];
     EXPECT_TRUE(Has(lines[1], "Field from user policy")) << lines[1];
+    EXPECT_TRUE(Has(lines[1], "Source3 skipped: no search field")) << lines[1];
     EXPECT_EQ(lines[2], "hotkey Ctrl-Shift F11 registered");
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -28,13 +29,35 @@ std::set<std::string> Captures(const std::string& text, const std::string& patte
     return found;
 }
 
+// The value names of each policy key the templates write, from each <policy> element.
+std::map<std::string, std::set<std::string>> ValuesByKey(const std::string& admx) {
+    std::map<std::string, std::set<std::string>> byKey;
+    for (auto at = admx.find("<policy "); at != std::string::npos; at = admx.find("<policy ", at + 1)) {
+        const auto end = admx.find("</policy>", at);
+        if (end == std::string::npos) throw std::runtime_error("a policy element does not end");
+        const auto policy = admx.substr(at, end - at);
+        const auto keys = Captures(policy, R"re(\skey="([^"]*)")re");
+        if (keys.size() != 1) throw std::runtime_error("a policy without one key: " + policy.substr(0, 60));
+        const auto values = Captures(policy, R"re(valueName="([^"]*)")re");
+        byKey[*keys.begin()].insert(values.begin(), values.end());
+    }
+    return byKey;
+}
+
 TEST(PolicyTemplates, NameExactlyTheValuesTheProgramReads) {
     const auto admx = ReadFile(KESTREL_POLICY_DIR "/kestrel.admx");
     const auto adml = ReadFile(KESTREL_POLICY_DIR "/en-US/kestrel.adml");
-    auto names = std::set<std::string>(setting::kAll.begin(), setting::kAll.end());
-    names.insert(setting::kLog);
-    EXPECT_EQ(Captures(admx, R"re(valueName="([^"]*)")re"), names);
-    for (const auto& key : Captures(admx, R"re(key="([^"]*)")re")) EXPECT_EQ(key, "Software\\Policies\\Kestrel");
+    // The program's own key: every shared value, source 1's, and the log's.
+    const std::string key = "Software\\Policies\\Kestrel";
+    std::map<std::string, std::set<std::string>> expected;
+    expected[key] = std::set<std::string>(setting::kAll.begin(), setting::kAll.end());
+    expected[key].insert(setting::kSourceValues.begin(), setting::kSourceValues.end());
+    expected[key].insert(setting::kLog);
+    // Each other source's subkey: that source's values.
+    for (int n = 2; n <= setting::kMaxSources; ++n)
+        expected[key + "\\" + SourcePolicySection(n)] =
+            std::set<std::string>(setting::kSourceValues.begin(), setting::kSourceValues.end());
+    EXPECT_EQ(ValuesByKey(admx), expected);
 
     const auto strings = Captures(adml, R"re(<string id="([^"]*)")re");
     for (const auto& used : Captures(admx, R"re(\$\(string\.([^)]*)\))re"))

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+
 #include "fake/fake_fixture.h"
 #include "settings/hotkey_names.h"
+#include "settings/pattern_check.h"
 #include "settings/settings_dialog.h"
 
 namespace kestrel {
@@ -80,7 +84,7 @@ TEST_F(SettingsDialogTest, CtrlShiftF5IsShownAndSavedWithTheTextsInOrder) {
     EXPECT_EQ(settings.hotKeyShift, 3);
     EXPECT_EQ(Saves(), (std::vector<std::string>{"save:SourceWindow=Orders - ACME", "save:Field=Account",
                                                  "save:AppName=Claims", "save:Hotkey=116", "save:HotKeyShift=3",
-                                                 "save:SaveNext=False"}));
+                                                 "save:SaveNext=False", "save:ValuePattern=", "save:Column="}));
 }
 
 TEST_F(SettingsDialogTest, WhichKeyDownsAreAccepted) {
@@ -225,6 +229,206 @@ TEST_F(SettingsDialogTest, ASaveThatFailsIsReportedAndTheDialogStaysOpen) {
     ASSERT_EQ(desk.messages.size(), 1u);
     EXPECT_EQ(desk.messages[0].text, "error: the settings could not be saved.  the store cannot be written");
     EXPECT_EQ(desk.messages[0].modality, platform::Modality::System);
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// The Sources dialog, opened from Settings: `work` runs while it is open.
+class SourcesDialogTest : public fake::FakeTest {
+protected:
+    SourcesDialogTest() {
+        settings.documentType = "Claims";
+        settings.searchField = "Account";
+    }
+    // Opens Settings, then Sources from it; `settingsWork` runs in Settings
+    // before (with `sources` null) and after the Sources dialog.
+    void Open(std::function<void(fake::FakeForm&)> work,
+              std::function<void(fake::FakeForm&, bool after)> settingsWork = {}) {
+        host.onShowModal = [&, work, settingsWork](fake::FakeForm& f) {
+            if (f.Name() == "frmSources") {
+                work(f);
+                sourcesOpen = f.Loaded();
+                return;
+            }
+            if (settingsWork) settingsWork(f, false);
+            f.Click("cmdSources");
+            if (settingsWork) settingsWork(f, true);
+        };
+        desk.log.clear();
+        SettingsDialog(host, desk, desk, desk, settings).ShowModal();
+    }
+    static Source Made(int number, const char* window, const char* type, const char* field,
+                       std::set<std::string> policy = {}) {
+        Source s{number, window, type, field, "", ""};
+        s.fromPolicy = std::move(policy);
+        return s;
+    }
+    std::vector<std::string> Changes() {
+        std::vector<std::string> changes;
+        for (const auto& e : desk.log)
+            if ((e.rfind("save:Source", 0) == 0 && std::isdigit(static_cast<unsigned char>(e[11]))) ||
+                e.rfind("save:ValuePattern", 0) == 0 || e.rfind("remove:", 0) == 0)
+                changes.push_back(e);
+        return changes;
+    }
+
+    Settings settings;
+    bool sourcesOpen = false;
+};
+
+TEST_F(SourcesDialogTest, TheListShowsEverySourceAndRemoveChangeAndOkSaveWithSettingsOk) {
+    settings.moreSources = {Made(2, "CRM", "Letters", "Customer"),
+                            Made(5, "", "Orders", "OrderNo", {"AppName", "Field"})};
+    Open([](fake::FakeForm& f) {
+        EXPECT_EQ(f.Items("lstSources"), (std::vector<std::string>{SourcesDialog::ListLine(Made(1, "", "Claims", "")),
+                                                                   SourcesDialog::ListLine(Made(2, "CRM", "Letters", "")),
+                                                                   SourcesDialog::ListLine(Made(5, "", "Orders", ""))}));
+        EXPECT_EQ(f.ListIndex("lstSources"), 0);
+        EXPECT_EQ(f.Text("txtDocType"), "Claims");
+        EXPECT_FALSE(f.Enabled("cmdRemove")) << "source 1 stays";
+        f.Choose("lstSources", 1);
+        EXPECT_EQ(f.Text("txtWindow"), "CRM");
+        EXPECT_TRUE(f.Enabled("cmdRemove"));
+        f.Click("cmdRemove");
+        ASSERT_EQ(f.Items("lstSources").size(), 2u);
+        EXPECT_EQ(f.Text("txtDocType"), "Orders") << "the next source is chosen";
+        // Policy's values: shown, locked, and the source cannot be removed.
+        EXPECT_FALSE(f.Enabled("txtDocType"));
+        EXPECT_FALSE(f.Enabled("txtSearchField"));
+        EXPECT_TRUE(f.Enabled("txtWindow"));
+        EXPECT_FALSE(f.Enabled("cmdRemove"));
+        f.SetText("txtWindow", "Orders*");
+        f.Click("cmdChange");
+        EXPECT_EQ(f.Items("lstSources")[1], SourcesDialog::ListLine(Made(5, "Orders*", "Orders", "")));
+        f.Choose("lstSources", 0);
+        EXPECT_TRUE(f.Enabled("txtDocType"));
+        f.SetText("txtPattern", "\\d+");
+        f.PressEnter("txtPattern");  // OK takes what the boxes hold, as Change would
+    });
+    EXPECT_FALSE(sourcesOpen);
+    EXPECT_TRUE(desk.log.empty()) << "nothing is saved without the Settings dialog's OK";
+    EXPECT_EQ(settings.moreSources.size(), 2u);
+    Open([](fake::FakeForm& f) {
+            f.Choose("lstSources", 1);
+            f.Click("cmdRemove");
+            f.PressEsc();
+        },
+         [](fake::FakeForm& f, bool after) {
+             if (after) f.Click("cmdOK");
+         });
+    EXPECT_EQ(std::count(desk.log.begin(), desk.log.end(), "save:Source2\\SourceWindow=CRM"), 1)
+        << "Cancel in Sources: the removed source is back";
+    EXPECT_EQ(settings.moreSources.size(), 2u);
+
+    settings.moreSources = {Made(2, "CRM", "Letters", "Customer"),
+                            Made(5, "", "Orders", "OrderNo", {"AppName", "Field"})};
+    Open(
+        [](fake::FakeForm& f) {
+            f.Choose("lstSources", 1);
+            f.Click("cmdRemove");
+            f.SetText("txtWindow", "Orders*");
+            f.Choose("lstSources", 0);
+            f.SetText("txtPattern", "\\d+");
+            f.Click("cmdOK");
+        },
+        [](fake::FakeForm& f, bool after) {
+            if (after) f.Click("cmdOK");
+        });
+    EXPECT_EQ(Changes(), (std::vector<std::string>{"save:ValuePattern=\\d+", "save:Source5\\SourceWindow=",
+                                                   "save:Source5\\ValuePattern=", "save:Source5\\Column=",
+                                                   "remove:Source2"}))
+        << "choosing another source leaves an unchanged edit behind; policy values are never saved";
+    ASSERT_EQ(settings.moreSources.size(), 1u);
+    EXPECT_EQ(settings.moreSources[0].number, 5);
+    EXPECT_TRUE(settings.removedSources.empty()) << "removed from the store already";
+}
+
+TEST_F(SourcesDialogTest, AddTakesTheBoxesAndTheLowestFreeNumberAndRefusesWhatSettingsRefuses) {
+    settings.skippedSources = {{2, "no search field"}};
+    struct Row {
+        const char* type;
+        const char* field;
+        const char* message;  // nullptr: added
+    };
+    const Row rows[] = {
+        {"Letters", "", "error: cannot save settings.  Please enter a field to search."},
+        {"", "Customer", "error: cannot save settings.  Please enter a Document Type."},
+        {"Letters", "Customer", nullptr},
+    };
+    for (const auto& row : rows) {
+        desk.messages.clear();
+        Open([&](fake::FakeForm& f) {
+            f.SetText("txtWindow", "CRM");
+            f.SetText("txtDocType", row.type);
+            f.SetText("txtSearchField", row.field);
+            f.Click("cmdAdd");
+            EXPECT_EQ(f.Items("lstSources").size(), row.message ? 1u : 2u) << row.type << "/" << row.field;
+            if (!row.message) {
+                EXPECT_EQ(f.ListIndex("lstSources"), 1) << "the new source is chosen";
+                EXPECT_TRUE(f.Enabled("cmdRemove"));
+                // Source 1 kept its own values: Add made a new source of the boxes.
+                f.Choose("lstSources", 0);
+                EXPECT_EQ(f.Text("txtDocType"), "Claims");
+                f.Click("cmdOK");
+            } else {
+                f.PressEsc();  // OK would take the boxes for source 1, which they no longer fit
+            }
+        });
+        ASSERT_EQ(desk.messages.size(), row.message ? 1u : 0u);
+        if (row.message) {
+            EXPECT_EQ(desk.messages[0].text, row.message);
+            continue;
+        }
+        EXPECT_FALSE(sourcesOpen);
+        ASSERT_EQ(settings.moreSources.size(), 0u) << "not saved without the Settings dialog's OK";
+    }
+}
+
+TEST_F(SourcesDialogTest, SourceOneIsTheSettingsBoxesBothWays) {
+    settings = Settings{};  // a first start
+    Open(
+        [](fake::FakeForm& f) {
+            EXPECT_EQ(f.Text("txtDocType"), "Typed in Settings");
+            f.Click("cmdOK");  // no search field yet: refused
+            EXPECT_TRUE(f.Loaded());
+            f.SetText("txtSearchField", "Account");
+            f.SetText("txtSample", "Account 4711");
+            f.Click("cmdTry");
+            EXPECT_EQ(f.Text("lblValue"), "Value: " + *ValueFromSample("", "Account 4711"));
+            f.Click("cmdOK");
+        },
+        [](fake::FakeForm& f, bool after) {
+            if (!after) {
+                f.SetText("txtDocType", "Typed in Settings");
+                return;
+            }
+            EXPECT_EQ(f.Text("txtSearchField"), "Account");
+            f.Click("cmdOK");
+        });
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_EQ(desk.messages[0].text, "error: cannot save settings.  Please enter a field to search.");
+    EXPECT_EQ(settings.documentType, "Typed in Settings");
+    EXPECT_EQ(settings.searchField, "Account");
+}
+
+TEST_F(SourcesDialogTest, ClosingSettingsFromOutsideClosesTheSourcesDialogToo) {
+    std::unique_ptr<SettingsDialog> dialog;
+    host.onShowModal = [&](fake::FakeForm& f) {
+        if (f.Name() == "frmSources") {
+            dialog->Cancel();  // as Exit from the tray menu does
+            sourcesOpen = f.Loaded();
+            return;
+        }
+        f.Click("cmdSources");
+    };
+    dialog = std::make_unique<SettingsDialog>(host, desk, desk, desk, settings);
+    EXPECT_FALSE(dialog->ShowModal());
+    EXPECT_FALSE(sourcesOpen);
+    EXPECT_EQ(host.LoadedForms(), 0);
 }
 
 }  // namespace

@@ -214,3 +214,50 @@ TEST_F(FormsWinTest, FocusStartsAtTheFirstControlAndTabFollowsTheTabIndex) {
 
 }  // namespace
 }  // namespace kestrel::wintest
+
+namespace kestrel::wintest {
+namespace {
+
+TEST_F(FormsWinTest, AListBoxShowsItsLinesAndClicksWhenTheUserChoosesOne) {
+    forms::FormDesign d;
+    d.name = "frmListTest";
+    d.caption = "Kestrel list test";
+    d.clientWidth = 3600;
+    d.clientHeight = 2400;
+    d.controls = {
+        {"txtOther", ControlKind::TextBox, "", {120, 120, 2400, 315}, 0},
+        {"lblItems", ControlKind::Label, "&Items", {120, 600, 1200, 255}, 1},
+        {"lstItems", ControlKind::ListBox, "", {120, 900, 2400, 1200}, 2},
+    };
+    d.controls[1].useMnemonic = true;
+    std::vector<int> chosen;
+    forms::Handlers h;
+    h.OnClick("lstItems", [&] { chosen.push_back(form_->ListIndex("lstItems")); });
+    form_ = services.forms.Load(d, std::move(h));
+    ASSERT_TRUE(form_->Loaded());
+    const HWND list = FindWindowExW(hwnd(), nullptr, L"ListBox", nullptr);
+    ASSERT_NE(list, nullptr);
+    EXPECT_FALSE(GetWindowLongPtrW(FindWindowExW(hwnd(), nullptr, L"Static", nullptr), GWL_STYLE) & SS_NOPREFIX);
+
+    form_->SetItems("lstItems", {"one", "Größe", "three"});
+    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(form_->ListIndex("lstItems"), -1);
+    EXPECT_EQ(form_->Text("lstItems"), "");
+    form_->SetListIndex("lstItems", 1);
+    EXPECT_EQ(form_->Text("lstItems"), "Größe");
+    EXPECT_THROW(form_->SetListIndex("lstItems", 3), Error);
+    EXPECT_THROW(form_->SetText("lstItems", "x"), Error);
+
+    form_->Show();
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == hwnd(); }));
+    Keys("%i");  // the label's access key: to the list after it
+    EXPECT_EQ(GetFocus(), list);
+    Keys("{down}");
+    EXPECT_EQ(chosen, std::vector<int>{2}) << "the user's choice clicks; SetListIndex did not";
+    EXPECT_EQ(form_->Text("lstItems"), "three");
+    form_->SetItems("lstItems", {"only"});
+    EXPECT_EQ(form_->ListIndex("lstItems"), -1) << "new lines, none chosen";
+}
+
+}  // namespace
+}  // namespace kestrel::wintest

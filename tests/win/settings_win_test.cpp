@@ -99,6 +99,7 @@ TEST_F(SettingsWinTest, TheDialogsControlsSitWhereTheDesignPutsThem) {
         {L"OK", false, {152, 160, 152 + 81, 160 + 25}, true},
         {L"Search Field", true, {32, 120, 32 + 97, 120 + 17}, false},
         {L"Cancel", false, {256, 160, 256 + 81, 160 + 25}, true},
+        {L"&Sources...", false, {360, 160, 360 + 81, 160 + 25}, true},  // cmdSources (5400, 2400, 1215, 375)
         {L"Document Type", true, {32, 88, 32 + 105, 88 + 17}, false},
         {L"Source Window Title", true, {32, 56, 32 + 105, 56 + 17}, false},
         {L"(optional)", true, {336, 56, 336 + 57, 56 + 17}, true},

@@ -115,7 +115,7 @@ TEST_F(PolicyWinTest, ABadPolicyValueIsNamedAndTheOthersStillRead) {
     EXPECT_EQ(s.documentType, "Claims");
     const BYTE binary[] = {1, 2};
     ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKey, L"Hotkey", REG_BINARY, binary, sizeof binary), ERROR_SUCCESS);
-    EXPECT_THROW(services.policy.Read("Hotkey"), Error) << "neither text nor a number";
+    EXPECT_THROW(services.policy.Read("", "Hotkey"), Error) << "neither text nor a number";
 }
 
 }  // namespace

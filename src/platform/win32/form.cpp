@@ -28,7 +28,19 @@ std::wstring WindowText(HWND hwnd) {
 }
 
 bool HasWindowText(const Control& c) {
-    return c.hwnd && c.design.kind != ControlKind::Picture && c.design.kind != ControlKind::Line;
+    return c.hwnd && c.design.kind != ControlKind::Picture && c.design.kind != ControlKind::Line &&
+           c.design.kind != ControlKind::ListBox;
+}
+
+std::string ChosenLine(HWND list) {
+    const auto index = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR) return {};
+    const auto length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const auto got = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
+    return Narrow(text);
 }
 
 }  // namespace
@@ -88,14 +100,44 @@ void Form::RunLoad() {
 
 std::string Form::Text(const std::string& control) const {
     const Control& c = Find(control);
+    if (c.design.kind == ControlKind::ListBox) return ChosenLine(c.hwnd);
     if (!HasWindowText(c)) return c.design.text;
     return Narrow(WindowText(c.hwnd));
 }
 
 void Form::SetText(const std::string& control, const std::string& text) {
     Control& c = Find(control);
+    if (c.design.kind == ControlKind::ListBox) throw Error(control + " is a list box: it takes SetItems");
     c.design.text = text;
     if (HasWindowText(c)) SetWindowTextW(c.hwnd, Widen(text).c_str());
+}
+
+void Form::SetItems(const std::string& list, const std::vector<std::string>& items) {
+    const Control& c = FindList(list);
+    SendMessageW(c.hwnd, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(c.hwnd, LB_RESETCONTENT, 0, 0);
+    for (const auto& item : items) {
+        const auto text = Widen(item);
+        const auto added = SendMessageW(c.hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        if (added == LB_ERR || added == LB_ERRSPACE) {
+            SendMessageW(c.hwnd, WM_SETREDRAW, TRUE, 0);
+            throw Error("cannot fill the list " + list);
+        }
+    }
+    SendMessageW(c.hwnd, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(c.hwnd, nullptr, TRUE);
+}
+
+int Form::ListIndex(const std::string& list) const {
+    const auto index = SendMessageW(FindList(list).hwnd, LB_GETCURSEL, 0, 0);
+    return index == LB_ERR ? -1 : static_cast<int>(index);
+}
+
+void Form::SetListIndex(const std::string& list, int index) {
+    const Control& c = FindList(list);
+    const auto count = SendMessageW(c.hwnd, LB_GETCOUNT, 0, 0);
+    if (index < -1 || index >= count) throw Error(list + " has no line " + std::to_string(index));
+    SendMessageW(c.hwnd, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 std::string Form::Caption() const {
@@ -276,6 +318,9 @@ LRESULT Form::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         } else if (lParam && code == BN_CLICKED) {
             const Control* c = ById(id);
             if (c && c->design.kind == ControlKind::Button) Click(c->design.name);
+        } else if (lParam && code == LBN_SELCHANGE) {
+            const Control* c = ById(id);
+            if (c && c->design.kind == ControlKind::ListBox) Click(c->design.name);
         }
         return 0;
     }
@@ -284,6 +329,17 @@ LRESULT Form::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             if (!design_.defaultButton.empty() && c.design.name == design_.defaultButton)
                 return MAKELRESULT(c.id, DC_HASDEFID);
         return 0;
+    case WM_NEXTDLGCTL: {
+        // What the dialog manager sends for a label's access key: the focus
+        // to the control after the label, as a dialog's own procedure does.
+        HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                   : GetNextDlgTabItem(hwnd, GetFocus(), wParam != 0);
+        if (next && IsChild(hwnd, next)) {
+            if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(next, EM_SETSEL, 0, -1);
+            ::SetFocus(next);
+        }
+        return 0;
+    }
     case WM_CLOSE:
         Unload();
         return 0;
@@ -367,6 +423,12 @@ const Control& Form::Find(const std::string& name) const {
     for (const auto& c : controls_)
         if (c.design.name == name) return c;
     throw Error("the form " + design_.name + " has no control named " + name);
+}
+
+const Control& Form::FindList(const std::string& name) const {
+    const Control& c = Find(name);
+    if (c.design.kind != ControlKind::ListBox) throw Error(name + " is not a list box");
+    return c;
 }
 
 Control& Form::Find(const std::string& name) {

@@ -34,6 +34,9 @@ public:
     platform::WindowId Handle() const override { return reinterpret_cast<platform::WindowId>(hwnd_); }
     std::string Text(const std::string& control) const override;
     void SetText(const std::string& control, const std::string& text) override;
+    void SetItems(const std::string& list, const std::vector<std::string>& items) override;
+    int ListIndex(const std::string& list) const override;
+    void SetListIndex(const std::string& list, int index) override;
     std::string Caption() const override;
     void SetCaption(const std::string& text) override;
     void SetFocus(const std::string& control) override;
@@ -71,6 +74,7 @@ private:
     void RequireLoaded() const;
     const Control& Find(const std::string& name) const;
     Control& Find(const std::string& name);
+    const Control& FindList(const std::string& name) const;
     const Control* ById(int id) const;
     const Control* ByWindow(HWND hwnd) const;
     // A text box with a KeyDown handler takes Alt chords as keys, not as menu or access keys.

@@ -129,7 +129,13 @@ void FormBuilder::CreateControls(HWND frame, std::vector<Control>& controls, HFO
         case ControlKind::Line:
             continue;
         case ControlKind::Label:
-            style |= SS_LEFT | SS_NOPREFIX;
+            style |= SS_LEFT;
+            if (!c.design.useMnemonic) style |= SS_NOPREFIX;
+            break;
+        case ControlKind::ListBox:
+            cls = L"LISTBOX";
+            style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
+            exStyle |= WS_EX_CLIENTEDGE;
             break;
         case ControlKind::TextBox:
             cls = L"EDIT";

@@ -39,4 +39,11 @@ void RegistryStore::Write(const std::string& app, const std::string& section, co
     if (rc != ERROR_SUCCESS) throw Error(LastErrorText("cannot save the setting \"" + key + "\"", rc));
 }
 
+void RegistryStore::RemoveSection(const std::string& app, const std::string& section) {
+    // A section holds values only, as SaveSetting leaves it, so the key alone goes.
+    const LONG rc = RegDeleteKeyW(HKEY_CURRENT_USER, KeyPath(app, section).c_str());
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+        throw Error(LastErrorText("cannot remove the settings section \"" + section + "\"", rc));
+}
+
 }  // namespace kestrel::win32

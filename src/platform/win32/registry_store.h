@@ -13,6 +13,7 @@ public:
                      const std::string& fallback) override;
     void Write(const std::string& app, const std::string& section, const std::string& key,
                const std::string& value) override;
+    void RemoveSection(const std::string& app, const std::string& section) override;
 };
 
 }  // namespace kestrel::win32
