@@ -58,6 +58,7 @@ TEST_F(TerminalWinTest, ATerminalGetsNoKeyAndOnlyItsOwnCopyIsTaken) {
                                     L"\" --text \"$ ledger\\n100234\"";
         {
             SourceApp terminal(L"user@ledger: ~", common + L" --select 10 16 --copy-selection");
+            ASSERT_TRUE(WaitFor([&] { return services.clipboard.Text() == "100234"; })) << "the terminal copied";
             EXPECT_EQ(capture.Capture("user@ledger: ~"), "100234") << name;
             EXPECT_EQ(capture.report().route, std::string("terminal")) << name;
         }

@@ -150,6 +150,10 @@ TEST_F(ListPressWinTest, APressOverEachListSearchesItsChosenItemAndLeavesItAsItW
         SCOPED_TRACE(Utf8(c.args));
         ListApp app(ProgramDir() + L"\\" KESTREL_LIST_APP, c.args);
         const auto before = app.State();
+        // The user presses the hotkey in another program, whose keys they are.
+        SourceApp other(L"Mail", L"--text \"inbox\"");
+        SetForegroundWindow(other.window());
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == other.window(); }, 2000));
         ASSERT_TRUE(fixtures::PressChord({VK_CONTROL, VK_SHIFT, VK_F11}));
         const auto calls = InstalledRunner::WaitForCalls(++runs);
         ASSERT_EQ(calls.size(), runs);

@@ -89,6 +89,7 @@ TEST_F(ProgramLogWinTest, AStartAPressByEachRouteAndExitAreLoggedWithoutTheValue
     {
         SourceApp terminal(L"Customer Record 4711 - mintty",
                            L"--class mintty --keys-only --text \"$ ledger\\n100234\" --select 10 16 --copy-selection");
+        ASSERT_TRUE(WaitFor([&] { return services.clipboard.Text() == "100234"; })) << "the terminal copied";
         Press();
         ASSERT_EQ(InstalledRunner::WaitForCalls(++runs).size(), runs);
     }
