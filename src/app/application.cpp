@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "capture/value_pattern.h"
 #include "platform/app_title.h"
+#include "platform/error.h"
 #include "settings/hotkey_names.h"
 #include "settings/store_text.h"
 
@@ -98,9 +100,29 @@ void Application::Load() {
         settingsUnreadable_ = true;
         ShowMessage(s_.messageBoxes, "error in Main: " + problem, platform::Modality::System);
     } else if (settings_.Complete()) {
+        ReportPatterns();
         ArmHotKey();
     } else {
         OpenSettings();
+    }
+}
+
+// A value pattern that is no regular expression is said at start, naming its
+// source and value; the program goes on, and that source's presses say it again.
+void Application::ReportPatterns() {
+    for (const auto& source : settings_.Sources()) {
+        if (source.valuePattern.empty()) continue;
+        try {
+            const ValuePattern pattern(source.valuePattern);
+        } catch (const Error& e) {
+            const auto where = std::string(setting::kValuePattern) + " in " + SourceSection(source.number);
+            log_.Write("bad value: " + where + ": " + e.what());
+            ShowMessage(s_.messageBoxes,
+                        "The value pattern of source " + std::to_string(source.number) + " (" + where +
+                            ") is no regular expression: " + e.what() +
+                            ". That source searches nothing until it is mended in Settings.",
+                        platform::Modality::System);
+        }
     }
 }
 
@@ -187,7 +209,10 @@ void Application::LogPress(std::int64_t runnerMs) {
     if (!log_.enabled()) return;
     const auto& r = capture_.report();
     std::string line = "press: ";
-    if (!r.windowFound) {
+    const bool several = settings_.Sources().size() > 1;
+    if (!r.windowFound && several) {
+        line += "no window matched any source's title";
+    } else if (!r.windowFound) {
         if (settings_.sourceWindow.empty()) {
             line += "no window in front";
         } else {
@@ -197,10 +222,14 @@ void Application::LogPress(std::int64_t runnerMs) {
         if (!r.why.empty()) line += " (" + r.why + ")";
     } else {
         // Never the title itself: it may carry the record ("Invoice 4711 - ...").
-        line += settings_.sourceWindow.empty() ? "the window in front" : "the window matched by the title " + Quoted(settings_.sourceWindow);
+        const auto& source = link_.source();
+        const auto title = source ? source->window : settings_.sourceWindow;
+        if (several) line += "source " + std::to_string(link_.grabReport().source) + ", ";
+        line += title.empty() ? "the window in front" : "the window matched by the title " + Quoted(title);
         line += ", of " + (r.window.program.empty() ? std::string("an unknown program") : r.window.program);
         line += " (class " + r.window.className + "), its title " + std::to_string(Characters(r.window.title)) +
                 " characters; route " + r.route + " (" + r.why + ")";
+        if (*link_.grabReport().pattern) line += std::string("; value pattern: ") + link_.grabReport().pattern;
     }
     const std::pair<const char*, std::int64_t> numbers[] = {
         {"; activation ", r.activationMs},

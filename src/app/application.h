@@ -45,6 +45,7 @@ private:
     void OpenSettings();
     void AfterSettings();
     void ArmHotKey();
+    void ReportPatterns();
     void HotKeyPressed();
     void LogPress(std::int64_t runnerMs);
     void LogSettings(const std::string& problem);

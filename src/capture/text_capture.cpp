@@ -39,6 +39,16 @@ std::optional<std::string> TextCapture::CaptureFrom(platform::WindowId window, b
     });
 }
 
+void TextCapture::NoWindow(const std::string& message) {
+    report_ = {};
+    report_.why = "no source's title finds a window";
+    try {
+        s_.clipboard.Clear();  // as on every press, nothing earlier stays to be searched
+    } catch (const std::exception&) {
+    }
+    ShowMessage(s_.messageBoxes, message, platform::Modality::System);
+}
+
 template <typename Find>
 std::optional<std::string> TextCapture::Press(const std::string& title, const std::string& column, bool activates,
                                               Find find) {

@@ -64,6 +64,10 @@ public:
     // `activate`; `title` is what found it, for the messages.
     std::optional<std::string> CaptureFrom(platform::WindowId window, bool activate, const std::string& title,
                                            const std::string& column = {});
+    // A press that found no window to take the value from: said in `message`.
+    void NoWindow(const std::string& message);
+    // The value the press searches, left on the clipboard in place of what was taken.
+    void LeaveOnClipboard(const std::string& value) { tools_.LeaveOnClipboard(value); }
     const Report& report() const { return report_; }
 
 private:

@@ -2,6 +2,7 @@
 
 #include "platform/app_title.h"
 #include "capture/text_capture.h"
+#include "capture/value_pattern.h"
 #include "capture/window_choice.h"
 #include "link/runner.h"
 #include "platform/error.h"
@@ -14,9 +15,63 @@ AppLink::AppLink(const Settings& settings, TextCapture& capture, Services servic
 bool AppLink::Grab() {
     if (!field_) throw Error("no search field is set");
     runnerProcess_.reset();
-    auto text = capture_.Capture(settings_.sourceWindow);
+    grab_ = {};
+    source_.reset();
+    const auto sources = settings_.Sources();
+    if (sources.empty()) throw Error("no source has a document type and a search field");
+    std::optional<std::string> text;
+    const Source* source = &sources.front();
+    if (sources.size() == 1) {
+        text = capture_.Capture(source->window, source->column);
+    } else {
+        std::vector<std::string> titles;
+        for (const auto& s : sources) titles.push_back(s.window);
+        const auto choice =
+            ChooseSource(services_.desktop.TopLevelWindows(), services_.desktop.ForegroundWindow(), titles);
+        if (!choice) {
+            std::string looked;
+            for (std::size_t i = 0; i < titles.size(); ++i)
+                looked += (i == 0 ? "'" : i + 1 == titles.size() ? " or '" : ", '") + titles[i] + "'";
+            capture_.NoWindow("error activating: no window of " + looked + " was found.");
+            field_->value.clear();
+            return false;
+        }
+        source = &sources[choice->source];
+        text = capture_.CaptureFrom(choice->window, choice->activate, source->window, source->column);
+    }
+    grab_.source = source->number;
+    source_ = *source;
+    field_->name = source->searchField;
+    if (text && !source->valuePattern.empty()) text = PickValue(*source, *text);
     field_->value = text.value_or("");
     return text.has_value();
+}
+
+// The value the source's pattern picks out of what was taken, left on the
+// clipboard in its place (an index run's script reads it from there). What
+// was taken is never repeated in a message: it is customer data.
+std::optional<std::string> AppLink::PickValue(const Source& source, const std::string& taken) {
+    const auto number = std::to_string(source.number);
+    std::string failure;
+    try {
+        const ValuePattern pattern(source.valuePattern);
+        if (auto value = pattern.Find(taken)) {
+            grab_.pattern = "matched";
+            capture_.LeaveOnClipboard(*value);
+            return value;
+        }
+        grab_.pattern = "no match";
+        failure = "error: what was taken from the source window holds nothing that the value pattern of source " +
+                  number + " matches.";
+    } catch (const ClipboardBusy&) {
+        failure = "error: the clipboard is in use by another program. Press the hotkey again in a moment.";
+    } catch (const Error& e) {
+        grab_.pattern = "invalid";
+        failure = "error: the value pattern of source " + number + " is no regular expression: " + e.what() +
+                  ". Mend it in Settings.";
+    }
+    ShowMessage(services_.messageBoxes, failure, platform::Modality::System);
+    return std::nullopt;
 }
 
 namespace {
@@ -89,7 +144,8 @@ void AppLink::RunSearch() { RunOnValue(&AppLink::StartSearch); }
 void AppLink::RunIndex() { RunOnValue(&AppLink::StartIndex); }
 
 void AppLink::StartSearch() {
-    StartRunner(runner::SearchCommandLine(settings_.documentType, settings_.searchField, field_->value));
+    const auto source = source_ ? *source_ : settings_.First();
+    StartRunner(runner::SearchCommandLine(source.documentType, source.searchField, field_->value));
 }
 
 void AppLink::StartIndex() {

@@ -39,10 +39,20 @@ public:
     Procedure procedure() const { return procedure_; }
     void SetProcedure(Procedure procedure) { procedure_ = procedure; }
 
-    // Captures the source window's text into the field's value; false when
-    // the capture failed and said so. Errors (no field among them, checked
-    // before anything is captured) go to the caller.
+    // Chooses the source the press serves (see ChooseSource), captures its
+    // window's text, picks the value out of it by the source's pattern and
+    // makes it the field's value, for the source's search field; false when
+    // the capture or the pattern failed and said so. Errors (no field among
+    // them, checked before anything is captured) go to the caller.
     bool Grab();
+    // How the last grab went, for the log.
+    struct GrabReport {
+        int source = 0;            // the number of the source it served; 0: none
+        const char* pattern = "";  // the value pattern's outcome: "", "matched", "no match", "invalid"
+    };
+    const GrabReport& grabReport() const { return grab_; }
+    // The source the last grab served.
+    const std::optional<Source>& source() const { return source_; }
 
     // Start the script runner on the field's value: a search, or an index run
     // through a script file. Neither passes an error on: an empty or missing
@@ -63,6 +73,7 @@ private:
     void StartIndex();
     void WriteScript();
     void StartRunner(const std::string& commandLine);
+    std::optional<std::string> PickValue(const Source& source, const std::string& taken);
 
     const Settings& settings_;
     TextCapture& capture_;
@@ -70,6 +81,8 @@ private:
     std::optional<Field> field_;
     Procedure procedure_ = Procedure::Search;
     std::optional<std::uint32_t> runnerProcess_;
+    GrabReport grab_;
+    std::optional<Source> source_;
 };
 
 }  // namespace kestrel

@@ -215,3 +215,67 @@ TEST_F(RunnerTest, AnIndexScriptThatCannotBeWrittenIsSaidAndNothingStarts) {
 
 }  // namespace
 }  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// A press with several sources: the source chosen by its window, its
+// document type and search field searched, its pattern and its list column
+// applied to what was taken; what was taken is never repeated in a message.
+TEST(SourcesTest, APressServesTheSourceOfItsWindowWithThatSourcesPatternAndColumn) {
+    struct Row {
+        const char* what;
+        std::string frontTitle;  // the window in front; the other source's window is behind it
+        std::string pattern2, column2;  // source 2's
+        std::string expected;           // the runner's arguments, or the beginning of the message
+    };
+    const Row rows[] = {
+        {"source 1 in front", "Invoice 4711 - ACME ERP", "", "", " Index=Invoices;Criteria=InvoiceNo='Invoice No.: 4711   Date: 01.12.2026'"},
+        {"source 2 in front, its pattern's group", "Customers - CRM", "No\\.:\\s*(\\d+)", "", " Index=Customers;Criteria=CustomerNo='4711'"},
+        {"a pattern without a group: the whole match", "Customers - CRM", "[A-Z]+-\\d{4}", "Customer",
+         " Index=Customers;Criteria=CustomerNo='ACME-0042'"},
+        {"a named column, case-blind", "Customers - CRM", "", "city", " Index=Customers;Criteria=CustomerNo='Leeds'"},
+        {"a pattern that matches nothing", "Customers - CRM", "\\d{9}", "",
+         "error: what was taken from the source window holds nothing that the value pattern of source 2 matches."},
+        {"a pattern that is no regular expression", "Customers - CRM", "(\\d+", "",
+         "error: the value pattern of source 2 is no regular expression: "},
+        {"a column no header has", "Customers - CRM", "", "Postcode",
+         "error: the list in the source window has no column \"Postcode\""},
+        {"neither source's window", "Mail", "", "", "error activating: no window of 'Invoice *' or '* - CRM' was found."},
+    };
+    for (const auto& row : rows) {
+        fake::FakeDesktop desk;
+        LinkOn on(desk);
+        on.settings = Settings{"Invoice *", "Invoices", "InvoiceNo"};
+        on.settings.moreSources = {Source{2, "* - CRM", "Customers", "CustomerNo", row.pattern2, row.column2}};
+        desk.windows.clear();
+        auto& front = desk.AddWindow(row.frontTitle.empty() ? "Mail" : row.frontTitle);
+        front.selection = "Invoice No.: 4711   Date: 01.12.2026";
+        if (row.frontTitle == "Customers - CRM") {
+            front.list = fake::FakeWindow::List{platform::ListText::Control::ListView,
+                                                {{"Customer No.: 4711   Date: 01.12.2026 ACME-0042 (active)", "Leeds"}},
+                                                {"Customer", "City"}, {0}, 0, false};
+        }
+        desk.foreground = front.id;
+        if (row.frontTitle != "Invoice 4711 - ACME ERP" && row.frontTitle != "Mail") desk.AddWindow("Invoice 1 - ACME ERP");
+        if (row.frontTitle == "Mail") {
+            desk.AddWindow("Stock");
+        }
+        desk.AddWindow("Document Center");
+        on.link.SetField({"InvoiceNo", {}});
+        on.link.Grab();
+        on.link.Run();
+        if (row.expected.rfind(" Index=", 0) == 0) {
+            ASSERT_EQ(desk.started.size(), 1u) << row.what;
+            EXPECT_EQ(desk.started[0].commandLine, kQuotedRunner + row.expected) << row.what;
+        } else {
+            EXPECT_TRUE(desk.started.empty()) << row.what;
+            ASSERT_FALSE(desk.messages.empty()) << row.what;
+            EXPECT_EQ(desk.messages[0].text.rfind(row.expected, 0), 0u) << row.what << ": " << desk.messages[0].text;
+            EXPECT_EQ(desk.messages[0].text.find("4711"), std::string::npos) << row.what << ": customer data";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kestrel
