@@ -281,69 +281,44 @@ protected:
 };
 
 TEST_F(SourcesDialogTest, TheListShowsEverySourceAndRemoveChangeAndOkSaveWithSettingsOk) {
-    settings.moreSources = {Made(2, "CRM", "Letters", "Customer"),
-                            Made(5, "", "Orders", "OrderNo", {"AppName", "Field"})};
-    Open([](fake::FakeForm& f) {
-        EXPECT_EQ(f.Items("lstSources"), (std::vector<std::string>{SourcesDialog::ListLine(Made(1, "", "Claims", "")),
-                                                                   SourcesDialog::ListLine(Made(2, "CRM", "Letters", "")),
-                                                                   SourcesDialog::ListLine(Made(5, "", "Orders", ""))}));
-        EXPECT_EQ(f.ListIndex("lstSources"), 0);
-        EXPECT_EQ(f.Text("txtDocType"), "Claims");
+    const auto two = Made(2, "CRM", "Letters", "Customer"), five = Made(5, "", "Orders", "OrderNo", {"AppName", "Field"});
+    settings.moreSources = {two, five};
+    const auto work = [&](fake::FakeForm& f) {
+        EXPECT_EQ(f.Items("lstSources"), (std::vector<std::string>{SourcesDialog::ListLine(settings.First()),
+                                                                   SourcesDialog::ListLine(two),
+                                                                   SourcesDialog::ListLine(five)}));
         EXPECT_FALSE(f.Enabled("cmdRemove")) << "source 1 stays";
         f.Choose("lstSources", 1);
         EXPECT_EQ(f.Text("txtWindow"), "CRM");
-        EXPECT_TRUE(f.Enabled("cmdRemove"));
         f.Click("cmdRemove");
-        ASSERT_EQ(f.Items("lstSources").size(), 2u);
         EXPECT_EQ(f.Text("txtDocType"), "Orders") << "the next source is chosen";
         // Policy's values: shown, locked, and the source cannot be removed.
         EXPECT_FALSE(f.Enabled("txtDocType"));
-        EXPECT_FALSE(f.Enabled("txtSearchField"));
         EXPECT_TRUE(f.Enabled("txtWindow"));
         EXPECT_FALSE(f.Enabled("cmdRemove"));
         f.SetText("txtWindow", "Orders*");
         f.Click("cmdChange");
         EXPECT_EQ(f.Items("lstSources")[1], SourcesDialog::ListLine(Made(5, "Orders*", "Orders", "")));
         f.Choose("lstSources", 0);
-        EXPECT_TRUE(f.Enabled("txtDocType"));
         f.SetText("txtPattern", "\\d+");
         f.PressEnter("txtPattern");  // OK takes what the boxes hold, as Change would
+    };
+    // Cancel in Settings after OK in Sources: nothing saved, nothing changed.
+    Open(work, [](fake::FakeForm& f, bool after) {
+        if (after) f.Click("cmdCancel");
     });
     EXPECT_FALSE(sourcesOpen);
-    EXPECT_TRUE(desk.log.empty()) << "nothing is saved without the Settings dialog's OK";
-    EXPECT_EQ(settings.moreSources.size(), 2u);
-    Open([](fake::FakeForm& f) {
-            f.Choose("lstSources", 1);
-            f.Click("cmdRemove");
-            f.PressEsc();
-        },
-         [](fake::FakeForm& f, bool after) {
-             if (after) f.Click("cmdOK");
-         });
-    EXPECT_EQ(std::count(desk.log.begin(), desk.log.end(), "save:Source2\\SourceWindow=CRM"), 1)
-        << "Cancel in Sources: the removed source is back";
-    EXPECT_EQ(settings.moreSources.size(), 2u);
-
-    settings.moreSources = {Made(2, "CRM", "Letters", "Customer"),
-                            Made(5, "", "Orders", "OrderNo", {"AppName", "Field"})};
-    Open(
-        [](fake::FakeForm& f) {
-            f.Choose("lstSources", 1);
-            f.Click("cmdRemove");
-            f.SetText("txtWindow", "Orders*");
-            f.Choose("lstSources", 0);
-            f.SetText("txtPattern", "\\d+");
-            f.Click("cmdOK");
-        },
-        [](fake::FakeForm& f, bool after) {
-            if (after) f.Click("cmdOK");
-        });
-    EXPECT_EQ(Changes(), (std::vector<std::string>{"save:ValuePattern=\\d+", "save:Source5\\SourceWindow=",
+    EXPECT_TRUE(desk.log.empty());
+    EXPECT_EQ(settings.moreSources, (std::vector<Source>{two, five}));
+    Open(work, [](fake::FakeForm& f, bool after) {
+        if (after) f.Click("cmdOK");
+    });
+    EXPECT_EQ(Changes(), (std::vector<std::string>{"save:ValuePattern=\\d+", "save:Source5\\SourceWindow=Orders*",
                                                    "save:Source5\\ValuePattern=", "save:Source5\\Column=",
                                                    "remove:Source2"}))
-        << "choosing another source leaves an unchanged edit behind; policy values are never saved";
+        << "policy values are never saved";
     ASSERT_EQ(settings.moreSources.size(), 1u);
-    EXPECT_EQ(settings.moreSources[0].number, 5);
+    EXPECT_EQ(settings.moreSources[0].window, "Orders*");
     EXPECT_TRUE(settings.removedSources.empty()) << "removed from the store already";
 }
 
@@ -377,14 +352,18 @@ TEST_F(SourcesDialogTest, AddTakesTheBoxesAndTheLowestFreeNumberAndRefusesWhatSe
             } else {
                 f.PressEsc();  // OK would take the boxes for source 1, which they no longer fit
             }
+        }, [](fake::FakeForm& f, bool after) {
+            if (after) f.Click("cmdOK");
         });
         ASSERT_EQ(desk.messages.size(), row.message ? 1u : 0u);
         if (row.message) {
             EXPECT_EQ(desk.messages[0].text, row.message);
+            EXPECT_TRUE(settings.moreSources.empty()) << "Esc: nothing added";
             continue;
         }
-        EXPECT_FALSE(sourcesOpen);
-        ASSERT_EQ(settings.moreSources.size(), 0u) << "not saved without the Settings dialog's OK";
+        ASSERT_EQ(settings.moreSources.size(), 1u);
+        EXPECT_EQ(settings.moreSources[0].number, 3) << "the lowest number no section holds";
+        EXPECT_EQ(desk.store.at("Kestrel\\Source3\\AppName"), "Letters");
     }
 }
 
