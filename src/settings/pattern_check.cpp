@@ -1,11 +1,27 @@
 #include "settings/pattern_check.h"
 
+#include "capture/value_pattern.h"
+#include "platform/error.h"
+
 namespace kestrel {
 
-// Stand-ins until the value pattern engine is linked in: every pattern is
-// accepted and the value is the whole sample, as with no pattern.
-std::string PatternProblem(const std::string&) { return {}; }
+std::string PatternProblem(const std::string& pattern) {
+    if (pattern.empty()) return {};
+    try {
+        const ValuePattern compiled(pattern);
+        return {};
+    } catch (const Error& e) {
+        return e.what();
+    }
+}
 
-std::optional<std::string> ValueFromSample(const std::string&, const std::string& sample) { return sample; }
+std::optional<std::string> ValueFromSample(const std::string& pattern, const std::string& sample) {
+    if (pattern.empty()) return sample;
+    try {
+        return ValuePattern(pattern).Find(sample);
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+}
 
 }  // namespace kestrel

@@ -5,7 +5,6 @@
 
 #include "fake/fake_fixture.h"
 #include "settings/hotkey_names.h"
-#include "settings/pattern_check.h"
 #include "settings/settings_dialog.h"
 
 namespace kestrel {
@@ -328,10 +327,14 @@ TEST_F(SourcesDialogTest, AddTakesTheBoxesAndTheLowestFreeNumberAndRefusesWhatSe
         const char* type;
         const char* field;
         const char* message;  // nullptr: added
+        const char* pattern = "";
     };
     const Row rows[] = {
         {"Letters", "", "error: cannot save settings.  Please enter a field to search."},
         {"", "Customer", "error: cannot save settings.  Please enter a Document Type."},
+        {"Letters", "Customer",
+         "error: cannot save settings.  The value pattern of source 3 does not read: the ( at character 1 is never closed",
+         "(\\d+"},
         {"Letters", "Customer", nullptr},
     };
     for (const auto& row : rows) {
@@ -340,6 +343,7 @@ TEST_F(SourcesDialogTest, AddTakesTheBoxesAndTheLowestFreeNumberAndRefusesWhatSe
             f.SetText("txtWindow", "CRM");
             f.SetText("txtDocType", row.type);
             f.SetText("txtSearchField", row.field);
+            f.SetText("txtPattern", row.pattern);
             f.Click("cmdAdd");
             EXPECT_EQ(f.Items("lstSources").size(), row.message ? 1u : 2u) << row.type << "/" << row.field;
             if (!row.message) {
@@ -375,9 +379,14 @@ TEST_F(SourcesDialogTest, SourceOneIsTheSettingsBoxesBothWays) {
             f.Click("cmdOK");  // no search field yet: refused
             EXPECT_TRUE(f.Loaded());
             f.SetText("txtSearchField", "Account");
-            f.SetText("txtSample", "Account 4711");
+            f.SetText("txtSample", "Invoice No.: 4711   Date: 01.12.2026");
+            f.SetText("txtPattern", "No\\.:\\s*(\\d+)");
             f.Click("cmdTry");
-            EXPECT_EQ(f.Text("lblValue"), "Value: " + *ValueFromSample("", "Account 4711"));
+            EXPECT_EQ(f.Text("lblValue"), "Value: 4711");
+            f.SetText("txtPattern", "\\d{9}");
+            f.Click("cmdTry");
+            EXPECT_EQ(f.Text("lblValue"), "No value in this line.");
+            f.SetText("txtPattern", "");
             f.Click("cmdOK");
         },
         [](fake::FakeForm& f, bool after) {
