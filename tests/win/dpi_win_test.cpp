@@ -7,6 +7,7 @@
 
 #include "about/about_box.h"
 #include "settings/settings_dialog.h"
+#include "settings/sources_dialog.h"
 #include "win/win_support.h"
 
 namespace kestrel::wintest {
@@ -75,7 +76,7 @@ class DpiWinTest : public WinTest {};
 
 TEST_F(DpiWinTest, EachDialogLaysItselfOutAgainAtItsNewMonitorsDpi) {
     PerMonitorThread perMonitor;
-    for (const auto& design : {SettingsDialog::Design(), AboutBox::Design()}) {
+    for (const auto& design : {SettingsDialog::Design(), SourcesDialog::Design(), AboutBox::Design()}) {
         const auto form = services.forms.Load(design, {});
         const HWND hwnd = reinterpret_cast<HWND>(form->Handle());
         // The controls with windows in their creation order, which is the tab order.
