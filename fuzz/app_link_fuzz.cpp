@@ -492,7 +492,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     };
     if (index) {
         const std::size_t lines = settings.saveNext ? 9 : 7;
-        const bool lineBreak = fieldName.find_first_of("\r\n") != std::string::npos;
+        // A capture makes the field its source's search field.
+        const auto& scriptField = (choices & kNoCapture) ? fieldName : settings.searchField;
+        const bool lineBreak = scriptField.find_first_of("\r\n") != std::string::npos;
         const char* reason = world.faults & kCreateFails     ? "cannot create"
                              : lineBreak && world.failingWrite >= 1 ? "line break"
                              : world.failingWrite < lines ? "disk full"
@@ -506,7 +508,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         // The script takes the value from the clipboard: the file holds the
         // field's name and never the value, and nothing of an old script.
         FUZZ_CHECK(world.files.size() == 1);
-        FUZZ_CHECK(world.files[script] == ExpectedScript(fieldName, settings.saveNext));
+        FUZZ_CHECK(world.files[script] == ExpectedScript(scriptField, settings.saveNext));
     } else {
         FUZZ_CHECK(world.files == filesBefore);
     }

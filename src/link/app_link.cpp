@@ -17,8 +17,9 @@ bool AppLink::Grab() {
     runnerProcess_.reset();
     grab_ = {};
     source_.reset();
-    const auto sources = settings_.Sources();
-    if (sources.empty()) throw Error("no source has a document type and a search field");
+    auto sources = settings_.Sources();
+    // Not set up at all: source 1 as it is, as before there were sources.
+    if (sources.empty()) sources.push_back(settings_.First());
     std::optional<std::string> text;
     const Source* source = &sources.front();
     if (sources.size() == 1) {

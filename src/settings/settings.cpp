@@ -42,7 +42,7 @@ public:
             const bool fromPolicyNow = text.has_value();
             if (fromPolicyNow) fromPolicy.insert(key);
             if (!text) text = store_.Read(kAppTitle, SourceSection(source), key, fallback);
-            if (*text == kAbsent) return false;
+            if (!fromPolicyNow && fallback == kAbsent && *text == kAbsent) return false;
             const auto value = parse(*text);
             if (!value) throw Error(NotConvertible(fromPolicyNow ? "policy " : "", name, *text, expected));
             into = *value;
