@@ -50,7 +50,7 @@ forms::FormDesign SourcesDialog::Design() {
     d.cancelButton = "cmdCancel";
     d.controls = {
         MakeControl("lblSources", ControlKind::Label, "&Sources", 240, 120, 1815, 255, 0),
-        MakeControl("lstSources", ControlKind::ListBox, "", 240, 360, 4800, 1815, 1),
+        MakeControl("lstSources", ControlKind::ListBox, "", 240, 420, 4800, 1755, 1),
         MakeControl("cmdAdd", ControlKind::Button, "&Add", 5280, 360, 1215, 375, 2),
         MakeControl("cmdChange", ControlKind::Button, "C&hange", 5280, 840, 1215, 375, 3),
         MakeControl("cmdRemove", ControlKind::Button, "&Remove", 5280, 1320, 1215, 375, 4),
