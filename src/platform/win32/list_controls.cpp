@@ -13,6 +13,7 @@
 
 #include "platform/list_choice.h"
 #include "platform/win32/remote_memory.h"
+#include "platform/win32/ask_control.h"
 #include "platform/win32/text.h"
 
 namespace kestrel::win32 {
@@ -132,24 +133,14 @@ KESTREL_SAME_FIELD(TreeHitTest, TVHITTESTINFO, flags, flags);
 KESTREL_SAME_FIELD(TreeHitTest, TVHITTESTINFO, item, hItem);
 #undef KESTREL_SAME_FIELD
 
-// A question to another program's control waits this long at most.
-constexpr UINT kAnswerBoundMs = 1000;
-
 // The block in the source's memory: the structure first, then its text. A
 // cell's text beyond the buffer is cut; no search value is that long.
 constexpr std::size_t kItemBytes = 128;  // any of the structures, either layout
 constexpr std::size_t kTextUnits = 8192;
 constexpr std::size_t kBlockBytes = kItemBytes + kTextUnits * sizeof(wchar_t);
 
-// One question, or nothing when it is not answered in time. Not SMTO_BLOCK:
-// a control that asks one of our windows something while answering must not
-// stall both programs until the bound.
 std::optional<LRESULT> Ask(HWND control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(control, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_ERRORONEXIT, kAnswerBoundMs,
-                             &result))
-        return std::nullopt;
-    return static_cast<LRESULT>(result);
+    return AskControl(control, message, wParam, lParam);
 }
 
 // An answer that is an index or a count, an int in every control: a 32-bit

@@ -8,15 +8,13 @@
 #include <optional>
 #include <string>
 
+#include "platform/win32/ask_control.h"
 #include "platform/win32/text.h"
 
 namespace kestrel::win32 {
 namespace {
 
 using Kind = platform::ControlText::Kind;
-
-// A question to another program's control waits this long at most.
-constexpr UINT kAnswerBoundMs = 1000;
 
 // How a control numbers the positions in its text.
 enum class Offsets {
@@ -37,15 +35,8 @@ Offsets OffsetsOf(HWND control) {
     return Offsets::None;
 }
 
-// One question, or nothing when it is not answered in time. Not SMTO_BLOCK:
-// a control that asks one of our windows something while answering must not
-// stall both programs until the bound.
 std::optional<LRESULT> Ask(HWND control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(control, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_ERRORONEXIT, kAnswerBoundMs,
-                             &result))
-        return std::nullopt;
-    return static_cast<LRESULT>(result);
+    return AskControl(control, message, wParam, lParam);
 }
 
 // A non-negative answer; a negative one means the control disagrees with
