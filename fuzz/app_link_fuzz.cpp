@@ -378,16 +378,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const auto repeat = sizing >= 0xF0 ? 1 : std::max(1, sizing % 65);
 
     Settings settings;
-    settings.sourceWindow = Text(data, 64);
-    settings.documentType = Text(data);
-    settings.searchField = Text(data);
+    auto& first = settings.sources[0];
+    first.window = Text(data, 64);
+    first.documentType = Text(data);
+    first.searchField = Text(data);
     settings.saveNext = choices & kSaveNext;
     const auto fieldName = Text(data);
     world.selection = Repeat(Text(data), repeat);
     world.line = Repeat(Text(data), repeat);
     auto presetValue = Repeat(Text(data), repeat);
     if (sizing >= 0xF0) {
-        const auto fixed = Utf16Units(runner::SearchCommandLine(settings.documentType, settings.searchField, ""));
+        const auto fixed = Utf16Units(runner::SearchCommandLine(first.documentType, first.searchField, ""));
         const auto wanted = static_cast<std::size_t>(kCommandLineLimit + sizing - 0xF8);
         const auto pad = [&](std::string& text) {
             const auto units = Utf16Units(text);
@@ -396,7 +397,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         pad(world.selection);
         pad(presetValue);
     }
-    world.title = settings.sourceWindow;
+    world.title = first.window;
     // With no title the keys go to whatever is in front: the source window.
     if (world.title.empty()) world.foreground = kSourceWindow;
     const auto script = runner::ScriptFile();
@@ -493,7 +494,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if (index) {
         const std::size_t lines = settings.saveNext ? 9 : 7;
         // A capture makes the field its source's search field.
-        const auto& scriptField = (choices & kNoCapture) ? fieldName : settings.searchField;
+        const auto& scriptField = (choices & kNoCapture) ? fieldName : first.searchField;
         const bool lineBreak = scriptField.find_first_of("\r\n") != std::string::npos;
         const char* reason = world.faults & kCreateFails     ? "cannot create"
                              : lineBreak && world.failingWrite >= 1 ? "line break"
@@ -514,7 +515,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     }
 
     const auto line = index ? runner::IndexCommandLine()
-                            : runner::SearchCommandLine(settings.documentType, settings.searchField, value);
+                            : runner::SearchCommandLine(first.documentType, first.searchField, value);
     const auto units = Utf16Units(line);
     const bool fits = units && *units < kCommandLineLimit;
     if (world.starts.empty()) {

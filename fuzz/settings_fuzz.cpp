@@ -122,6 +122,13 @@ std::size_t Count(const std::vector<std::string>& list, const std::string& key) 
     return static_cast<std::size_t>(std::count(list.begin(), list.end(), key));
 }
 
+// Whether policy sets the value: source 1's own or one every source shares.
+bool FromPolicy(const Settings& s, const char* key) {
+    const auto& own = setting::kSourceValues;
+    const bool sourceValue = std::find_if(own.begin(), own.end(), [&](const char* k) { return std::string(k) == key; }) != own.end();
+    return sourceValue ? s.sources.front().FromPolicy(key) : s.FromPolicy(key);
+}
+
 }  // namespace
 }  // namespace kestrel::fuzz
 
@@ -165,14 +172,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         // Texts are kept exactly; numbers and the flag are what their texts
         // say; a value that failed keeps its default.
         using namespace setting;
-        FUZZ_CHECK(s.sourceWindow == (fails(kSourceWindow) ? "" : seen(kSourceWindow)));
-        FUZZ_CHECK(s.searchField == (fails(kSearchField) ? "" : seen(kSearchField)));
-        FUZZ_CHECK(s.documentType == (fails(kDocumentType) ? "" : seen(kDocumentType)));
+        FUZZ_CHECK(s.sources[0].window == (fails(kSourceWindow) ? "" : seen(kSourceWindow)));
+        FUZZ_CHECK(s.sources[0].searchField == (fails(kSearchField) ? "" : seen(kSearchField)));
+        FUZZ_CHECK(s.sources[0].documentType == (fails(kDocumentType) ? "" : seen(kDocumentType)));
         FUZZ_CHECK(s.hotKey == (fails(kHotKey) ? 122 : *ParseInt16(seen(kHotKey))));
         FUZZ_CHECK(s.hotKeyShift == (fails(kHotKeyShift) ? 0 : *ParseInt16(seen(kHotKeyShift))));
         FUZZ_CHECK(s.saveNext == (fails(kSaveNext) ? false : *ParseBool(seen(kSaveNext))));
         // The dialog locks exactly what policy sets.
-        for (const char* key : kAll) FUZZ_CHECK(s.FromPolicy(key) == (served(key).policy == PolicyState::Set));
+        for (const char* key : kAll) FUZZ_CHECK(FromPolicy(s, key) == (served(key).policy == PolicyState::Set));
     };
     // Each value is asked of policy once, and of the store only where policy
     // neither sets it nor fails to tell.
@@ -233,7 +240,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     MapStore saved;
     SaveSettings(saved, settings);
     for (const char* key : kAll)
-        FUZZ_CHECK(saved.values.count(std::string("Settings\\") + key) == (settings.FromPolicy(key) ? 0u : 1u));
+        FUZZ_CHECK(saved.values.count(std::string("Settings\\") + key) == (FromPolicy(settings, key) ? 0u : 1u));
     FUZZ_CHECK(LoadSettings(saved, policy) == settings);
     return 0;
 }

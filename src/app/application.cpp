@@ -1,6 +1,9 @@
 #include "app/application.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
+#include <string_view>
 
 #include "capture/value_pattern.h"
 #include "platform/app_title.h"
@@ -93,7 +96,7 @@ void Application::Load() {
     std::string problem;
     settings_ = LoadSettings(s_.store, &s_.policy, &problem);
     LogSettings(problem);
-    link_.SetField({settings_.searchField, {}});
+    link_.SetField({settings_.sources.front().searchField, {}});
     link_.SetProcedure(AppLink::Procedure::Search);
     if (!problem.empty()) {
         // Said, but the program stays: Settings is the way to repair it.
@@ -110,7 +113,7 @@ void Application::Load() {
 // A value pattern that is no regular expression is said at start, naming its
 // source and value; the program goes on, and that source's presses say it again.
 void Application::ReportPatterns() {
-    for (const auto& source : settings_.Sources()) {
+    for (const auto& source : settings_.Searchable()) {
         if (source.valuePattern.empty()) continue;
         try {
             const ValuePattern pattern(source.valuePattern);
@@ -162,7 +165,7 @@ void Application::OpenSettings() {
 // However the dialog ended, the hotkey is armed again from the settings in force.
 void Application::AfterSettings() {
     if (!mainWindow_.Loaded()) return;  // Exit while the dialog was open
-    link_.SetField({settings_.searchField, {}});
+    link_.SetField({settings_.sources.front().searchField, {}});
     ArmHotKey();
 }
 
@@ -209,21 +212,22 @@ void Application::LogPress(std::int64_t runnerMs) {
     if (!log_.enabled()) return;
     const auto& r = capture_.report();
     std::string line = "press: ";
-    const bool several = settings_.Sources().size() > 1;
+    const bool several = settings_.Searchable().size() > 1;
+    const auto& first = settings_.sources.front();
     if (!r.windowFound && several) {
         line += "no window matched any source's title";
     } else if (!r.windowFound) {
-        if (settings_.sourceWindow.empty()) {
+        if (first.window.empty()) {
             line += "no window in front";
         } else {
             line += "no window matched the title ";
-            line += Quoted(settings_.sourceWindow);
+            line += Quoted(first.window);
         }
         if (!r.why.empty()) line += " (" + r.why + ")";
     } else {
         // Never the title itself: it may carry the record ("Invoice 4711 - ...").
         const auto& source = link_.source();
-        const auto title = source ? source->window : settings_.sourceWindow;
+        const auto title = source ? source->window : first.window;
         if (several) line += "source " + std::to_string(link_.grabReport().source) + ", ";
         line += title.empty() ? "the window in front" : "the window matched by the title " + Quoted(title);
         line += ", of " + (r.window.program.empty() ? std::string("an unknown program") : r.window.program);
@@ -253,11 +257,15 @@ void Application::LogSettings(const std::string& problem) {
     std::string line = "settings:";
     for (const char* key : setting::kAll) {
         const char* from = "store";
-        if (settings_.FromPolicy(key)) from = s_.policy.MachineSets("", key) ? "machine policy" : "user policy";
+        const bool ofSource1 = std::find(std::begin(setting::kSourceValues), std::end(setting::kSourceValues),
+                                         std::string_view(key)) != std::end(setting::kSourceValues);
+        if (ofSource1 ? settings_.sources.front().FromPolicy(key) : settings_.FromPolicy(key))
+            from = s_.policy.MachineSets("", key) ? "machine policy" : "user policy";
         line += std::string(" ") + key + " from " + from + ",";
     }
     line.pop_back();
-    for (const auto& skipped : settings_.skippedSources) line += "; " + skipped.Note();
+    for (const auto& skipped : settings_.Skipped())
+        line += "; " + SourceSection(skipped.number) + " skipped: " + skipped.Missing();
     log_.Write(line);
     if (!problem.empty()) log_.Write("bad value: " + problem);
 }

@@ -17,9 +17,9 @@ bool AppLink::Grab() {
     runnerProcess_.reset();
     grab_ = {};
     source_.reset();
-    auto sources = settings_.Sources();
+    auto sources = settings_.Searchable();
     // Not set up at all: source 1 as it is, as before there were sources.
-    if (sources.empty()) sources.push_back(settings_.First());
+    if (sources.empty()) sources.push_back(settings_.sources.front());
     std::optional<std::string> text;
     const Source* source = &sources.front();
     if (sources.size() == 1) {
@@ -145,7 +145,7 @@ void AppLink::RunSearch() { RunOnValue(&AppLink::StartSearch); }
 void AppLink::RunIndex() { RunOnValue(&AppLink::StartIndex); }
 
 void AppLink::StartSearch() {
-    const auto source = source_ ? *source_ : settings_.First();
+    const auto& source = source_ ? *source_ : settings_.sources.front();
     StartRunner(runner::SearchCommandLine(source.documentType, source.searchField, field_->value));
 }
 

@@ -1,6 +1,7 @@
 #include "settings/settings.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 #include "platform/app_title.h"
@@ -61,48 +62,38 @@ private:
 
 std::optional<std::string> AnyText(const std::string& text) { return text; }
 
-std::string Missing(const Source& source) {
-    if (source.documentType.empty() && source.searchField.empty()) return "no document type and no search field";
-    return source.documentType.empty() ? "no document type" : "no search field";
-}
-
 }  // namespace
 
 std::string SourceSection(int number) { return number == 1 ? kSection : "Source" + std::to_string(number); }
 
 std::string SourcePolicySection(int number) { return number == 1 ? "" : SourceSection(number); }
 
-bool Settings::Complete() const { return First().Complete() || !moreSources.empty(); }
-
-Source Settings::First() const {
-    Source first{1, sourceWindow, documentType, searchField, valuePattern, column};
-    for (const char* key : setting::kSourceValues)
-        if (FromPolicy(key)) first.fromPolicy.insert(key);
-    return first;
+std::string Source::Missing() const {
+    if (documentType.empty() && searchField.empty()) return "no document type and no search field";
+    if (documentType.empty()) return "no document type";
+    return searchField.empty() ? "no search field" : "";
 }
 
-void Settings::SetFirst(const Source& source) {
-    sourceWindow = source.window;
-    documentType = source.documentType;
-    searchField = source.searchField;
-    valuePattern = source.valuePattern;
-    column = source.column;
+bool Settings::Complete() const {
+    return std::any_of(sources.begin(), sources.end(), [](const Source& s) { return s.Complete(); });
 }
 
-std::vector<Source> Settings::Sources() const {
+std::vector<Source> Settings::Searchable() const {
     std::vector<Source> all;
-    if (const auto first = First(); first.Complete()) all.push_back(first);
-    all.insert(all.end(), moreSources.begin(), moreSources.end());
+    std::copy_if(sources.begin(), sources.end(), std::back_inserter(all), [](const Source& s) { return s.Complete(); });
     return all;
 }
 
+std::vector<Source> Settings::Skipped() const {
+    std::vector<Source> skipped;
+    std::copy_if(sources.begin(), sources.end(), std::back_inserter(skipped),
+                 [](const Source& s) { return s.number > 1 && !s.Complete(); });
+    return skipped;
+}
+
 int Settings::FreeSourceNumber() const {
-    for (int n = 2; n <= setting::kMaxSources; ++n) {
-        const auto is = [n](const auto& s) { return s.number == n; };
-        if (std::none_of(moreSources.begin(), moreSources.end(), is) &&
-            std::none_of(skippedSources.begin(), skippedSources.end(), is))
-            return n;
-    }
+    for (int n = 2; n <= setting::kMaxSources; ++n)
+        if (std::none_of(sources.begin(), sources.end(), [n](const Source& s) { return s.number == n; })) return n;
     return 0;
 }
 
@@ -111,15 +102,17 @@ Settings LoadSettings(platform::SettingsStore& store, platform::Policy* policy, 
     Settings s;
     Reader reader(store, policy, problem);
     constexpr const char* kNumber = "a whole number from -32768 to 32767";
-    auto& mine = s.fromPolicy;
-    reader.Read(1, kSourceWindow, "", s.sourceWindow, AnyText, "", mine);
-    reader.Read(1, kSearchField, "", s.searchField, AnyText, "", mine);
-    reader.Read(1, kDocumentType, "", s.documentType, AnyText, "", mine);
-    reader.Read(1, kHotKey, "122", s.hotKey, ParseInt16, kNumber, mine);
-    reader.Read(1, kHotKeyShift, "0", s.hotKeyShift, ParseInt16, kNumber, mine);
-    reader.Read(1, kSaveNext, "False", s.saveNext, ParseBool, "True, False or a number", mine);
-    reader.Read(1, kValuePattern, "", s.valuePattern, AnyText, "", mine);
-    reader.Read(1, kColumn, "", s.column, AnyText, "", mine);
+    auto& first = s.sources.front();
+    auto& shared = s.fromPolicy;
+    // In the order source 1's values have always been read.
+    reader.Read(1, kSourceWindow, "", first.window, AnyText, "", first.fromPolicy);
+    reader.Read(1, kSearchField, "", first.searchField, AnyText, "", first.fromPolicy);
+    reader.Read(1, kDocumentType, "", first.documentType, AnyText, "", first.fromPolicy);
+    reader.Read(1, kHotKey, "122", s.hotKey, ParseInt16, kNumber, shared);
+    reader.Read(1, kHotKeyShift, "0", s.hotKeyShift, ParseInt16, kNumber, shared);
+    reader.Read(1, kSaveNext, "False", s.saveNext, ParseBool, "True, False or a number", shared);
+    reader.Read(1, kValuePattern, "", first.valuePattern, AnyText, "", first.fromPolicy);
+    reader.Read(1, kColumn, "", first.column, AnyText, "", first.fromPolicy);
     for (int n = 2; n <= kMaxSources; ++n) {
         Source source;
         source.number = n;
@@ -132,10 +125,7 @@ Settings LoadSettings(platform::SettingsStore& store, platform::Policy* policy, 
         read(kDocumentType, source.documentType);
         read(kValuePattern, source.valuePattern);
         read(kColumn, source.column);
-        if (source.Complete())
-            s.moreSources.push_back(std::move(source));
-        else if (present)
-            s.skippedSources.push_back({n, Missing(source)});
+        if (present) s.sources.push_back(std::move(source));
     }
     return s;
 }
@@ -146,18 +136,20 @@ void SaveSettings(platform::SettingsStore& store, const Settings& s) {
     const auto write = [&](const Source& source, const char* key, const std::string& value) {
         if (!source.FromPolicy(key)) store.Write(kAppTitle, SourceSection(source.number), key, value);
     };
-    const auto first = s.First();
-    write(first, kSourceWindow, s.sourceWindow);
-    write(first, kSearchField, s.searchField);
-    write(first, kDocumentType, s.documentType);
+    const auto& first = s.sources.front();
+    write(first, kSourceWindow, first.window);
+    write(first, kSearchField, first.searchField);
+    write(first, kDocumentType, first.documentType);
     Source shared;  // the values every source shares, in source 1's section
     shared.fromPolicy = s.fromPolicy;
     write(shared, kHotKey, std::to_string(s.hotKey));
     write(shared, kHotKeyShift, std::to_string(s.hotKeyShift));
     write(shared, kSaveNext, s.saveNext ? "True" : "False");
-    write(first, kValuePattern, s.valuePattern);
-    write(first, kColumn, s.column);
-    for (const auto& source : s.moreSources) {
+    write(first, kValuePattern, first.valuePattern);
+    write(first, kColumn, first.column);
+    for (const auto& source : s.sources) {
+        // A skipped section is left as it is.
+        if (source.number == 1 || !source.Complete()) continue;
         write(source, kSourceWindow, source.window);
         write(source, kSearchField, source.searchField);
         write(source, kDocumentType, source.documentType);
@@ -167,7 +159,7 @@ void SaveSettings(platform::SettingsStore& store, const Settings& s) {
     // Only once every value is written: a failure before leaves the old sections.
     for (const int number : s.removedSources) {
         const auto kept = [number](const Source& source) { return source.number == number; };
-        if (number >= 2 && std::none_of(s.moreSources.begin(), s.moreSources.end(), kept))
+        if (number >= 2 && std::none_of(s.sources.begin(), s.sources.end(), kept))
             store.RemoveSection(kAppTitle, SourceSection(number));
     }
 }

@@ -43,52 +43,38 @@ std::string SourcePolicySection(int number);
 // One program Kestrel takes values from.
 struct Source {
     int number = 1;            // 1 to 9, its place in the store and in policy
-    std::string window;        // the source window's title; empty: whatever is in front
-    std::string documentType;
-    std::string searchField;
-    std::string valuePattern;  // empty: the whole captured text
-    std::string column;        // empty: none asked for
+    std::string window = {};        // the source window's title; empty: whatever is in front
+    std::string documentType = {};
+    std::string searchField = {};
+    std::string valuePattern = {};  // empty: the whole captured text
+    std::string column = {};        // empty: none asked for
     // The names of the values policy set: shown read-only, never saved.
     std::set<std::string> fromPolicy = {};
 
     bool FromPolicy(const char* name) const { return fromPolicy.count(name) != 0; }
     // Both a document type and a search field: enough to run a search.
     bool Complete() const { return !documentType.empty() && !searchField.empty(); }
+    // What keeps it from running a search ("no document type"); empty when complete.
+    std::string Missing() const;
 
     friend bool operator==(const Source&, const Source&) = default;
-};
-
-// A section of the store or policy that holds values but is no source.
-struct SkippedSource {
-    int number = 0;
-    std::string why;  // "no document type"
-    std::string Note() const { return SourceSection(number) + " skipped: " + why; }
-    friend bool operator==(const SkippedSource&, const SkippedSource&) = default;
 };
 
 // The user's configuration as the per-user store keeps it (application
 // "Kestrel", section "Settings", and "Source2" to "Source9" for the other
 // sources), with what policy sets in its place.
 struct Settings {
-    // Source 1.
-    std::string sourceWindow;  // the source window's title; empty: whatever is in front
-    std::string documentType;
-    std::string searchField;
+    // Source 1 first, always there, complete or not; then, by number, every
+    // other source whose section holds a value. One of those that is not
+    // complete is skipped (never searched) but kept: its number is not given
+    // to a new source, so that nothing in its section is overwritten.
+    std::vector<Source> sources = {Source{}};
     // Every source's.
     std::int16_t hotKey = 122;      // a key code: F11
     std::int16_t hotKeyShift = 0;   // the modifier mask: 1 Shift, 2 Ctrl, 4 Alt
     bool saveNext = false;          // the index run saves and moves to the next document
-    // The names of the values policy set, source 1's and the shared ones:
-    // shown read-only, never saved.
+    // The names of the shared values policy set: shown read-only, never saved.
     std::set<std::string> fromPolicy = {};
-    // Source 1's optional values.
-    std::string valuePattern = {};
-    std::string column = {};
-    // Sources 2 to 9 that are complete, by number.
-    std::vector<Source> moreSources = {};
-    // Sections that hold values but no source, for the log; their numbers are
-    // not given to a new source, so that nothing in them is overwritten.
-    std::vector<SkippedSource> skippedSources = {};
     // Numbers of sources the user removed, whose sections the next save removes.
     std::set<int> removedSources = {};
 
@@ -96,12 +82,10 @@ struct Settings {
 
     // At least one complete source: enough to run a search.
     bool Complete() const;
-
-    // Source 1, complete or not, with its policy values.
-    Source First() const;
-    void SetFirst(const Source& source);
     // Every complete source, source 1 first, then by number.
-    std::vector<Source> Sources() const;
+    std::vector<Source> Searchable() const;
+    // Sources 2 to 9 whose sections hold values but no source, for the log.
+    std::vector<Source> Skipped() const;
     // The lowest number a new source may take; 0 when there is none.
     int FreeSourceNumber() const;
 
@@ -110,15 +94,15 @@ struct Settings {
 
 // Reads every value, from policy where it sets one, else from the store, each
 // absent one as its default; policy and store are taken value by value, for
-// each source in its own section. A section of sources 2 to 9 without a
-// document type or a search field is skipped and noted. A value that does not convert (or cannot be
+// each source in its own section. A section of sources 2 to 9 that holds any
+// value is a source, complete or not. A value that does not convert (or cannot be
 // read) is described naming its key and text: thrown as Error when `problem`
 // is null; otherwise the first description goes there, that value keeps its
 // default and the others are read all the same.
 Settings LoadSettings(platform::SettingsStore& store, platform::Policy* policy = nullptr,
                       std::string* problem = nullptr);
-// Writes every value policy does not set, each source in its section, then
-// removes the sections of the removed sources; throws Error (values before
+// Writes every value policy does not set, each source in its section (but the
+// sections of skipped sources, left as they are), then removes the sections of the removed sources; throws Error (values before
 // the failing one are written, and nothing is removed).
 void SaveSettings(platform::SettingsStore& store, const Settings& settings);
 

@@ -74,19 +74,20 @@ void SettingsDialog::Cancel() {
 void SettingsDialog::Load(forms::Form& form) {
     form_ = &form;
     pending_ = settings_;
-    form.SetText("txtSourceWindow", settings_.sourceWindow);
-    form.SetText("txtDocType", settings_.documentType);
+    const auto& first = settings_.sources.front();
+    form.SetText("txtSourceWindow", first.window);
+    form.SetText("txtDocType", first.documentType);
     form.SetText("txtHotKey", HotKeyDisplayText(settings_.hotKeyShift, settings_.hotKey));
     // A stored combination beyond the tables shows partly empty and stays
     // pending until the user presses a new one.
     pendingKey_ = settings_.hotKey;
     pendingShift_ = settings_.hotKeyShift;
-    if (!settings_.searchField.empty()) form.SetText("txtSearchField", settings_.searchField);
+    if (!first.searchField.empty()) form.SetText("txtSearchField", first.searchField);
     // What policy sets is the administrator's: shown, not editable.
     using namespace setting;
-    form.SetEnabled("txtSourceWindow", !settings_.FromPolicy(kSourceWindow));
-    form.SetEnabled("txtDocType", !settings_.FromPolicy(kDocumentType));
-    form.SetEnabled("txtSearchField", !settings_.FromPolicy(kSearchField));
+    form.SetEnabled("txtSourceWindow", !first.FromPolicy(kSourceWindow));
+    form.SetEnabled("txtDocType", !first.FromPolicy(kDocumentType));
+    form.SetEnabled("txtSearchField", !first.FromPolicy(kSearchField));
     form.SetEnabled("txtHotKey", !settings_.FromPolicy(kHotKey) && !settings_.FromPolicy(kHotKeyShift));
 }
 
@@ -109,9 +110,10 @@ void SettingsDialog::HotKeyDown(forms::KeyDownArgs& key) {
 
 Settings SettingsDialog::Edited() const {
     auto edited = pending_;
-    edited.sourceWindow = form_->Text("txtSourceWindow");
-    edited.searchField = form_->Text("txtSearchField");
-    edited.documentType = form_->Text("txtDocType");
+    auto& first = edited.sources.front();
+    first.window = form_->Text("txtSourceWindow");
+    first.searchField = form_->Text("txtSearchField");
+    first.documentType = form_->Text("txtDocType");
     return edited;
 }
 
@@ -130,9 +132,10 @@ void SettingsDialog::OpenSources() {
     sourcesDialog_ = nullptr;
     if (!saved || !form_) return;
     pending_ = edited;
-    form_->SetText("txtSourceWindow", pending_.sourceWindow);
-    form_->SetText("txtDocType", pending_.documentType);
-    form_->SetText("txtSearchField", pending_.searchField);
+    const auto& first = pending_.sources.front();
+    form_->SetText("txtSourceWindow", first.window);
+    form_->SetText("txtDocType", first.documentType);
+    form_->SetText("txtSearchField", first.searchField);
 }
 
 void SettingsDialog::Ok() {

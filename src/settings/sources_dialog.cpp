@@ -110,8 +110,10 @@ void SourcesDialog::Cancel() {
 
 void SourcesDialog::Load(forms::Form& form) {
     form_ = &form;
-    sources_ = {settings_.First()};
-    sources_.insert(sources_.end(), settings_.moreSources.begin(), settings_.moreSources.end());
+    // Skipped sections are not shown; they stay as they are.
+    sources_.clear();
+    for (const auto& source : settings_.sources)
+        if (source.number == 1 || source.Complete()) sources_.push_back(source);
     removed_ = settings_.removedSources;
     chosen_ = 0;
     FillList();
@@ -169,8 +171,9 @@ void SourcesDialog::Add() {
     Source added = Edited();
     added.fromPolicy.clear();  // the boxes' texts are the new source's own, whoever set them
     Settings taken;
-    for (std::size_t i = 1; i < sources_.size(); ++i) taken.moreSources.push_back(sources_[i]);
-    taken.skippedSources = settings_.skippedSources;
+    taken.sources = sources_;
+    const auto skipped = settings_.Skipped();
+    taken.sources.insert(taken.sources.end(), skipped.begin(), skipped.end());
     added.number = taken.FreeSourceNumber();
     if (added.number == 0) {
         ShowMessage(messageBoxes_, "error: cannot add a source.  There are as many as Kestrel keeps.",
@@ -229,8 +232,11 @@ void SourcesDialog::Ok() {
             return;
         }
     }
-    settings_.SetFirst(sources_[0]);
-    settings_.moreSources.assign(sources_.begin() + 1, sources_.end());
+    auto kept = sources_;
+    const auto skipped = settings_.Skipped();
+    kept.insert(kept.end(), skipped.begin(), skipped.end());
+    std::sort(kept.begin(), kept.end(), [](const Source& a, const Source& b) { return a.number < b.number; });
+    settings_.sources = std::move(kept);
     settings_.removedSources = removed_;
     saved_ = true;
     form_->Unload();

@@ -79,7 +79,7 @@ TEST_F(ApplicationTest, IncompleteSettingsOpenTheDialogDuringStartUp) {
         EXPECT_EQ(host.loads, (Log{"frmmain", "frmSettings"})) << missing;
         EXPECT_TRUE(hiddenWhileOpen);
         ASSERT_TRUE(app->link().field()) << missing;
-        EXPECT_EQ(app->link().field()->name, app->settings().searchField);
+        EXPECT_EQ(app->link().field()->name, app->settings().sources[0].searchField);
         EXPECT_FALSE(app->hotKey()->Registered()) << "not set up, no hotkey";
         EXPECT_EQ(Steps(), (Log{"tray-add"})) << "nothing registered, nothing said";
         host.onShowModal = [](fake::FakeForm& dialog) {
@@ -170,7 +170,7 @@ TEST_F(ApplicationTest, OneSettingsDialogAtATime) {
         Main().Click("cmdConfigure");
         EXPECT_EQ(dialogsDuring, 1u) << row.choice << ": never a second dialog";
         EXPECT_EQ(host.LoadedForms(), row.loadedAfter) << row.choice;
-        EXPECT_EQ(app->settings().documentType, "Claims") << row.choice << ": nothing saved";
+        EXPECT_EQ(app->settings().sources[0].documentType, "Claims") << row.choice << ": nothing saved";
         if (row.loadedAfter) {
             EXPECT_NE(std::find(host.log.begin(), host.log.end(), "show:frmSettings"), host.log.end()) << "brought forward";
             EXPECT_TRUE(app->hotKey()->Registered());
@@ -207,7 +207,7 @@ TEST_F(ApplicationTest, TheHotKeyIsArmedAgainHoweverTheDialogEnds) {
         const auto steps = Steps();
         EXPECT_NE(std::find(steps.begin(), steps.end(), "register:49153,6,122"), steps.end())
             << row.how << ": the stored combination, armed again";
-        EXPECT_EQ(app->settings().documentType, "Claims") << row.how << ": the program keeps the stored values";
+        EXPECT_EQ(app->settings().sources[0].documentType, "Claims") << row.how << ": the program keeps the stored values";
     }
     EXPECT_EQ(desk.messages.back().text, "error in frmmain.cmdConfigure_Click: the dialog broke");
 }

@@ -593,7 +593,7 @@ TEST_F(CaptureTest, AListIsAskedForTheChosenItemAndNeverTypedInto) {
 
 class GrabTest : public fake::FakeTest {
 protected:
-    Settings settings{"Orders", "Claims", "Account"};
+    Settings settings{{Source{1, "Orders", "Claims", "Account"}}};
     TextCapture capture{{desk, desk, desk, desk, desk, desk, desk, desk}};
     AppLink link{settings, capture, {desk, desk, desk, desk, desk}};
 };

@@ -18,7 +18,7 @@ struct LinkOn {
         desk.AddWindow("Document Center");
     }
     fake::FakeDesktop& desk;
-    Settings settings{"", "Claims", "Account"};
+    Settings settings{{Source{1, "", "Claims", "Account"}}};
     TextCapture capture{{desk, desk, desk, desk, desk, desk, desk, desk}};
     AppLink link{settings, capture, {desk, desk, desk, desk, desk}};
 };
@@ -31,7 +31,7 @@ std::string Repeat(const std::string& text, int times) {
 
 class RunnerTest : public fake::FakeTest {
 protected:
-    void Value(const std::string& value) { link.SetField({settings.searchField, value}); }
+    void Value(const std::string& value) { link.SetField({settings.sources[0].searchField, value}); }
     LinkOn on{desk};
     Settings& settings = on.settings;
     AppLink& link = on.link;
@@ -69,8 +69,8 @@ TEST_F(RunnerTest, TheSearchCommandLineCarriesTheTextsUnchanged) {
     };
     for (const auto& row : rows) {
         desk.started.clear();
-        settings.documentType = row.documentType;
-        settings.searchField = row.field;
+        settings.sources[0].documentType = row.documentType;
+        settings.sources[0].searchField = row.field;
         Value(row.value);
         link.RunSearch();
         ASSERT_EQ(desk.started.size(), 1u) << row.value;
@@ -246,8 +246,8 @@ TEST(SourcesTest, APressServesTheSourceOfItsWindowWithThatSourcesPatternAndColum
     for (const auto& row : rows) {
         fake::FakeDesktop desk;
         LinkOn on(desk);
-        on.settings = Settings{"Invoice *", "Invoices", "InvoiceNo"};
-        on.settings.moreSources = {Source{2, "* - CRM", "Customers", "CustomerNo", row.pattern2, row.column2}};
+        on.settings = Settings{{Source{1, "Invoice *", "Invoices", "InvoiceNo"}}};
+        on.settings.sources.push_back(Source{2, "* - CRM", "Customers", "CustomerNo", row.pattern2, row.column2});
         desk.windows.clear();
         auto& front = desk.AddWindow(row.frontTitle.empty() ? "Mail" : row.frontTitle);
         front.selection = "Invoice No.: 4711   Date: 01.12.2026";

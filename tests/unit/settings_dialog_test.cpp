@@ -172,13 +172,13 @@ TEST_F(SettingsDialogTest, BlanksCountAsTextAndAnEmptyTitleIsSaved) {
         f.Click("cmdOK");
     });
     EXPECT_FALSE(stillOpen);
-    EXPECT_EQ(settings.searchField, "   ");
-    EXPECT_EQ(settings.documentType, " ");
+    EXPECT_EQ(settings.sources[0].searchField, "   ");
+    EXPECT_EQ(settings.sources[0].documentType, " ");
     EXPECT_EQ(Stored("SourceWindow"), "");
 }
 
 TEST_F(SettingsDialogTest, CancelAndTheCloseBoxChangeNothing) {
-    settings.searchField = "Account";
+    settings.sources[0].searchField = "Account";
     for (bool closeBox : {false, true}) {
         Open([&](fake::FakeForm& f) {
             EXPECT_EQ(f.Text("txtSearchField"), "Account") << "the old values, not the last opening's edits";
@@ -191,7 +191,7 @@ TEST_F(SettingsDialogTest, CancelAndTheCloseBoxChangeNothing) {
         });
         EXPECT_FALSE(stillOpen);
         EXPECT_TRUE(Saves().empty());
-        EXPECT_EQ(settings.searchField, "Account");
+        EXPECT_EQ(settings.sources[0].searchField, "Account");
         EXPECT_EQ(settings.hotKey, 122);
     }
 }
@@ -240,8 +240,8 @@ namespace {
 class SourcesDialogTest : public fake::FakeTest {
 protected:
     SourcesDialogTest() {
-        settings.documentType = "Claims";
-        settings.searchField = "Account";
+        settings.sources[0].documentType = "Claims";
+        settings.sources[0].searchField = "Account";
     }
     // Opens Settings, then Sources from it; `settingsWork` runs in Settings
     // before (with `sources` null) and after the Sources dialog.
@@ -281,9 +281,10 @@ protected:
 
 TEST_F(SourcesDialogTest, TheListShowsEverySourceAndRemoveChangeAndOkSaveWithSettingsOk) {
     const auto two = Made(2, "CRM", "Letters", "Customer"), five = Made(5, "", "Orders", "OrderNo", {"AppName", "Field"});
-    settings.moreSources = {two, five};
+    const auto one = settings.sources[0];
+    settings.sources = {one, two, five};
     const auto work = [&](fake::FakeForm& f) {
-        EXPECT_EQ(f.Items("lstSources"), (std::vector<std::string>{SourcesDialog::ListLine(settings.First()),
+        EXPECT_EQ(f.Items("lstSources"), (std::vector<std::string>{SourcesDialog::ListLine(settings.sources[0]),
                                                                    SourcesDialog::ListLine(two),
                                                                    SourcesDialog::ListLine(five)}));
         EXPECT_FALSE(f.Enabled("cmdRemove")) << "source 1 stays";
@@ -308,7 +309,7 @@ TEST_F(SourcesDialogTest, TheListShowsEverySourceAndRemoveChangeAndOkSaveWithSet
     });
     EXPECT_FALSE(sourcesOpen);
     EXPECT_TRUE(desk.log.empty());
-    EXPECT_EQ(settings.moreSources, (std::vector<Source>{two, five}));
+    EXPECT_EQ(settings.sources, (std::vector<Source>{one, two, five}));
     Open(work, [](fake::FakeForm& f, bool after) {
         if (after) f.Click("cmdOK");
     });
@@ -316,13 +317,13 @@ TEST_F(SourcesDialogTest, TheListShowsEverySourceAndRemoveChangeAndOkSaveWithSet
                                                    "save:Source5\\ValuePattern=", "save:Source5\\Column=",
                                                    "remove:Source2"}))
         << "policy values are never saved";
-    ASSERT_EQ(settings.moreSources.size(), 1u);
-    EXPECT_EQ(settings.moreSources[0].window, "Orders*");
+    ASSERT_EQ(settings.sources.size(), 2u);
+    EXPECT_EQ(settings.sources[1].window, "Orders*");
     EXPECT_TRUE(settings.removedSources.empty()) << "removed from the store already";
 }
 
 TEST_F(SourcesDialogTest, AddTakesTheBoxesAndTheLowestFreeNumberAndRefusesWhatSettingsRefuses) {
-    settings.skippedSources = {{2, "no search field"}};
+    settings.sources.push_back(Source{2, "", "Letters", ""});  // skipped: no search field
     struct Row {
         const char* type;
         const char* field;
@@ -362,11 +363,11 @@ TEST_F(SourcesDialogTest, AddTakesTheBoxesAndTheLowestFreeNumberAndRefusesWhatSe
         ASSERT_EQ(desk.messages.size(), row.message ? 1u : 0u);
         if (row.message) {
             EXPECT_EQ(desk.messages[0].text, row.message);
-            EXPECT_TRUE(settings.moreSources.empty()) << "Esc: nothing added";
+            EXPECT_EQ(settings.sources.size(), 2u) << "Esc: nothing added";
             continue;
         }
-        ASSERT_EQ(settings.moreSources.size(), 1u);
-        EXPECT_EQ(settings.moreSources[0].number, 3) << "the lowest number no section holds";
+        ASSERT_EQ(settings.sources.size(), 3u);
+        EXPECT_EQ(settings.sources[2].number, 3) << "the lowest number no section holds";
         EXPECT_EQ(desk.store.at("Kestrel\\Source3\\AppName"), "Letters");
     }
 }
@@ -399,8 +400,8 @@ TEST_F(SourcesDialogTest, SourceOneIsTheSettingsBoxesBothWays) {
         });
     ASSERT_EQ(desk.messages.size(), 1u);
     EXPECT_EQ(desk.messages[0].text, "error: cannot save settings.  Please enter a field to search.");
-    EXPECT_EQ(settings.documentType, "Typed in Settings");
-    EXPECT_EQ(settings.searchField, "Account");
+    EXPECT_EQ(settings.sources[0].documentType, "Typed in Settings");
+    EXPECT_EQ(settings.sources[0].searchField, "Account");
 }
 
 TEST_F(SourcesDialogTest, ClosingSettingsFromOutsideClosesTheSourcesDialogToo) {

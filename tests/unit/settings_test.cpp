@@ -22,8 +22,8 @@ TEST_F(SettingsTest, AnEmptyStoreLoadsTheDefaults) {
               (Log{"read:SourceWindow", "read:Field", "read:AppName", "read:Hotkey", "read:HotKeyShift",
                    "read:SaveNext"}))
         << "source 1 reads as it always has, before anything else";
-    EXPECT_TRUE(s.Sources().empty());
-    EXPECT_TRUE(s.skippedSources.empty()) << "an absent section is no skipped source";
+    EXPECT_TRUE(s.Searchable().empty());
+    EXPECT_EQ(s.sources.size(), 1u) << "an absent section is no source";
 }
 
 TEST_F(SettingsTest, LoadsEveryKey) {
@@ -34,9 +34,9 @@ TEST_F(SettingsTest, LoadsEveryKey) {
     Store("HotKeyShift", "3");
     Store("SaveNext", "true");
     const auto s = LoadSettings(desk);
-    EXPECT_EQ(s.sourceWindow, "Orders - Grüße");
-    EXPECT_EQ(s.searchField, "Account");
-    EXPECT_EQ(s.documentType, "Claims");
+    EXPECT_EQ(s.sources[0].window, "Orders - Grüße");
+    EXPECT_EQ(s.sources[0].searchField, "Account");
+    EXPECT_EQ(s.sources[0].documentType, "Claims");
     EXPECT_EQ(s.hotKey, 116);
     EXPECT_EQ(s.hotKeyShift, 3);
     EXPECT_TRUE(s.saveNext);
@@ -44,13 +44,13 @@ TEST_F(SettingsTest, LoadsEveryKey) {
 }
 
 TEST_F(SettingsTest, SavesEveryKeyInOrder) {
-    SaveSettings(desk, {"", "Claims", "Policy No", 123, 3, true});
+    SaveSettings(desk, {{Source{1, "", "Claims", "Policy No"}}, 123, 3, true});
     EXPECT_EQ(desk.log, (Log{"save:SourceWindow=", "save:Field=Policy No", "save:AppName=Claims", "save:Hotkey=123",
                              "save:HotKeyShift=3", "save:SaveNext=True", "save:ValuePattern=", "save:Column="}));
 }
 
 TEST_F(SettingsTest, ASaveReadsBackUnchanged) {
-    const Settings saved{"  padded  ", "Claims; 'quoted'", "", -5, -1, false};
+    const Settings saved{{Source{1, "  padded  ", "Claims; 'quoted'", ""}}, -5, -1, false};
     SaveSettings(desk, saved);
     EXPECT_EQ(LoadSettings(desk), saved);
 }
@@ -104,13 +104,14 @@ TEST_F(SettingsTest, PolicyValuesOverrideTheStoreAndAreNeverSaved) {
     Store("Hotkey", "116");
     desk.policy = {{"AppName", "Claims"}, {"Hotkey", "122"}, {"HotKeyShift", "3"}};
     auto s = LoadSettings(desk, &desk);
-    EXPECT_EQ(s.documentType, "Claims");
-    EXPECT_EQ(s.searchField, "Mine") << "what policy leaves alone is the user's";
+    EXPECT_EQ(s.sources[0].documentType, "Claims");
+    EXPECT_EQ(s.sources[0].searchField, "Mine") << "what policy leaves alone is the user's";
     EXPECT_EQ(s.hotKey, 122);
     EXPECT_EQ(s.hotKeyShift, 3);
-    EXPECT_EQ(s.fromPolicy, (std::set<std::string>{"AppName", "Hotkey", "HotKeyShift"}));
-    s.documentType = "Changed";
-    s.searchField = "Account";
+    EXPECT_EQ(s.fromPolicy, (std::set<std::string>{"Hotkey", "HotKeyShift"}));
+    EXPECT_EQ(s.sources[0].fromPolicy, (std::set<std::string>{"AppName"}));
+    s.sources[0].documentType = "Changed";
+    s.sources[0].searchField = "Account";
     desk.log.clear();
     SaveSettings(desk, s);
     EXPECT_EQ(desk.log, (Log{"save:SourceWindow=", "save:Field=Account", "save:SaveNext=False", "save:ValuePattern=",
@@ -136,7 +137,7 @@ TEST_F(SettingsTest, ABadPolicyValueIsNamedAsPolicyAndTheRestStillReads) {
         std::string problem;
         const auto s = LoadSettings(desk, &desk, &problem);
         EXPECT_EQ(problem, row.problem);
-        EXPECT_EQ(s.documentType, "Claims") << row.problem;
+        EXPECT_EQ(s.sources[0].documentType, "Claims") << row.problem;
     }
 }
 
@@ -144,7 +145,7 @@ TEST_F(SettingsTest, StoreFailuresGoToTheCaller) {
     desk.failReadAt = "AppName";
     EXPECT_THROW(LoadSettings(desk), Error);
     desk.failSaveAt = "Hotkey";
-    EXPECT_THROW(SaveSettings(desk, {"", "Claims", "Account", 122, 0, false}), Error);
+    EXPECT_THROW(SaveSettings(desk, {{Source{1, "", "Claims", "Account"}}, 122, 0, false}), Error);
     EXPECT_EQ(Stored("AppName"), "Claims") << "keys before the failing one were written";
     EXPECT_EQ(Stored("HotKeyShift"), "<absent>") << "keys after it were not";
 }
@@ -203,7 +204,7 @@ TEST_F(SettingsTest, SourcesLoadFromTheirSectionsValueByValue) {
         desk.policy = row.policy;
         const auto s = LoadSettings(desk, &desk);
         std::vector<std::string> sources;
-        for (const auto& source : s.Sources()) {
+        for (const auto& source : s.Searchable()) {
             std::string names;
             for (const auto& name : source.fromPolicy) names += (names.empty() ? "" : " ") + name;
             sources.push_back(std::to_string(source.number) + ":" + source.window + "|" + source.documentType + "|" +
@@ -211,7 +212,8 @@ TEST_F(SettingsTest, SourcesLoadFromTheirSectionsValueByValue) {
         }
         EXPECT_EQ(sources, row.sources) << row.what;
         std::vector<std::string> skipped;
-        for (const auto& note : s.skippedSources) skipped.push_back(note.Note());
+        for (const auto& source : s.Skipped())
+            skipped.push_back(SourceSection(source.number) + " skipped: " + source.Missing());
         EXPECT_EQ(skipped, row.skipped) << row.what;
         EXPECT_EQ(s.Complete(), !row.sources.empty()) << row.what;
     }
@@ -227,12 +229,13 @@ TEST_F(SettingsTest, SavingSourcesWritesTheirSectionsAndRemovesOnlyTheRemoved) {
     desk.store["Kestrel\\Source4\\Field"] = "Order";
     desk.policy = {{"Source4\\Field", "OrderNo"}};
     auto s = LoadSettings(desk, &desk);
-    ASSERT_EQ(s.moreSources.size(), 2u);
+    ASSERT_EQ(s.Searchable().size(), 3u);
     EXPECT_EQ(s.FreeSourceNumber(), 5) << "a skipped section's number is not given away";
-    s.moreSources.erase(s.moreSources.begin());
+    s.sources.erase(s.sources.begin() + 1);
     s.removedSources = {2};
-    s.moreSources.front().window = "Orders*";
-    s.moreSources.front().searchField = "Mine";  // policy's: never saved
+    ASSERT_EQ(s.sources[2].number, 4);
+    s.sources[2].window = "Orders*";
+    s.sources[2].searchField = "Mine";  // policy's: never saved
     desk.log.clear();
     SaveSettings(desk, s);
     const Log tail(desk.log.end() - 5, desk.log.end());
@@ -242,10 +245,11 @@ TEST_F(SettingsTest, SavingSourcesWritesTheirSectionsAndRemovesOnlyTheRemoved) {
     EXPECT_EQ(desk.store.at("Kestrel\\Source3\\AppName"), "Mail") << "a section the user did not remove stays";
     EXPECT_EQ(desk.store.at("Kestrel\\Source4\\Field"), "Order");
     const auto back = LoadSettings(desk, &desk);
-    ASSERT_EQ(back.moreSources.size(), 1u);
-    EXPECT_EQ(back.moreSources[0].number, 4);
-    EXPECT_EQ(back.moreSources[0].window, "Orders*");
-    EXPECT_EQ(back.moreSources[0].searchField, "OrderNo") << "policy's still, not the edit";
+    const auto searchable = back.Searchable();
+    ASSERT_EQ(searchable.size(), 2u);
+    EXPECT_EQ(searchable[1].number, 4);
+    EXPECT_EQ(searchable[1].window, "Orders*");
+    EXPECT_EQ(searchable[1].searchField, "OrderNo") << "policy's still, not the edit";
 
     // A write that fails removes nothing: the removed source is still there to try again.
     desk.store["Kestrel\\Source2\\AppName"] = "Letters";

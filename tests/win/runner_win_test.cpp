@@ -11,11 +11,11 @@ const std::string kRunner = "\"C:\\program files\\tamarind\\scripts\\halyard.exe
 class RunnerWinTest : public WinTest {
 protected:
     RunnerWinTest() {
-        settings.documentType = "Claims";
-        settings.searchField = "Account";
+        settings.sources[0].documentType = "Claims";
+        settings.sources[0].searchField = "Account";
     }
     // The field as the settings name it, with a captured value.
-    void Value(const std::string& v) { link.SetField({settings.searchField, v}); }
+    void Value(const std::string& v) { link.SetField({settings.sources[0].searchField, v}); }
     static std::string ForegroundTitle() {
         wchar_t title[256] = L"";
         GetWindowTextW(GetForegroundWindow(), title, 256);
@@ -114,7 +114,7 @@ TEST_F(RunnerWinTest, AScriptThatCannotBeReplacedIsReportedNeverAppendedTo) {
 
 TEST_F(RunnerWinTest, TheScriptIsWrittenInTheAnsiCodePage) {
     if (GetACP() != 1252) GTEST_SKIP() << "the byte check is written for code page 1252";
-    settings.searchField = "Straße";
+    settings.sources[0].searchField = "Straße";
     Value("12345");
     link.RunIndex();
     EXPECT_EQ(ReadBytes(InstalledRunner::kScript),
@@ -124,7 +124,7 @@ TEST_F(RunnerWinTest, TheScriptIsWrittenInTheAnsiCodePage) {
 
 TEST_F(RunnerWinTest, AFieldNameTheCodePageCannotHoldIsSaidAndStartsNothing) {
     if (GetACP() != 1252) GTEST_SKIP() << "written for code page 1252";
-    settings.searchField = "東京";
+    settings.sources[0].searchField = "東京";
     Value("12345");
     MessageBoxWatcher boxes;
     link.RunIndex();

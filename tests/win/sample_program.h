@@ -18,9 +18,9 @@ protected:
     SampleProgramWinTest(const std::string& sourceWindow, const std::string& field) {
         RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
         Settings settings;
-        settings.sourceWindow = sourceWindow;
-        settings.documentType = "Claims";
-        settings.searchField = field;
+        settings.sources[0].window = sourceWindow;
+        settings.sources[0].documentType = "Claims";
+        settings.sources[0].searchField = field;
         settings.hotKey = VK_F11;
         settings.hotKeyShift = 3;  // Ctrl+Shift
         SaveSettings(services.store, settings);

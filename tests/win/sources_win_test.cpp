@@ -52,9 +52,9 @@ TEST_F(SourcesStoreWinTest, ASectionsPolicyWinsValueByValueAndARemovedSectionGoe
     Put(HKEY_CURRENT_USER, policy + L"\\Source3", L"Field", L"UserField");
     Put(HKEY_LOCAL_MACHINE, policy, L"Column", L"No.");
     auto s = LoadSettings(services.store, &services.policy);
-    EXPECT_EQ(s.column, "No.") << "source 1's under the policy key itself";
-    ASSERT_EQ(s.moreSources.size(), 2u);
-    const auto& third = s.moreSources[1];
+    EXPECT_EQ(s.sources[0].column, "No.") << "source 1's under the policy key itself";
+    ASSERT_EQ(s.sources.size(), 3u);
+    const auto& third = s.sources[2];
     EXPECT_EQ(third.number, 3);
     EXPECT_EQ(third.documentType, "Machine");
     EXPECT_EQ(third.searchField, "UserField");
@@ -63,7 +63,7 @@ TEST_F(SourcesStoreWinTest, ASectionsPolicyWinsValueByValueAndARemovedSectionGoe
     EXPECT_FALSE(services.policy.MachineSets("Source3", "Field"));
     EXPECT_TRUE(services.policy.MachineSets("Source3", "AppName"));
 
-    s.moreSources.erase(s.moreSources.begin());
+    s.sources.erase(s.sources.begin() + 1);
     s.removedSources = {2, 6};  // one section there, one not: neither fails
     SaveSettings(services.store, s);
     EXPECT_FALSE(KeyExists(store + L"\\Source2"));

@@ -32,9 +32,9 @@ TEST_F(StoreWinTest, AFirstStartLoadsTheDefaults) {
 
 TEST_F(StoreWinTest, SavesTextValuesWhereEarlierInstallsKeptThem) {
     Settings saved;
-    saved.sourceWindow = "Kunden \u2013 Grüße";
-    saved.searchField = "Konto";
-    saved.documentType = "";
+    saved.sources[0].window = "Kunden \u2013 Grüße";
+    saved.sources[0].searchField = "Konto";
+    saved.sources[0].documentType = "";
     saved.hotKey = 123;
     saved.hotKeyShift = 3;
     saved.saveNext = true;
@@ -63,9 +63,9 @@ TEST_F(StoreWinTest, ValuesWrittenByOtherMeansAreReadAndCheckedTheSameWay) {
     Put(L"Hotkey", L"120");
     Put(L"SaveNext", L"0");
     const auto loaded = LoadSettings(services.store);
-    EXPECT_EQ(loaded.sourceWindow, "Orders");
-    EXPECT_EQ(loaded.searchField, "Account");
-    EXPECT_EQ(loaded.documentType, "Claims");
+    EXPECT_EQ(loaded.sources[0].window, "Orders");
+    EXPECT_EQ(loaded.sources[0].searchField, "Account");
+    EXPECT_EQ(loaded.sources[0].documentType, "Claims");
     EXPECT_EQ(loaded.hotKey, 120);
     EXPECT_EQ(loaded.hotKeyShift, 4);
     EXPECT_FALSE(loaded.saveNext);
@@ -98,11 +98,11 @@ TEST_F(PolicyWinTest, MachinePolicyWinsOverUserPolicyWhichWinsOverTheUsersOwn) {
     Number(HKEY_LOCAL_MACHINE, L"Hotkey", 116);  // the templates store numbers as numbers or as text
     Text(HKEY_CURRENT_USER, L"HotKeyShift", L"3");
     const auto s = LoadSettings(services.store, &services.policy);
-    EXPECT_EQ(s.documentType, "Machine");
-    EXPECT_EQ(s.searchField, "UserField");
+    EXPECT_EQ(s.sources[0].documentType, "Machine");
+    EXPECT_EQ(s.sources[0].searchField, "UserField");
     EXPECT_EQ(s.hotKey, 116);
     EXPECT_EQ(s.hotKeyShift, 3);
-    EXPECT_EQ(s.sourceWindow, "") << "not set by policy: the user's own (none)";
+    EXPECT_EQ(s.sources[0].window, "") << "not set by policy: the user's own (none)";
     EXPECT_EQ(s.fromPolicy, (std::set<std::string>{"AppName", "Field", "Hotkey", "HotKeyShift"}));
 }
 
@@ -112,7 +112,7 @@ TEST_F(PolicyWinTest, ABadPolicyValueIsNamedAndTheOthersStillRead) {
     std::string problem;
     const auto s = LoadSettings(services.store, &services.policy, &problem);
     EXPECT_EQ(problem, "the policy setting \"Hotkey\" holds \"F11\", which is not a whole number from -32768 to 32767");
-    EXPECT_EQ(s.documentType, "Claims");
+    EXPECT_EQ(s.sources[0].documentType, "Claims");
     const BYTE binary[] = {1, 2};
     ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKey, L"Hotkey", REG_BINARY, binary, sizeof binary), ERROR_SUCCESS);
     EXPECT_THROW(services.policy.Read("", "Hotkey"), Error) << "neither text nor a number";
