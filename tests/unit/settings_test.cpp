@@ -3,6 +3,7 @@
 #include "fake/fake_fixture.h"
 #include "platform/error.h"
 #include "settings/settings.h"
+#include "settings/source_check.h"
 #include "settings/store_text.h"
 
 namespace kestrel {
@@ -256,6 +257,43 @@ TEST_F(SettingsTest, SavingSourcesWritesTheirSectionsAndRemovesOnlyTheRemoved) {
     desk.failSaveAt = "Column";
     EXPECT_THROW(SaveSettings(desk, s), Error);
     EXPECT_EQ(desk.store.at("Kestrel\\Source2\\AppName"), "Letters");
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// What a search's command line and the index script cannot carry is refused;
+// what stored configurations hold today (blanks, other punctuation, any
+// letter) is not.
+TEST(SourceCheck, ATypeOrFieldThatWouldBreakTheSearchIsRefusedNamingTheCharacter) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"Policy No", ""},
+        {"Kunden-Nr. (alt) #1 / Straße 東京 \\ , & *", ""},
+        {std::string(255, 'x'), ""},
+        {"Acc'No", "The search field holds ''', which a search cannot carry."},
+        {"A;B", "The search field holds ';', which a search cannot carry."},
+        {"A=B", "The search field holds '=', which a search cannot carry."},
+        {"\"A\"", "The search field holds '\"', which a search cannot carry."},
+        {"A\r\nB", "The search field holds a line break, which a search cannot carry."},
+        {"A\tB", "The search field holds a tab, which a search cannot carry."},
+        {std::string("A\x1f", 2), "The search field holds a control character (U+001F), which a search cannot carry."},
+        {"A\xc2\x85", "The search field holds a control character (U+0085), which a search cannot carry."},
+        {std::string(256, 'x'), "The search field is 256 characters long, over the 255 a search takes."},
+        {std::string(255, 'x') + "ß", "The search field is 256 characters long, over the 255 a search takes."},
+    };
+    for (const auto& [field, problem] : rows) {
+        EXPECT_EQ(SourceProblem(Source{2, "", "Claims", field}), problem) << field;
+        auto asType = problem;
+        if (const auto at = asType.find("search field"); at != std::string::npos) asType.replace(at, 12, "document type");
+        EXPECT_EQ(SourceProblem(Source{2, "", field, "Account"}), asType) << field;
+    }
+    EXPECT_EQ(SourceProblem(Source{1, "", "Claims", ""}), "Please enter a field to search.");
+    EXPECT_EQ(SourceProblem(Source{1, "", "", "Account"}), "Please enter a Document Type.");
+    EXPECT_EQ(SourceProblem(Source{1, "", "Claims", "Account", "(\\d+"}).rfind("The value pattern does not read: ", 0),
+              0u);
 }
 
 }  // namespace
