@@ -164,6 +164,10 @@ void SaveSettings(platform::SettingsStore& store, const Settings& s) {
     }
 }
 
+void SaveChanges(platform::SettingsStore& store, const Settings& /*before*/, const Settings& after) {
+    SaveSettings(store, after);
+}
+
 std::uint32_t RegistrationModifiers(std::int32_t shiftMask) {
     return (shiftMask & platform::kShiftMaskShift ? platform::kModShift : 0u) |
            (shiftMask & platform::kShiftMaskControl ? platform::kModControl : 0u) |

@@ -105,6 +105,10 @@ Settings LoadSettings(platform::SettingsStore& store, platform::Policy* policy =
 // sections of skipped sources, left as they are), then removes the sections of the removed sources; throws Error (values before
 // the failing one are written, and nothing is removed).
 void SaveSettings(platform::SettingsStore& store, const Settings& settings);
+// What a dialog saves: the values `after` changes of `before` (the settings
+// as the dialog found them), and the removal of the sources `after` lacks,
+// so that what changed elsewhere meanwhile is not written back. Throws Error.
+void SaveChanges(platform::SettingsStore& store, const Settings& before, const Settings& after);
 
 // The modifier mask (1 Shift, 2 Ctrl, 4 Alt) as hotkey registration wants it
 // (1 Alt, 2 Ctrl, 4 Shift). Only the three low bits count.
