@@ -3,6 +3,7 @@
 // The layout probe lays them out in a process of its own, since a process
 // reads the DPI once, when it starts.
 #include <sstream>
+#include <utility>
 
 #include "win/win_support.h"
 
@@ -94,6 +95,19 @@ TEST(LayoutWinTest, EveryLabelShowsItsWholeTextAndNothingOverlapsAtTheCommonDpis
         ASSERT_EQ(seenDpi, dpi) << "the probe did not see the DPI set";
         EXPECT_EQ(forms, 2) << dpi;
         EXPECT_GE(labels, 5) << dpi << ": the settings dialog's at least";
+    }
+}
+
+TEST(LayoutWinTest, TheTrayIconIsTheShellsSmallIconAtTheDpiSet) {
+    DpiSetting setting;
+    for (const auto& [dpi, pixels] : {std::pair{144, 24}, std::pair{120, 20}}) {
+        DpiSetting::Set(static_cast<DWORD>(dpi));
+        std::istringstream report(RunProbe());
+        SIZE tray{};
+        for (std::string kind; report >> kind;)
+            if (kind == "tray") report >> tray.cx >> tray.cy;
+        EXPECT_EQ(tray.cx, pixels) << dpi << " DPI";
+        EXPECT_EQ(tray.cy, pixels) << dpi << " DPI";
     }
 }
 
