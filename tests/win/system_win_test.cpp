@@ -20,60 +20,56 @@ protected:
     }
 };
 
-// An icon's image, 32 bits a pixel top-down as BGRA; empty if it has none.
-std::vector<RGBQUAD> Pixels(HICON icon, SIZE& size) {
+// An icon's size, and the alpha of its corner and of its middle.
+struct Image {
+    LONG size = 0;
+    int corner = -1, middle = -1;
+};
+Image ImageOf(HICON icon) {
     ICONINFO info{};
-    size = {0, 0};
-    if (!icon || !GetIconInfo(icon, &info)) return {};
-    BITMAP image{};
-    GetObjectW(info.hbmColor, sizeof image, &image);
-    size = {image.bmWidth, image.bmHeight};
-    std::vector<RGBQUAD> pixels(static_cast<std::size_t>(size.cx * size.cy));
-    BITMAPINFO format{};
-    format.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    const win32::ScreenDc dc;
-    if (GetDIBits(dc.get(), info.hbmColor, 0, static_cast<UINT>(size.cy), pixels.data(), &format, DIB_RGB_COLORS) !=
-        size.cy)
-        pixels.clear();
+    Image image;
+    if (!icon || !GetIconInfo(icon, &info)) return image;
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+    image.size = bitmap.bmWidth;
+    std::vector<RGBQUAD> pixels(static_cast<std::size_t>(image.size * image.size));
+    BITMAPINFO format{{sizeof(BITMAPINFOHEADER), image.size, -image.size, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    if (GetDIBits(win32::ScreenDc().get(), info.hbmColor, 0, static_cast<UINT>(image.size), pixels.data(), &format,
+                  DIB_RGB_COLORS) == image.size)
+        image = {image.size, pixels.front().rgbReserved, pixels[pixels.size() / 2 + image.size / 2].rgbReserved};
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
-    return pixels;
+    return image;
 }
 
-TEST_F(SystemWinTest, EveryImageOfTheProgramsIconLoadsAtItsOwnSizeAsPngWithAlpha) {
+TEST_F(SystemWinTest, TheProgramsIconHasAnImageWithAlphaOfEachSizeWindowsAsksFor) {
     const win32::Module program(LoadLibraryExW((ProgramDir() + L"\\kestrel.exe").c_str(), nullptr,
                                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-    ASSERT_TRUE(program);
     const auto resource = [&](WORD id, LPCWSTR type) {
         const HRSRC found = FindResourceW(program.get(), MAKEINTRESOURCEW(id), type);
-        BYTE* const data = found ? static_cast<BYTE*>(LockResource(LoadResource(program.get(), found))) : nullptr;
-        return std::pair{data, data ? SizeofResource(program.get(), found) : 0};
+        return std::pair{static_cast<BYTE*>(LockResource(LoadResource(program.get(), found))),
+                         SizeofResource(program.get(), found)};
     };
-    // The group: a 6-byte header with the count at 4, then 14 bytes an
-    // image, its width first (0 for 256) and its resource id last.
-    const auto [group, groupBytes] = resource(1, RT_GROUP_ICON);
-    ASSERT_GE(groupBytes, 6u);
-    const WORD count = *reinterpret_cast<const WORD*>(group + 4);
-    ASSERT_EQ(groupBytes, 6u + 14u * count);
-    std::vector<int> sizes;
-    for (WORD i = 0; i < count; ++i) {
-        const BYTE* entry = group + 6 + 14 * i;
-        const int width = entry[0] ? entry[0] : 256;
-        sizes.push_back(width);
-        const auto [data, bytes] = resource(*reinterpret_cast<const WORD*>(entry + 12), RT_ICON);
-        ASSERT_GE(bytes, 8u) << width;
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), 8), std::string("\x89PNG\r\n\x1a\n", 8)) << width;
-        const win32::Icon icon(CreateIconFromResourceEx(data, bytes, TRUE, 0x00030000, width, width, 0));
-        SIZE size{};
-        const auto pixels = Pixels(icon.get(), size);
-        ASSERT_EQ(size.cx, width) << "the image loads at its own size";
-        ASSERT_EQ(size.cy, width);
-        ASSERT_FALSE(pixels.empty()) << width;
-        // A disc: transparent in the corner, opaque in the middle.
-        EXPECT_EQ(pixels.front().rgbReserved, 0) << width;
-        EXPECT_EQ(pixels[static_cast<std::size_t>(width / 2 * width + width / 2)].rgbReserved, 255) << width;
+    const auto group = resource(1, RT_GROUP_ICON).first;
+    ASSERT_NE(group, nullptr);
+    for (const int size : {16, 20, 24, 32, 40, 48, 64, 256}) {
+        // The image Windows chooses for the size, as it is: none stretched to it.
+        const auto [data, bytes] = resource(static_cast<WORD>(LookupIconIdFromDirectoryEx(group, TRUE, size, size, 0)), RT_ICON);
+        const win32::Icon icon(CreateIconFromResourceEx(data, bytes, TRUE, 0x00030000, 0, 0, 0));
+        const auto image = ImageOf(icon.get());
+        EXPECT_EQ(image.size, size);
+        EXPECT_EQ(image.corner, 0) << size << ": a disc, clear in the corner";
+        EXPECT_EQ(image.middle, 255) << size;
     }
-    EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
+}
+
+// What a restarting shell does first: the area empty.
+void ShellDropsIcon(HWND owner) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    data.hWnd = owner;
+    data.uID = win32::NotificationArea::kIconId;
+    Shell_NotifyIconW(NIM_DELETE, &data);
 }
 
 // Wine gives a process one DPI for its life: the taskbar's is told here.
@@ -83,41 +79,22 @@ TEST_F(SystemWinTest, TheIconIsMadeAgainAtTheShellsSizeWhenTheTaskbarsDpiChanges
     int dpi = 96, recreated = 0;
     win32::NotificationArea area([&] { return dpi; });
     ASSERT_TRUE(area.Add(owner, "Kestrel test", {nullptr, [&] { ++recreated; }}));
-    const auto width = [&] {
-        SIZE size{};
-        Pixels(area.Image(owner), size);
-        return size.cx;
-    };
-    EXPECT_EQ(width(), 16);
+    EXPECT_EQ(ImageOf(area.Image(owner)).size, 16);
     struct Row {
         int dpi;
         UINT message;      // what the owner hears
         bool shellLostIt;  // the icon gone from the area before
-        int width;
+        int size;
     };
-    const std::vector<Row> rows = {
-        {144, WM_SETTINGCHANGE, false, 24}, {120, WM_DISPLAYCHANGE, false, 20}, {120, WM_SETTINGCHANGE, false, 20},
-        {192, WM_DPICHANGED, false, 32},    {96, WM_DISPLAYCHANGE, true, 16},
-    };
-    for (const auto& row : rows) {
-        const auto line = &row - rows.data();
+    for (const Row row : {Row{144, WM_SETTINGCHANGE, false, 24}, Row{120, WM_DISPLAYCHANGE, false, 20},
+                          Row{120, WM_SETTINGCHANGE, false, 20}, Row{96, WM_DISPLAYCHANGE, true, 16}}) {
         const HICON before = area.Image(owner);
-        const bool changed = row.dpi != dpi;
-        if (row.shellLostIt) {
-            NOTIFYICONDATAW data{};
-            data.cbSize = NOTIFYICONDATAW_V1_SIZE;
-            data.hWnd = window.get();
-            data.uID = win32::NotificationArea::kIconId;
-            Shell_NotifyIconW(NIM_DELETE, &data);
-        }
-        dpi = row.dpi;
-        RECT suggested{0, 0, 100, 100};
-        const bool dpiChanged = row.message == WM_DPICHANGED;
-        SendMessageW(window.get(), row.message, dpiChanged ? MAKEWPARAM(dpi, dpi) : 0,
-                     dpiChanged ? reinterpret_cast<LPARAM>(&suggested) : 0);
-        EXPECT_EQ(width(), row.width) << line;
-        EXPECT_EQ(area.Image(owner) != before, changed) << line << ": made again only for a new DPI";
-        EXPECT_TRUE(IconShown(window.get())) << line;
+        if (row.shellLostIt) ShellDropsIcon(window.get());
+        const bool changed = std::exchange(dpi, row.dpi) != row.dpi;
+        SendMessageW(window.get(), row.message, 0, 0);
+        EXPECT_EQ(ImageOf(area.Image(owner)).size, row.size) << row.dpi;
+        EXPECT_EQ(area.Image(owner) != before, changed) << row.dpi << ": made again only for a new DPI";
+        EXPECT_TRUE(IconShown(window.get())) << row.dpi;
     }
     EXPECT_EQ(recreated, 0) << "the shell took every new image";
 }
@@ -131,11 +108,7 @@ TEST_F(SystemWinTest, TheIconTellsOfARecreatedAreaAndIsShownAgainOnlyWhenAsked) 
     EXPECT_TRUE(IconShown(window.get()));
 
     // What a restarted shell does: the area empty, then the broadcast.
-    NOTIFYICONDATAW data{};
-    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
-    data.hWnd = window.get();
-    data.uID = win32::NotificationArea::kIconId;
-    Shell_NotifyIconW(NIM_DELETE, &data);
+    ShellDropsIcon(window.get());
     SendMessageW(window.get(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_EQ(recreated, 1);
     EXPECT_FALSE(IconShown(window.get())) << "putting it back is the program's to do";

@@ -145,7 +145,7 @@ LRESULT CALLBACK NotificationArea::OwnerProcedure(HWND hwnd, UINT msg, WPARAM wP
         // A restarted shell recreates the area empty. The program puts the
         // icon back, and tries again if the new shell is not ready for it yet.
         CallFromDispatch(entry->events.onAreaRecreated);
-    } else if (msg == WM_DISPLAYCHANGE || msg == WM_SETTINGCHANGE || msg == WM_DPICHANGED) {
+    } else if (msg == WM_DISPLAYCHANGE || msg == WM_SETTINGCHANGE) {
         // A hidden window hears of no DPI change of its own, but of these
         // when the taskbar's monitor or its scale changes. An icon the shell
         // then refuses is gone, as after a restart of the shell.
