@@ -1,6 +1,7 @@
 // The smaller services on their own: the tray icon, timers, message boxes.
 #include <atomic>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -54,22 +55,14 @@ TEST_F(SystemWinTest, TheProgramsIconHasAnImageWithAlphaOfEachSizeWindowsAsksFor
     ASSERT_NE(group, nullptr);
     for (const int size : {16, 20, 24, 32, 40, 48, 64, 256}) {
         // The image Windows chooses for the size, as it is: none stretched to it.
-        const auto [data, bytes] = resource(static_cast<WORD>(LookupIconIdFromDirectoryEx(group, TRUE, size, size, 0)), RT_ICON);
+        const WORD id = static_cast<WORD>(LookupIconIdFromDirectoryEx(group, TRUE, size, size, 0));
+        const auto [data, bytes] = resource(id, RT_ICON);
         const win32::Icon icon(CreateIconFromResourceEx(data, bytes, TRUE, 0x00030000, 0, 0, 0));
         const auto image = ImageOf(icon.get());
         EXPECT_EQ(image.size, size);
         EXPECT_EQ(image.corner, 0) << size << ": a disc, clear in the corner";
         EXPECT_EQ(image.middle, 255) << size;
     }
-}
-
-// What a restarting shell does first: the area empty.
-void ShellDropsIcon(HWND owner) {
-    NOTIFYICONDATAW data{};
-    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
-    data.hWnd = owner;
-    data.uID = win32::NotificationArea::kIconId;
-    Shell_NotifyIconW(NIM_DELETE, &data);
 }
 
 // Wine gives a process one DPI for its life: the taskbar's is told here.
@@ -80,21 +73,16 @@ TEST_F(SystemWinTest, TheIconIsMadeAgainAtTheShellsSizeWhenTheTaskbarsDpiChanges
     win32::NotificationArea area([&] { return dpi; });
     ASSERT_TRUE(area.Add(owner, "Kestrel test", {nullptr, [&] { ++recreated; }}));
     EXPECT_EQ(ImageOf(area.Image(owner)).size, 16);
-    struct Row {
-        int dpi;
-        UINT message;      // what the owner hears
-        bool shellLostIt;  // the icon gone from the area before
-        int size;
-    };
-    for (const Row row : {Row{144, WM_SETTINGCHANGE, false, 24}, Row{120, WM_DISPLAYCHANGE, false, 20},
-                          Row{120, WM_SETTINGCHANGE, false, 20}, Row{96, WM_DISPLAYCHANGE, true, 16}}) {
+    // What the owner hears, the taskbar's DPI then, and the shell's small icon there.
+    const std::tuple<UINT, int, int> steps[] = {{WM_SETTINGCHANGE, 144, 24}, {WM_DISPLAYCHANGE, 120, 20},
+                                                {WM_SETTINGCHANGE, 120, 20}, {WM_DISPLAYCHANGE, 96, 16}};
+    for (const auto& [message, newDpi, size] : steps) {
         const HICON before = area.Image(owner);
-        if (row.shellLostIt) ShellDropsIcon(window.get());
-        const bool changed = std::exchange(dpi, row.dpi) != row.dpi;
-        SendMessageW(window.get(), row.message, 0, 0);
-        EXPECT_EQ(ImageOf(area.Image(owner)).size, row.size) << row.dpi;
-        EXPECT_EQ(area.Image(owner) != before, changed) << row.dpi << ": made again only for a new DPI";
-        EXPECT_TRUE(IconShown(window.get())) << row.dpi;
+        const bool changed = std::exchange(dpi, newDpi) != newDpi;
+        SendMessageW(window.get(), message, 0, 0);
+        EXPECT_EQ(ImageOf(area.Image(owner)).size, size) << newDpi;
+        EXPECT_EQ(area.Image(owner) != before, changed) << newDpi << ": made again only for a new DPI";
+        EXPECT_TRUE(IconShown(window.get())) << newDpi;
     }
     EXPECT_EQ(recreated, 0) << "the shell took every new image";
 }
@@ -108,7 +96,11 @@ TEST_F(SystemWinTest, TheIconTellsOfARecreatedAreaAndIsShownAgainOnlyWhenAsked) 
     EXPECT_TRUE(IconShown(window.get()));
 
     // What a restarted shell does: the area empty, then the broadcast.
-    ShellDropsIcon(window.get());
+    NOTIFYICONDATAW data{};
+    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    data.hWnd = window.get();
+    data.uID = win32::NotificationArea::kIconId;
+    Shell_NotifyIconW(NIM_DELETE, &data);
     SendMessageW(window.get(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_EQ(recreated, 1);
     EXPECT_FALSE(IconShown(window.get())) << "putting it back is the program's to do";
