@@ -1,5 +1,6 @@
 // The program's forms at the DPIs users set: every label shows its whole text
-// in the system's font, no control overlaps another, all lie inside the form.
+// in the system's font, no control overlaps another, all lie inside the form;
+// and the tray icon is the size the shell asks for there.
 // The layout probe lays them out in a process of its own, since a process
 // reads the DPI once, when it starts.
 #include <sstream>
@@ -57,17 +58,18 @@ bool Overlap(const RECT& a, const RECT& b) {
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
-TEST(LayoutWinTest, EveryLabelShowsItsWholeTextAndNothingOverlapsAtTheCommonDpis) {
+TEST(LayoutWinTest, EveryLabelShowsItsWholeTextNothingOverlapsAndTheTrayIconFitsAtTheCommonDpis) {
     DpiSetting setting;
     for (int dpi : {96, 120, 144, 192}) {
         DpiSetting::Set(static_cast<DWORD>(dpi));
         std::istringstream report(RunProbe());
-        int seenDpi = 0, forms = 0, labels = 0;
+        int seenDpi = 0, forms = 0, labels = 0, tray = 0;
         std::string where;
         SIZE client{};
         std::vector<RECT> placed;  // the form's controls so far
         for (std::string kind; report >> kind;) {
             if (kind == "dpi") report >> seenDpi;
+            if (kind == "tray") report >> tray;
             if (kind == "form") {
                 report >> where >> client.cx >> client.cy;
                 where += " at " + std::to_string(dpi) + " DPI: ";
@@ -94,6 +96,7 @@ TEST(LayoutWinTest, EveryLabelShowsItsWholeTextAndNothingOverlapsAtTheCommonDpis
         ASSERT_EQ(seenDpi, dpi) << "the probe did not see the DPI set";
         EXPECT_EQ(forms, 2) << dpi;
         EXPECT_GE(labels, 5) << dpi << ": the settings dialog's at least";
+        EXPECT_EQ(tray, dpi / 6) << dpi << ": the shell's small icon, 24 pixels at 144 DPI";
     }
 }
 

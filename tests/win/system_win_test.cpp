@@ -1,7 +1,11 @@
 // The smaller services on their own: the tray icon, timers, message boxes.
 #include <atomic>
 #include <thread>
+#include <tuple>
+#include <utility>
+#include <vector>
 
+#include "platform/win32/system_library.h"
 #include "win/program_support.h"
 
 namespace kestrel::wintest {
@@ -16,6 +20,72 @@ protected:
         return window;
     }
 };
+
+// An icon's size, and the alpha of its corner and of its middle.
+struct Image {
+    LONG size = 0;
+    int corner = -1, middle = -1;
+};
+Image ImageOf(HICON icon) {
+    ICONINFO info{};
+    Image image;
+    if (!icon || !GetIconInfo(icon, &info)) return image;
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+    image.size = bitmap.bmWidth;
+    std::vector<RGBQUAD> pixels(static_cast<std::size_t>(image.size * image.size));
+    BITMAPINFO format{{sizeof(BITMAPINFOHEADER), image.size, -image.size, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    if (GetDIBits(win32::ScreenDc().get(), info.hbmColor, 0, static_cast<UINT>(image.size), pixels.data(), &format,
+                  DIB_RGB_COLORS) == image.size)
+        image = {image.size, pixels.front().rgbReserved, pixels[pixels.size() / 2 + image.size / 2].rgbReserved};
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return image;
+}
+
+TEST_F(SystemWinTest, TheProgramsIconHasAnImageWithAlphaOfEachSizeWindowsAsksFor) {
+    const win32::Module program(LoadLibraryExW((ProgramDir() + L"\\kestrel.exe").c_str(), nullptr,
+                                               LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    const auto resource = [&](WORD id, LPCWSTR type) {
+        const HRSRC found = FindResourceW(program.get(), MAKEINTRESOURCEW(id), type);
+        return std::pair{static_cast<BYTE*>(LockResource(LoadResource(program.get(), found))),
+                         SizeofResource(program.get(), found)};
+    };
+    const auto group = resource(1, RT_GROUP_ICON).first;
+    ASSERT_NE(group, nullptr);
+    for (const int size : {16, 20, 24, 32, 40, 48, 64, 256}) {
+        // The image Windows chooses for the size, as it is: none stretched to it.
+        const WORD id = static_cast<WORD>(LookupIconIdFromDirectoryEx(group, TRUE, size, size, 0));
+        const auto [data, bytes] = resource(id, RT_ICON);
+        const win32::Icon icon(CreateIconFromResourceEx(data, bytes, TRUE, 0x00030000, 0, 0, 0));
+        const auto image = ImageOf(icon.get());
+        EXPECT_EQ(image.size, size);
+        EXPECT_EQ(image.corner, 0) << size << ": a disc, clear in the corner";
+        EXPECT_EQ(image.middle, 255) << size;
+    }
+}
+
+// Wine gives a process one DPI for its life: the taskbar's is told here.
+TEST_F(SystemWinTest, TheIconIsMadeAgainAtTheShellsSizeWhenTheTaskbarsDpiChanges) {
+    const auto window = IconOwner();
+    const auto owner = reinterpret_cast<platform::WindowId>(window.get());
+    int dpi = 96, recreated = 0;
+    win32::NotificationArea area([&] { return dpi; });
+    ASSERT_TRUE(area.Add(owner, "Kestrel test", {nullptr, [&] { ++recreated; }}));
+    EXPECT_EQ(ImageOf(area.Image(owner)).size, 16);
+    // What the owner hears, the taskbar's DPI then, and the shell's small icon there.
+    const std::tuple<UINT, int, int> steps[] = {{WM_SETTINGCHANGE, 144, 24}, {WM_DISPLAYCHANGE, 120, 20},
+                                                {WM_SETTINGCHANGE, 120, 20}, {WM_DISPLAYCHANGE, 96, 16}};
+    for (const auto& [message, newDpi, size] : steps) {
+        const HICON before = area.Image(owner);
+        const bool changed = std::exchange(dpi, newDpi) != newDpi;
+        SendMessageW(window.get(), message, 0, 0);
+        EXPECT_EQ(ImageOf(area.Image(owner)).size, size) << newDpi;
+        EXPECT_EQ(area.Image(owner) != before, changed) << newDpi << ": made again only for a new DPI";
+        EXPECT_TRUE(IconShown(window.get())) << newDpi;
+    }
+    EXPECT_EQ(recreated, 0) << "the shell took every new image";
+}
 
 TEST_F(SystemWinTest, TheIconTellsOfARecreatedAreaAndIsShownAgainOnlyWhenAsked) {
     const auto window = IconOwner();

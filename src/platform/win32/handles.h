@@ -81,6 +81,12 @@ struct GdiObjectTraits {
 using Font = Owned<HFONT, GdiObjectTraits<HFONT>>;
 using Pen = Owned<HPEN, GdiObjectTraits<HPEN>>;
 
+struct IconTraits {
+    static HICON none() { return nullptr; }
+    static void close(HICON h) { DestroyIcon(h); }
+};
+using Icon = Owned<HICON, IconTraits>;
+
 struct MenuTraits {
     static HMENU none() { return nullptr; }
     static void close(HMENU h) { DestroyMenu(h); }  // and every pop-up appended to it

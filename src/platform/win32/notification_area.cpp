@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <utility>
 
 #include "platform/error.h"
 #include "platform/win32/scale.h"
@@ -28,17 +29,12 @@ HICON WindowIcon(HWND hwnd) {
     return reinterpret_cast<HICON>(icon);
 }
 
-// The program's icon at the size the shell draws it: the small icon at the
-// DPI of the main monitor, whose taskbar holds the area. A program without
-// an icon of its own shows its window's.
-HICON TrayIcon(HWND owner) {
-    const int dpi = Scale::OfScreen().dpiX();
-    // Shared: it belongs to the system, which keeps one for each size asked.
-    if (auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                  dpi::SystemMetric(SM_CXSMICON, dpi),
-                                                  dpi::SystemMetric(SM_CYSMICON, dpi), LR_SHARED)))
-        return icon;
-    return WindowIcon(owner);
+// The program's icon at the size of the shell's small icons at that DPI;
+// null for a program without an icon of its own.
+Icon ProgramIconAt(int dpi) {
+    return Icon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                              dpi::SystemMetric(SM_CXSMICON, dpi),
+                                              dpi::SystemMetric(SM_CYSMICON, dpi), 0)));
 }
 
 NotifyIconDataV1A Record(HWND owner, const std::string& tip) {
@@ -49,7 +45,6 @@ NotifyIconDataV1A Record(HWND owner, const std::string& tip) {
     data.uID = NotificationArea::kIconId;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = NotificationArea::kCallbackMessage;
-    data.hIcon = TrayIcon(owner);
     // The tip in the system's code page, its NUL, then blanks; cut so that the
     // NUL always fits, or the shell would read past the field.
     std::memset(data.szTip, ' ', sizeof data.szTip);
@@ -71,7 +66,23 @@ bool ShowIcon(const NotifyIconDataV1A& record) { return Notify(NIM_ADD, record) 
 
 }  // namespace
 
-NotificationArea::NotificationArea() : taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {}
+NotificationArea::NotificationArea()
+    : NotificationArea([this] {
+          // The taskbar's monitor as it is now: Windows 10 changes a
+          // monitor's DPI without a new logon. Older systems have one DPI.
+          using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+          static constexpr int kEffectiveDpi = 0;
+          const HMONITOR monitor = MonitorFromWindow(FindWindowW(L"Shell_TrayWnd", nullptr), MONITOR_DEFAULTTOPRIMARY);
+          UINT x = 0, y = 0;
+          if (const auto forMonitor = shcore_.Get<ForMonitor>("GetDpiForMonitor"))
+              if (SUCCEEDED(forMonitor(monitor, kEffectiveDpi, &x, &y)) && x > 0) return static_cast<int>(x);
+          return Scale::OfScreen().dpiX();
+      }) {}
+
+NotificationArea::NotificationArea(std::function<int()> taskbarDpi)
+    : shcore_(L"shcore.dll"),
+      taskbarDpi_(std::move(taskbarDpi)),
+      taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {}
 
 NotificationArea::~NotificationArea() {
     while (!icons_.empty()) Remove(reinterpret_cast<platform::WindowId>(icons_.begin()->first));
@@ -80,17 +91,21 @@ NotificationArea::~NotificationArea() {
 bool NotificationArea::Add(platform::WindowId owner, const std::string& tip, Events events) {
     const HWND hwnd = reinterpret_cast<HWND>(owner);
     Remove(owner);
-    auto icon = std::make_unique<Icon>(Icon{*this, Record(hwnd, tip), std::move(events)});
-    if (!SetWindowSubclass(hwnd, OwnerProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(icon.get())))
+    auto entry = std::make_unique<Entry>(Entry{*this, Record(hwnd, tip), std::move(events), 0, Icon()});
+    Fit(hwnd, *entry);
+    if (!SetWindowSubclass(hwnd, OwnerProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(entry.get())))
         throw Error("the notification area cannot report to the window");
-    const bool shown = ShowIcon(icon->record);
-    icons_[hwnd] = std::move(icon);
+    const bool shown = ShowIcon(entry->record);
+    icons_[hwnd] = std::move(entry);
     return shown;
 }
 
 bool NotificationArea::Show(platform::WindowId owner) {
     const auto found = icons_.find(reinterpret_cast<HWND>(owner));
-    return found != icons_.end() && ShowIcon(found->second->record);
+    if (found == icons_.end()) return false;
+    // A shell restarted for a new DPI wants the icon at its size.
+    Fit(found->first, *found->second);
+    return ShowIcon(found->second->record);
 }
 
 void NotificationArea::Remove(platform::WindowId owner) {
@@ -102,21 +117,41 @@ void NotificationArea::Remove(platform::WindowId owner) {
     icons_.erase(found);
 }
 
+HICON NotificationArea::Image(platform::WindowId owner) const {
+    const auto found = icons_.find(reinterpret_cast<HWND>(owner));
+    return found == icons_.end() ? nullptr : found->second->record.hIcon;
+}
+
+bool NotificationArea::Fit(HWND owner, Entry& entry) {
+    const int dpi = taskbarDpi_();
+    if (entry.record.hIcon && dpi == entry.dpi) return false;
+    entry.dpi = dpi;
+    // The shell keeps a copy of what it was given, so the old image may go.
+    entry.image = ProgramIconAt(dpi);
+    entry.record.hIcon = entry.image ? entry.image.get() : WindowIcon(owner);
+    return true;
+}
+
 LRESULT CALLBACK NotificationArea::OwnerProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                                   DWORD_PTR data) {
-    auto* icon = reinterpret_cast<Icon*>(data);
+    auto* entry = reinterpret_cast<Entry*>(data);
     if (msg == kCallbackMessage) {
         // Only the release of the right button asks for the menu; the pointer
         // passing over the icon and the other buttons do nothing.
-        if (wParam == kIconId && LOWORD(lParam) == WM_RBUTTONUP) CallFromDispatch(icon->events.onMenu);
+        if (wParam == kIconId && LOWORD(lParam) == WM_RBUTTONUP) CallFromDispatch(entry->events.onMenu);
         return 0;
     }
-    if (msg == icon->area.taskbarCreated_) {
+    if (msg == entry->area.taskbarCreated_) {
         // A restarted shell recreates the area empty. The program puts the
         // icon back, and tries again if the new shell is not ready for it yet.
-        CallFromDispatch(icon->events.onAreaRecreated);
+        CallFromDispatch(entry->events.onAreaRecreated);
+    } else if (msg == WM_DISPLAYCHANGE || msg == WM_SETTINGCHANGE) {
+        // A hidden window hears of no DPI change of its own, but of these
+        // when the taskbar's monitor or its scale changes. An icon the shell
+        // then refuses is gone, as after a restart of the shell.
+        if (entry->area.Fit(hwnd, *entry) && !ShowIcon(entry->record)) CallFromDispatch(entry->events.onAreaRecreated);
     } else if (msg == WM_NCDESTROY) {
-        icon->area.Remove(reinterpret_cast<platform::WindowId>(hwnd));
+        entry->area.Remove(reinterpret_cast<platform::WindowId>(hwnd));
     }
     return DefSubclassProc(hwnd, msg, wParam, lParam);
 }

@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "platform/notification_area.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/system_library.h"
 
 namespace kestrel::win32 {
 
@@ -25,6 +27,8 @@ struct NotifyIconDataV1A {
 // reports the icon's mouse messages to it, and broadcasts "TaskbarCreated"
 // to every top-level window when it has recreated the area, which the
 // owner's events hear (putting the icon back is theirs to do, with Show).
+// The icon is the program's at the size the shell draws it at its taskbar's
+// DPI, made again when that DPI changes.
 class NotificationArea final : public platform::NotificationArea {
 public:
     // What the shell sends the owner for its icon: wParam the icon's id,
@@ -32,7 +36,10 @@ public:
     static constexpr UINT kCallbackMessage = WM_APP + 1;
     static constexpr UINT kIconId = 1;
 
+    // The shell draws the area at the DPI of its taskbar's monitor.
     NotificationArea();
+    // With that DPI told by `taskbarDpi` instead.
+    explicit NotificationArea(std::function<int()> taskbarDpi);
     ~NotificationArea() override;
     NotificationArea(const NotificationArea&) = delete;
     NotificationArea& operator=(const NotificationArea&) = delete;
@@ -41,18 +48,28 @@ public:
     bool Show(platform::WindowId owner) override;
     void Remove(platform::WindowId owner) override;
 
+    // The image the shell was last given for the owner's icon; null if none.
+    HICON Image(platform::WindowId owner) const;
+
 private:
-    struct Icon {
+    struct Entry {
         NotificationArea& area;
         NotifyIconDataV1A record;
         Events events;
+        int dpi = 0;  // the taskbar's when the image was made
+        Icon image;   // null where the owner window's icon stands in
     };
 
-    static LRESULT CALLBACK OwnerProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                           DWORD_PTR icon);
+    // The image at the taskbar's DPI now; true when it had to be made again.
+    bool Fit(HWND owner, Entry& entry);
 
+    static LRESULT CALLBACK OwnerProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                           DWORD_PTR entry);
+
+    SystemLibrary shcore_;  // the per-monitor DPI of Windows 8.1 on
+    const std::function<int()> taskbarDpi_;
     const UINT taskbarCreated_;
-    std::map<HWND, std::unique_ptr<Icon>> icons_;
+    std::map<HWND, std::unique_ptr<Entry>> icons_;
 };
 
 }  // namespace kestrel::win32
