@@ -103,7 +103,8 @@ TEST_F(PolicyWinTest, MachinePolicyWinsOverUserPolicyWhichWinsOverTheUsersOwn) {
     EXPECT_EQ(s.hotKey, 116);
     EXPECT_EQ(s.hotKeyShift, 3);
     EXPECT_EQ(s.sources[0].window, "") << "not set by policy: the user's own (none)";
-    EXPECT_EQ(s.fromPolicy, (std::set<std::string>{"AppName", "Field", "Hotkey", "HotKeyShift"}));
+    EXPECT_EQ(s.fromPolicy, (std::set<std::string>{"Hotkey", "HotKeyShift"}));
+    EXPECT_EQ(s.sources[0].fromPolicy, (std::set<std::string>{"AppName", "Field"}));
 }
 
 TEST_F(PolicyWinTest, ABadPolicyValueIsNamedAndTheOthersStillRead) {
