@@ -1,5 +1,7 @@
 // Sources 2 to 9 in the real registry and policy, and the Sources dialog of
 // the complete program worked by keyboard alone.
+#include <cwchar>
+
 #include "settings/settings.h"
 #include "win/program_support.h"
 
@@ -92,7 +94,8 @@ std::wstring LineOf(HWND list, int index) {
 }
 
 HWND FocusOf(HWND window) {
-    GUITHREADINFO info{sizeof info};
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
     return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
@@ -122,7 +125,7 @@ TEST_F(SourcesWinTest, ASecondSourceIsAddedByKeyboardAndSavedWithSettingsOk) {
     EXPECT_TRUE(WaitFor([&] { return FocusOf(sources) == boxes[0]; })) << "the focus in its title's box";
     EXPECT_EQ(TextOf(boxes[1]), L"") << "a new source is empty";
     Type(L"CRM*");
-    EXPECT_TRUE(WaitFor([&] { return LineOf(lists[0], 1).rfind(L"2. CRM* - ", 0) == 0; })) << "the line follows the box";
+    EXPECT_TRUE(WaitFor([&] { return std::wcsncmp(LineOf(lists[0], 1).c_str(), L"2. CRM* - ", 10) == 0; })) << "the line follows the box";
     // Each label's access key selects its box's text, which typing replaces.
     Chord({VK_MENU, 'D'});
     Type(L"Letters");
