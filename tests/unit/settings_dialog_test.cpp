@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <map>
 
 #include "fake/fake_fixture.h"
 #include "settings/hotkey_names.h"
@@ -26,6 +28,44 @@ TEST(HotKeyNames, KeysAndModifiersAreNamedAsTheDialogShowsThem) {
     EXPECT_EQ(HotKeyDisplayText(0, 122), " F11");
     EXPECT_EQ(HotKeyDisplayText(2, 123), "Ctrl F12");
     EXPECT_EQ(HotKeyDisplayText(7, 90), "Ctrl-Alt-Shift Z");
+}
+
+// What scripts/screenshot read from each picture's window, held against the
+// design as it is now: a design changed without new pictures fails here.
+TEST(Pictures, EachPictureShowsTheControlsItsDesignHasNow) {
+    std::ifstream file(KESTREL_DOCS_DIR "/pictures.txt");
+    ASSERT_TRUE(file) << "docs/pictures.txt is missing: run scripts/screenshot";
+    std::map<std::string, std::vector<std::string>> shown;
+    std::string line, picture;
+    while (std::getline(file, line))
+        if (line.empty() || line[0] == '#')
+            continue;
+        else if (line[0] == '[')
+            picture = line.substr(1, line.size() - 2);
+        else
+            shown[picture].push_back(line);
+    const auto controls = [](const forms::FormDesign& d) {
+        auto ordered = d.controls;
+        std::stable_sort(ordered.begin(), ordered.end(), [](auto& a, auto& b) { return a.tabIndex < b.tabIndex; });
+        std::vector<std::string> lines = {"caption\t" + d.caption};
+        for (const auto& c : ordered) {
+            using forms::ControlKind;
+            const bool label = c.kind == ControlKind::Label || c.kind == ControlKind::Picture;
+            if (c.kind == ControlKind::Line) continue;
+            if (c.kind == ControlKind::TextBox) lines.push_back("edit\t");
+            if (c.kind == ControlKind::ListBox) lines.push_back("listbox\t");
+            if (c.kind == ControlKind::Button || label)
+                lines.push_back((label ? "static\t" : "button\t") + (c.kind == ControlKind::Picture ? "" : c.text));
+        }
+        return lines;
+    };
+    const std::map<std::string, std::vector<std::string>> designs = {
+        {"settings-96dpi.png", controls(SettingsDialog::Design())},
+        {"settings-144dpi.png", controls(SettingsDialog::Design())},
+        {"sources.png", controls(SourcesDialog::Design())},
+    };
+    for (const auto& [name, lines] : designs)
+        EXPECT_EQ(shown[name], lines) << "docs/" << name << " shows another window than the design's: run scripts/screenshot";
 }
 
 class SettingsDialogTest : public fake::FakeTest {
