@@ -38,6 +38,9 @@ void CheckDesign(const FormDesign& design) {
     for (const std::string* button : {&design.defaultButton, &design.cancelButton})
         if (!button->empty() && !HasControl(design, *button, ControlKind::Button))
             throw Error("the form " + design.name + " has no button named " + *button);
+    for (const auto& c : controls)
+        if (!c.enterButton.empty() && !HasControl(design, c.enterButton, ControlKind::Button))
+            throw Error("the form " + design.name + " has no button named " + c.enterButton);
 }
 
 Handlers& Handlers::OnClick(const std::string& control, std::function<void()> handler) {
@@ -55,11 +58,17 @@ Handlers& Handlers::OnKeyPress(const std::string& box, std::function<void(std::i
     return *this;
 }
 
+Handlers& Handlers::OnChange(const std::string& box, std::function<void()> handler) {
+    change_[box] = std::move(handler);
+    return *this;
+}
+
 std::function<void()> Handlers::Click(const std::string& control) const { return Lookup(click_, control); }
 std::function<void(KeyDownArgs&)> Handlers::KeyDown(const std::string& box) const { return Lookup(keyDown_, box); }
 std::function<void(std::int16_t&)> Handlers::KeyPress(const std::string& box) const {
     return Lookup(keyPress_, box);
 }
+std::function<void()> Handlers::Change(const std::string& box) const { return Lookup(change_, box); }
 
 void Handlers::CheckAgainst(const FormDesign& design) const {
     const auto fail = [&](const std::string& event, const std::string& name, const char* what) {
@@ -73,6 +82,8 @@ void Handlers::CheckAgainst(const FormDesign& design) const {
         if (!HasControl(design, name, ControlKind::TextBox)) fail("KeyDown", name, "text box");
     for (const auto& [name, handler] : keyPress_)
         if (!HasControl(design, name, ControlKind::TextBox)) fail("KeyPress", name, "text box");
+    for (const auto& [name, handler] : change_)
+        if (!HasControl(design, name, ControlKind::TextBox)) fail("Change", name, "text box");
 }
 
 }  // namespace kestrel::forms

@@ -43,6 +43,9 @@ struct ControlDesign {
     // Labels only: "&" in the text marks an access key that moves the focus
     // to the control after the label in tab order; else it shows as it is.
     bool useMnemonic = false;
+    // Text boxes only: the button Enter presses while this box has the focus,
+    // in place of the form's default button (empty: the default button).
+    std::string enterButton = {};
 };
 
 inline ControlDesign MakeControl(std::string name, ControlKind kind, std::string text, int left, int top, int width,
@@ -90,7 +93,7 @@ struct FormDesign {
 bool IsClickable(const FormDesign& design, const std::string& name);
 
 // Throws Error for a design no host can render: two controls of one name, or
-// a default or cancel button that is not a button of the design.
+// a default, cancel or box's Enter button that is not a button of the design.
 void CheckDesign(const FormDesign& design);
 
 // Key-down arguments as text boxes report them: the key code and the
@@ -121,12 +124,15 @@ public:
     Handlers& OnKeyDown(const std::string& box, std::function<void(KeyDownArgs&)> handler);
     // A text box's typed character; the handler may change it, 0 drops it.
     Handlers& OnKeyPress(const std::string& box, std::function<void(std::int16_t& keyAscii)> handler);
+    // A text box's text changed, by the user or by SetText.
+    Handlers& OnChange(const std::string& box, std::function<void()> handler);
 
     // The bound handler, or an empty function. Callers keep a copy while it
     // runs: a handler may unload the form that holds it.
     std::function<void()> Click(const std::string& control) const;
     std::function<void(KeyDownArgs&)> KeyDown(const std::string& box) const;
     std::function<void(std::int16_t&)> KeyPress(const std::string& box) const;
+    std::function<void()> Change(const std::string& box) const;
 
     // Throws Error naming the first binding to a control the design lacks or
     // that cannot raise that event (buttons, menu items and list boxes click,
@@ -137,6 +143,7 @@ private:
     std::map<std::string, std::function<void()>> click_;
     std::map<std::string, std::function<void(KeyDownArgs&)>> keyDown_;
     std::map<std::string, std::function<void(std::int16_t&)>> keyPress_;
+    std::map<std::string, std::function<void()>> change_;
 };
 
 enum class WindowState { Normal, Minimized, Maximized };

@@ -139,23 +139,15 @@ void SettingsDialog::OpenSources() {
 }
 
 void SettingsDialog::Ok() {
-    const auto field = form_->Text("txtSearchField");
-    if (field.empty()) {
-        ShowMessage(messageBoxes_, "error: cannot save settings.  Please enter a field to search.",
-                    platform::Modality::System);
-        return;
-    }
-    const auto documentType = form_->Text("txtDocType");
-    if (documentType.empty()) {
-        ShowMessage(messageBoxes_, "error: cannot save settings.  Please enter a Document Type.",
-                    platform::Modality::System);
-        return;
-    }
     auto edited = Edited();
     edited.hotKey = pendingKey_;
     edited.hotKeyShift = pendingShift_;
+    if (const auto problem = UsersProblem(edited.sources.front(), edited.sources); !problem.empty()) {
+        ShowMessage(messageBoxes_, "error: cannot save settings.  " + problem, platform::Modality::System);
+        return;
+    }
     try {
-        SaveSettings(store_, edited);
+        SaveChanges(store_, settings_, edited);
     } catch (const std::exception& e) {
         // Closing now would lose what the user typed; let them try again or cancel.
         ShowMessage(messageBoxes_, std::string("error: the settings could not be saved.  ") + e.what(),

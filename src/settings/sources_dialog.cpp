@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "platform/app_title.h"
+#include "platform/text_case.h"
 #include "settings/pattern_check.h"
+#include "settings/source_check.h"
 
 namespace kestrel {
 
@@ -33,7 +35,57 @@ std::string* Value(Source& s, const char* name) {
     return &s.column;
 }
 
+// The source with the values of one side (policy's, or the user's) made
+// harmless, so that SourceProblem speaks only of the other side's.
+Source Blamed(Source s, bool policy, bool missingCounts) {
+    using namespace setting;
+    for (auto [key, text] : {std::pair<const char*, std::string*>{kDocumentType, &s.documentType},
+                             {kSearchField, &s.searchField}})
+        if (s.FromPolicy(key) == policy || (!missingCounts && text->empty())) *text = "-";
+    if (s.FromPolicy(kValuePattern) == policy) s.valuePattern.clear();
+    return s;
+}
+
+// What policy set that keeps the source from searching, for the user to see.
+std::string PolicysProblem(const Source& source) {
+    if (source.fromPolicy.empty()) return {};
+    const auto problem = SourceProblem(Blamed(source, false, true));
+    return problem.empty() ? problem : "Policy: " + problem;
+}
+
+bool Empty(const Source& s) {
+    return s.window.empty() && s.documentType.empty() && s.searchField.empty() && s.valuePattern.empty() &&
+           s.column.empty();
+}
+
+// One warning per complete source that a lower one always wins over: the
+// same title, or no title either.
+std::string Shadowed(const std::vector<Source>& sources) {
+    std::string warnings;
+    for (std::size_t j = 0; j < sources.size(); ++j) {
+        const auto& later = sources[j];
+        if (!later.Complete()) continue;
+        const auto earlier = std::find_if(sources.begin(), sources.begin() + static_cast<std::ptrdiff_t>(j),
+                                          [&](const Source& s) {
+                                              return s.Complete() && platform::EqualsIgnoringCase(s.window, later.window);
+                                          });
+        if (earlier == sources.begin() + static_cast<std::ptrdiff_t>(j)) continue;
+        if (!warnings.empty()) warnings += "\n";
+        warnings += "warning: source " + std::to_string(later.number) + " can never be chosen: source " +
+                    std::to_string(earlier->number) +
+                    (later.window.empty() ? " too has no window title."
+                                          : " has the same window title, \"" + earlier->window + "\".");
+    }
+    return warnings;
+}
+
 }  // namespace
+
+std::string UsersProblem(const Source& source, const std::vector<Source>& sources) {
+    const bool another = std::any_of(sources.begin(), sources.end(),
+                                     [](const Source& s) { return s.number != 1 && s.Complete(); });
+    return SourceProblem(Blamed(source, true, source.number != 1 || !another));
+}
 
 SourcesDialog::SourcesDialog(forms::FormHost& forms, platform::MessageBoxes& messageBoxes, Settings& settings)
     : forms_(forms), messageBoxes_(messageBoxes), settings_(settings) {}
@@ -44,7 +96,7 @@ forms::FormDesign SourcesDialog::Design() {
     d.caption = "Sources";
     d.border = forms::Border::FixedDialog;
     d.clientWidth = 6735;
-    d.clientHeight = 6360;
+    d.clientHeight = 6480;
     d.start = forms::StartPosition::CenterScreen;
     d.defaultButton = "cmdOK";
     d.cancelButton = "cmdCancel";
@@ -52,34 +104,39 @@ forms::FormDesign SourcesDialog::Design() {
         MakeControl("lblSources", ControlKind::Label, "&Sources", 240, 120, 1815, 255, 0),
         MakeControl("lstSources", ControlKind::ListBox, "", 240, 420, 4800, 1755, 1),
         MakeControl("cmdAdd", ControlKind::Button, "&Add", 5280, 360, 1215, 375, 2),
-        MakeControl("cmdChange", ControlKind::Button, "C&hange", 5280, 840, 1215, 375, 3),
-        MakeControl("cmdRemove", ControlKind::Button, "&Remove", 5280, 1320, 1215, 375, 4),
-        MakeControl("lblWindow", ControlKind::Label, "&Window title", 240, 2520, 1815, 255, 5),
-        MakeControl("txtWindow", ControlKind::TextBox, "", 2160, 2400, 4335, 375, 6),
-        MakeControl("lblDocType", ControlKind::Label, "&Document type", 240, 3000, 1815, 255, 7),
-        MakeControl("txtDocType", ControlKind::TextBox, "", 2160, 2880, 4335, 375, 8),
-        MakeControl("lblSearchField", ControlKind::Label, "Search &field", 240, 3480, 1815, 255, 9),
-        MakeControl("txtSearchField", ControlKind::TextBox, "", 2160, 3360, 4335, 375, 10),
-        MakeControl("lblPattern", ControlKind::Label, "Value &pattern", 240, 3960, 1815, 255, 11),
-        MakeControl("txtPattern", ControlKind::TextBox, "", 2160, 3840, 4335, 375, 12),
-        MakeControl("lblColumn", ControlKind::Label, "Co&lumn", 240, 4440, 1815, 255, 13),
-        MakeControl("txtColumn", ControlKind::TextBox, "", 2160, 4320, 4335, 375, 14),
-        MakeControl("lblSample", ControlKind::Label, "Sa&mple line", 240, 4920, 1815, 255, 15),
-        MakeControl("txtSample", ControlKind::TextBox, "", 2160, 4800, 2895, 375, 16),
-        MakeControl("cmdTry", ControlKind::Button, "&Try", 5280, 4800, 1215, 375, 17),
-        MakeControl("lblValue", ControlKind::Label, "", 2160, 5280, 4335, 255, 18),
-        MakeControl("cmdOK", ControlKind::Button, "OK", 3840, 5760, 1215, 375, 19),
-        MakeControl("cmdCancel", ControlKind::Button, "Cancel", 5280, 5760, 1215, 375, 20),
+        MakeControl("cmdRemove", ControlKind::Button, "&Remove", 5280, 840, 1215, 375, 3),
+        MakeControl("lblWindow", ControlKind::Label, "&Window title", 240, 2520, 1815, 255, 4),
+        MakeControl("txtWindow", ControlKind::TextBox, "", 2160, 2400, 4335, 375, 5),
+        MakeControl("lblDocType", ControlKind::Label, "&Document type", 240, 3000, 1815, 255, 6),
+        MakeControl("txtDocType", ControlKind::TextBox, "", 2160, 2880, 4335, 375, 7),
+        MakeControl("lblSearchField", ControlKind::Label, "Search &field", 240, 3480, 1815, 255, 8),
+        MakeControl("txtSearchField", ControlKind::TextBox, "", 2160, 3360, 4335, 375, 9),
+        MakeControl("lblPattern", ControlKind::Label, "Value &pattern", 240, 3960, 1815, 255, 10),
+        MakeControl("txtPattern", ControlKind::TextBox, "", 2160, 3840, 4335, 375, 11),
+        MakeControl("lblColumn", ControlKind::Label, "Co&lumn", 240, 4440, 1815, 255, 12),
+        MakeControl("txtColumn", ControlKind::TextBox, "", 2160, 4320, 4335, 375, 13),
+        MakeControl("lblSample", ControlKind::Label, "Sa&mple line", 240, 4920, 1815, 255, 14),
+        MakeControl("txtSample", ControlKind::TextBox, "", 2160, 4800, 2895, 375, 15),
+        MakeControl("cmdTry", ControlKind::Button, "&Try", 5280, 4800, 1215, 375, 16),
+        // Two lines: what Try found, or what is wrong with policy's values.
+        MakeControl("lblValue", ControlKind::Label, "", 2160, 5280, 4335, 495, 17),
+        MakeControl("cmdOK", ControlKind::Button, "OK", 3840, 5880, 1215, 375, 18),
+        MakeControl("cmdCancel", ControlKind::Button, "Cancel", 5280, 5880, 1215, 375, 19),
     };
-    // Each label's access key goes to the box after it in tab order.
-    for (auto& c : d.controls)
+    for (auto& c : d.controls) {
+        // Each label's access key goes to the box after it in tab order.
         if (c.kind == ControlKind::Label) c.useMnemonic = true;
+        // Typed a sample line, the user wants to see what it gives, not to close.
+        if (c.name == "txtSample") c.enterButton = "cmdTry";
+    }
     return d;
 }
 
 std::string SourcesDialog::ListLine(const Source& source) {
     const std::string title = source.window.empty() ? "(the window in front)" : source.window;
-    return std::to_string(source.number) + ". " + title + " - " + source.documentType;
+    auto line = std::to_string(source.number) + ". " + title + " - " + source.documentType;
+    if (!source.Complete()) line += " (skipped: " + source.Missing() + ")";
+    return line;
 }
 
 bool SourcesDialog::ShowModal() {
@@ -88,11 +145,11 @@ bool SourcesDialog::ShowModal() {
     h.unload = [this](bool&) { form_ = nullptr; };
     h.OnClick("lstSources", [this] { Chosen(); });
     h.OnClick("cmdAdd", [this] { Add(); });
-    h.OnClick("cmdChange", [this] { Change(); });
     h.OnClick("cmdRemove", [this] { Remove(); });
     h.OnClick("cmdTry", [this] { Try(); });
     h.OnClick("cmdOK", [this] { Ok(); });
     h.OnClick("cmdCancel", [this] { Cancel(); });
+    for (const auto& box : kBoxes) h.OnChange(box.name, [this, box] { BoxChanged(box.name, box.value); });
     saved_ = false;
     const auto form = forms_.Load(Design(), std::move(h));
     if (form->Loaded()) form->ShowModal();
@@ -109,13 +166,12 @@ void SourcesDialog::Cancel() {
 }
 
 void SourcesDialog::Load(forms::Form& form) {
-    form_ = &form;
-    // Skipped sections are not shown; they stay as they are.
-    sources_.clear();
-    for (const auto& source : settings_.sources)
-        if (source.number == 1 || source.Complete()) sources_.push_back(source);
+    sources_ = settings_.sources;
     removed_ = settings_.removedSources;
+    added_.clear();
+    lines_.clear();
     chosen_ = 0;
+    form_ = &form;
     FillList();
     ShowChosen();
     form.SetFocus("lstSources");
@@ -124,83 +180,66 @@ void SourcesDialog::Load(forms::Form& form) {
 void SourcesDialog::FillList() {
     std::vector<std::string> lines;
     for (const auto& s : sources_) lines.push_back(ListLine(s));
-    form_->SetItems("lstSources", lines);
+    if (lines != lines_) {
+        form_->SetItems("lstSources", lines);
+        lines_ = std::move(lines);
+    }
     form_->SetListIndex("lstSources", static_cast<int>(chosen_));
 }
 
 void SourcesDialog::ShowChosen() {
-    auto& source = sources_[chosen_];
+    // A copy: each box's text goes back into the chosen source as it is set.
+    auto source = sources_[chosen_];
     for (const auto& box : kBoxes) {
         form_->SetText(box.name, *Value(source, box.value));
         // What policy sets is the administrator's: shown, not editable.
         form_->SetEnabled(box.name, !source.FromPolicy(box.value));
     }
-    form_->SetText("lblValue", "");
+    form_->SetText("lblValue", PolicysProblem(source));
     form_->SetEnabled("cmdRemove", chosen_ > 0 && source.fromPolicy.empty());
+}
+
+void SourcesDialog::BoxChanged(const char* box, const char* value) {
+    if (!form_) return;
+    auto& source = sources_[chosen_];
+    if (source.FromPolicy(value)) return;
+    *Value(source, value) = form_->Text(box);
+    FillList();
 }
 
 void SourcesDialog::Chosen() {
     const int index = form_->ListIndex("lstSources");
-    // The same line again keeps what the boxes hold.
     if (index < 0 || static_cast<std::size_t>(index) == chosen_) return;
     chosen_ = static_cast<std::size_t>(index);
     ShowChosen();
 }
 
-Source SourcesDialog::Edited() const {
-    Source edited = sources_[chosen_];
-    for (const auto& box : kBoxes)
-        if (!edited.FromPolicy(box.value)) *Value(edited, box.value) = form_->Text(box.name);
-    return edited;
-}
-
-bool SourcesDialog::Refused(const Source& source) {
-    std::string why;
-    if (source.searchField.empty())
-        why = "Please enter a field to search.";
-    else if (source.documentType.empty())
-        why = "Please enter a Document Type.";
-    else if (const auto problem = PatternProblem(source.valuePattern); !problem.empty())
-        why = "The value pattern of source " + std::to_string(source.number) + " does not read: " + problem;
-    if (why.empty()) return false;
-    ShowMessage(messageBoxes_, "error: cannot save settings.  " + why, platform::Modality::System);
-    return true;
-}
-
 void SourcesDialog::Add() {
-    Source added = Edited();
-    added.fromPolicy.clear();  // the boxes' texts are the new source's own, whoever set them
     Settings taken;
     taken.sources = sources_;
-    const auto skipped = settings_.Skipped();
-    taken.sources.insert(taken.sources.end(), skipped.begin(), skipped.end());
+    Source added;
     added.number = taken.FreeSourceNumber();
     if (added.number == 0) {
         ShowMessage(messageBoxes_, "error: cannot add a source.  There are as many as Kestrel keeps.",
                     platform::Modality::System);
         return;
     }
-    if (Refused(added)) return;
     const auto at = std::find_if(sources_.begin() + 1, sources_.end(),
                                  [&](const Source& s) { return s.number > added.number; });
     const auto inserted = sources_.insert(at, added);
     chosen_ = static_cast<std::size_t>(inserted - sources_.begin());
+    added_.insert(added.number);
     removed_.erase(added.number);
     FillList();
     ShowChosen();
-}
-
-void SourcesDialog::Change() {
-    const auto edited = Edited();
-    if (Refused(edited)) return;
-    sources_[chosen_] = edited;
-    FillList();
+    form_->SetFocus("txtWindow");
 }
 
 void SourcesDialog::Remove() {
     const auto& source = sources_[chosen_];
     if (chosen_ == 0 || !source.fromPolicy.empty()) return;
     removed_.insert(source.number);
+    added_.erase(source.number);
     sources_.erase(sources_.begin() + static_cast<std::ptrdiff_t>(chosen_));
     chosen_ = std::min(chosen_, sources_.size() - 1);
     FillList();
@@ -219,23 +258,26 @@ void SourcesDialog::Try() {
 }
 
 void SourcesDialog::Ok() {
-    // What the boxes hold counts as if Change had been pressed.
-    const auto edited = Edited();
-    if (Refused(edited)) return;
-    sources_[chosen_] = edited;
+    std::vector<Source> kept;
     for (std::size_t i = 0; i < sources_.size(); ++i) {
-        if (i == chosen_) continue;
-        if (Refused(sources_[i])) {
+        const auto& source = sources_[i];
+        // A new source left empty was not meant.
+        if (added_.count(source.number) && Empty(source)) continue;
+        const auto problem = UsersProblem(source, sources_);
+        if (!problem.empty()) {
             chosen_ = i;
             FillList();
             ShowChosen();
+            ShowMessage(messageBoxes_,
+                        "error: cannot save settings.  Source " + std::to_string(source.number) + ": " + problem,
+                        platform::Modality::System);
             return;
         }
+        kept.push_back(source);
     }
-    auto kept = sources_;
-    const auto skipped = settings_.Skipped();
-    kept.insert(kept.end(), skipped.begin(), skipped.end());
-    std::sort(kept.begin(), kept.end(), [](const Source& a, const Source& b) { return a.number < b.number; });
+    if (const auto warnings = Shadowed(kept); !warnings.empty())
+        ShowMessage(messageBoxes_, warnings, platform::Modality::System);
+    if (!form_) return;  // closed from outside meanwhile
     settings_.sources = std::move(kept);
     settings_.removedSources = removed_;
     saved_ = true;

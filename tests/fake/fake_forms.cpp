@@ -131,10 +131,17 @@ void FakeForm::KeyPress(const std::string& box, std::int16_t keyAscii) {
     }
     if (keyAscii == 0) return;
     auto& text = texts_[box];
+    const auto before = text;
     if (keyAscii == 8)
         EraseLastUtf8(text);
     else if (static_cast<std::uint16_t>(keyAscii) >= 32)
         AppendUtf8(text, static_cast<std::uint16_t>(keyAscii));
+    if (text != before) RunChange(box);
+}
+
+void FakeForm::RunChange(const std::string& box) {
+    const auto change = handlers_.Change(box);  // a copy: the handler may destroy this form
+    if (change) change();
 }
 
 void FakeForm::Type(const std::string& box, const std::string& ascii) {
@@ -144,7 +151,11 @@ void FakeForm::Type(const std::string& box, const std::string& ascii) {
 void FakeForm::PressEnter(const std::string& control) {
     RequireLoaded();
     Control(control);
-    if (!design_.defaultButton.empty()) RunClick(design_.defaultButton);
+    const auto& own = Control(control).enterButton;
+    if (!own.empty())
+        RunClick(own);
+    else if (!design_.defaultButton.empty())
+        RunClick(design_.defaultButton);
 }
 
 void FakeForm::PressEsc() {
@@ -169,6 +180,8 @@ void FakeForm::SetText(const std::string& control, const std::string& text) {
     const auto found = texts_.find(control);
     if (found == texts_.end()) throw Error("the form " + design_.name + " has no control named " + control);
     found->second = text;
+    // As an edit control: setting its text is a change too.
+    if (Control(control).kind == ControlKind::TextBox) RunChange(control);
 }
 
 std::string FakeForm::Caption() const {

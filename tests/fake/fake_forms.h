@@ -50,7 +50,9 @@ public:
     void Choose(const std::string& list, int index);
     const std::vector<std::string>& Items(const std::string& list) const;
     // Enter and Esc press only the design's default and cancel buttons, whatever
-    // control has the focus; with none named they do nothing.
+    // control has the focus (Enter in a box with its own Enter button presses
+    // that one); with none named they do nothing. SetText on a text box, and
+    // a KeyPress that edits it, run its Change handler.
     void PressEnter(const std::string& control);
     void PressEsc();
     void CloseBox() { Unload(); }
@@ -89,6 +91,7 @@ private:
     void Log(const std::string& what);
     void Reveal();
     void RunClick(const std::string& control);
+    void RunChange(const std::string& box);
 
     FakeFormHost& host_;
     forms::FormDesign design_;

@@ -58,6 +58,7 @@ TEST_F(FormsWinTest, EnterAndEscPressOnlyTheDesignsButtons) {
     struct Row {
         std::string defaultButton, cancelButton, focus, keys;
         std::vector<std::string> clicks;
+        std::string nameEnters = "";  // txtName's own Enter button
     };
     const std::vector<Row> rows = {
         {"cmdOK", "cmdCancel", "txtHotKey", "{enter}", {"cmdOK"}},
@@ -68,11 +69,15 @@ TEST_F(FormsWinTest, EnterAndEscPressOnlyTheDesignsButtons) {
         {"", "", "cmdOK", "{enter}{esc}", {}},
         {"cmdOK", "", "txtHotKey", "{esc}", {}},
         {"", "cmdCancel", "txtHotKey", "{enter}", {}},
+        {"cmdOK", "cmdCancel", "txtName", "{enter}", {"cmdCancel"}, "cmdCancel"},
+        {"cmdOK", "cmdCancel", "txtHotKey", "{enter}", {"cmdOK"}, "cmdCancel"},
     };
     for (const auto& row : rows) {
         const std::string what = row.keys + " in " + row.focus + ", default '" + row.defaultButton + "', cancel '" +
                                  row.cancelButton + "'";
-        Load(TestDesign(row.defaultButton, row.cancelButton));
+        auto design = TestDesign(row.defaultButton, row.cancelButton);
+        design.controls[1].enterButton = row.nameEnters;
+        Load(design);
         ShowAndFocus(row.focus);
         clicks_.clear();
         keyPresses_.clear();
@@ -82,6 +87,20 @@ TEST_F(FormsWinTest, EnterAndEscPressOnlyTheDesignsButtons) {
         EXPECT_EQ(form_->Text("txtHotKey"), "") << what;
         EXPECT_TRUE(form_->Loaded()) << what;
     }
+}
+
+TEST_F(FormsWinTest, ChangeRunsWhenTheUserOrTheProgramChangesABoxsText) {
+    forms::Form* self = nullptr;
+    std::vector<std::string> changes;
+    forms::Handlers h;
+    h.load = [&](forms::Form& f) { self = &f; };
+    h.OnChange("txtName", [&] { changes.push_back(self ? self->Text("txtName") : "<while created>"); });
+    form_ = services.forms.Load(TestDesign(), std::move(h));
+    EXPECT_TRUE(changes.empty()) << "a box made with its text has not changed";
+    ShowAndFocus("txtName");
+    form_->SetText("txtName", "");
+    Keys("ab");
+    EXPECT_EQ(changes, (std::vector<std::string>{"", "a", "ab"}));
 }
 
 TEST_F(FormsWinTest, ClicksAndAccessKeysReachTheButtonsHandler) {

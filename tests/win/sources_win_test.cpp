@@ -1,5 +1,7 @@
 // Sources 2 to 9 in the real registry and policy, and the Sources dialog of
 // the complete program worked by keyboard alone.
+#include <cwchar>
+
 #include "settings/settings.h"
 #include "win/program_support.h"
 
@@ -85,6 +87,18 @@ void Type(const std::wstring& text) {
     }
 }
 
+std::wstring LineOf(HWND list, int index) {
+    wchar_t line[256] = L"";
+    if (SendMessageW(list, LB_GETTEXTLEN, index, 0) < 256) SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(line));
+    return line;
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 TEST_F(SourcesWinTest, ASecondSourceIsAddedByKeyboardAndSavedWithSettingsOk) {
     Start();
     HWND settings = WaitForWindow(L"Settings");
@@ -102,19 +116,29 @@ TEST_F(SourcesWinTest, ASecondSourceIsAddedByKeyboardAndSavedWithSettingsOk) {
     ASSERT_EQ(lists.size(), 1u);
     EXPECT_EQ(SendMessageW(lists[0], LB_GETCOUNT, 0, 0), 1) << "source 1 alone";
     const auto boxes = Controls(sources, L"Edit");
-    ASSERT_GE(boxes.size(), 3u);
+    ASSERT_EQ(boxes.size(), 6u);
     EXPECT_EQ(TextOf(boxes[1]), L"Claims") << "source 1 as the Settings boxes hold it";
 
-    // Each label's access key selects its box's text, which typing replaces.
-    Chord({VK_MENU, 'W'});
+    Chord({VK_MENU, 'A'});
+    ASSERT_TRUE(WaitFor([&] { return SendMessageW(lists[0], LB_GETCOUNT, 0, 0) == 2; })) << "Alt+A adds";
+    EXPECT_EQ(SendMessageW(lists[0], LB_GETCURSEL, 0, 0), 1) << "the new source is chosen";
+    EXPECT_TRUE(WaitFor([&] { return FocusOf(sources) == boxes[0]; })) << "the focus in its title's box";
+    EXPECT_EQ(TextOf(boxes[1]), L"") << "a new source is empty";
     Type(L"CRM*");
+    EXPECT_TRUE(WaitFor([&] { return std::wcsncmp(LineOf(lists[0], 1).c_str(), L"2. CRM* - ", 10) == 0; })) << "the line follows the box";
+    // Each label's access key selects its box's text, which typing replaces.
     Chord({VK_MENU, 'D'});
     Type(L"Letters");
     Chord({VK_MENU, 'F'});
     Type(L"Customer");
-    Chord({VK_MENU, 'A'});
-    ASSERT_TRUE(WaitFor([&] { return SendMessageW(lists[0], LB_GETCOUNT, 0, 0) == 2; })) << "Alt+A adds";
-    EXPECT_EQ(SendMessageW(lists[0], LB_GETCURSEL, 0, 0), 1) << "the new source is chosen";
+    Chord({VK_MENU, 'P'});
+    Type(L"\\d+");
+    Chord({VK_MENU, 'M'});
+    Type(L"No 4711");
+    Chord({VK_RETURN});
+    const auto labels = Controls(sources, L"Static");
+    EXPECT_TRUE(WaitFor([&] { return TextOf(labels.back()) == L"Value: 4711"; })) << "Enter in the sample line is Try";
+    EXPECT_TRUE(IsWindow(sources));
     Chord({VK_MENU, 'S'});  // to the list, where Up chooses source 1 again
     Chord({VK_UP});
     EXPECT_TRUE(WaitFor([&] { return TextOf(boxes[1]) == L"Claims"; })) << "the boxes show the chosen source";
@@ -131,6 +155,7 @@ TEST_F(SourcesWinTest, ASecondSourceIsAddedByKeyboardAndSavedWithSettingsOk) {
     EXPECT_EQ(Get(store + L"\\Source2", L"SourceWindow"), L"CRM*");
     EXPECT_EQ(Get(store + L"\\Source2", L"AppName"), L"Letters");
     EXPECT_EQ(Get(store + L"\\Source2", L"Field"), L"Customer");
+    EXPECT_EQ(Get(store + L"\\Source2", L"ValuePattern"), L"\\d+");
 }
 
 }  // namespace

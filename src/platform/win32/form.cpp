@@ -261,7 +261,11 @@ void Form::PopupMenu(const std::string& menu) {
 bool Form::PreTranslate(MSG& msg) {
     if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
         // Only the design's buttons answer Enter and Esc, whichever control has the focus.
-        PressButton(msg.wParam == VK_RETURN ? design_.defaultButton : design_.cancelButton);
+        const Control* box = ByWindow(msg.hwnd);
+        if (msg.wParam == VK_RETURN)
+            PressButton(box && !box->design.enterButton.empty() ? box->design.enterButton : design_.defaultButton);
+        else
+            PressButton(design_.cancelButton);
         return true;
     }
     // Left to the box, which swallows it, rather than pressing a button with that access key.
@@ -321,6 +325,10 @@ LRESULT Form::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         } else if (lParam && code == LBN_SELCHANGE) {
             const Control* c = ById(id);
             if (c && c->design.kind == ControlKind::ListBox) Click(c->design.name);
+        } else if (lParam && code == EN_CHANGE) {
+            const Control* c = ById(id);
+            // A copy: the handler may unload and destroy this form.
+            if (const auto change = c ? handlers_.Change(c->design.name) : nullptr) change();
         }
         return 0;
     }
