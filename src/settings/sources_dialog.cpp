@@ -263,6 +263,14 @@ void SourcesDialog::Ok() {
         const auto& source = sources_[i];
         // A new source left empty was not meant.
         if (added_.count(source.number) && Empty(source)) continue;
+        // A section skipped before and left as it was stays skipped: the
+        // user may be here for another source.
+        const auto before = std::find_if(settings_.sources.begin(), settings_.sources.end(),
+                                         [&](const Source& s) { return s.number == source.number; });
+        if (source.number > 1 && !source.Complete() && before != settings_.sources.end() && *before == source) {
+            kept.push_back(source);
+            continue;
+        }
         const auto problem = UsersProblem(source, sources_);
         if (!problem.empty()) {
             chosen_ = i;

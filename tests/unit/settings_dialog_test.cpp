@@ -367,15 +367,19 @@ TEST_F(SourcesDialogTest, EachFlowSavesWhatTheUserMeantAndNamesTheSourceItRefuse
              f.PressEnter("txtWindow");
          },
          {}, {"1 /Claims/Account/", "3 Orders*/Orders/OrderNo/(\\d+"}},
-        {"skipped sections shown, one completed, one removed; an empty new one dropped",
-         with({{"Source2\\SourceWindow", "CRM"}, {"Source2\\AppName", "Letters"}, {"Source4\\SourceWindow", "Old"}}), {},
+        {"skipped sections shown, one completed, one removed, one left as it was; an empty new one dropped",
+         with({{"Source2\\SourceWindow", "CRM"}, {"Source2\\AppName", "Letters"}, {"Source4\\SourceWindow", "Old"},
+               {"Source5\\AppName", "Mail"}}), {},
          [](fake::FakeForm& f) {
              EXPECT_EQ(f.Items("lstSources"),
                        (std::vector<std::string>{"1. (the window in front) - Claims",
                                                  "2. CRM - Letters (skipped: no search field)",
-                                                 "4. Old -  (skipped: no document type and no search field)"}));
+                                                 "4. Old -  (skipped: no document type and no search field)",
+                                                 "5. (the window in front) - Mail (skipped: no search field)"}));
              f.Click("cmdAdd");
              EXPECT_EQ(f.Items("lstSources")[2].substr(0, 3), "3. ") << "the lowest number no section holds";
+             f.Choose("lstSources", 1);
+             f.SetText("txtWindow", "CRM*");
              f.PressEnter("lstSources");
              EXPECT_EQ(f.ListIndex("lstSources"), 1) << "the refused source is chosen";
              f.SetText("txtSearchField", "Customer");
@@ -384,7 +388,7 @@ TEST_F(SourcesDialogTest, EachFlowSavesWhatTheUserMeantAndNamesTheSourceItRefuse
              f.PressEnter("txtWindow");
          },
          {"error: cannot save settings.  Source 2: Please enter a field to search."},
-         {"1 /Claims/Account/", "2 CRM/Letters/Customer/"}},
+         {"1 /Claims/Account/", "2 CRM*/Letters/Customer/", "5 /Mail//"}},
         {"sources that can never be chosen are named with the one that wins",
          {{"Settings\\SourceWindow", "ACME*"}, {"Settings\\AppName", "Claims"}, {"Settings\\Field", "Account"},
           {"Source2\\SourceWindow", "acme*"}, {"Source2\\AppName", "Letters"}, {"Source2\\Field", "Customer"},
