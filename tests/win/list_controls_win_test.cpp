@@ -72,7 +72,7 @@ const ListCase kCases[] = {
     {"a list box with nothing selected", L"--focus listbox --none", "", false, Kind::NothingSelected, Control::ListBox,
      ""},
     {"a hung list box", L"--focus listbox", "", true, Kind::NoAnswer, Control::ListBox, ""},
-    {"an owner-drawn list box keeping no strings", L"--focus drawn", "", false, Kind::NoAnswer, Control::ListBox, ""},
+    {"an owner-drawn list box keeping no strings", L"--focus drawn", "", false, Kind::NoText, Control::ListBox, ""},
     {"a drop-down list's choice", L"--focus combo", "", false, Kind::Text, Control::DropDownList, "Claim"},
     {"a drop-down list with no choice", L"--focus combo --none", "", false, Kind::NothingSelected,
      Control::DropDownList, ""},
@@ -99,7 +99,7 @@ protected:
                     return !SendMessageTimeoutW(app.window(), WM_NULL, 0, 0, SMTO_NORMAL, 50, &ignored);
                 }));
             }
-            const auto answer = services.listControls.ReadFocused(window, c.column);
+            const auto answer = services.listControls.ReadFocused(window, c.column, platform::ControlClasses());
             EXPECT_EQ(answer.kind, c.kind);
             EXPECT_EQ(answer.control, c.control);
             EXPECT_EQ(answer.text, c.text);

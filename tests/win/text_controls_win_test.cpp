@@ -99,7 +99,7 @@ bool IsEdit(const ControlCase& c) { return c.control != kCustomText; }
 // Answers like a control that is no edit, so that the capture takes the keys.
 class NoEditControls final : public platform::TextControls {
 public:
-    platform::ControlText ReadFocused(platform::WindowId) override { return {Kind::NotAnEdit, {}}; }
+    platform::ControlText ReadFocused(platform::WindowId, const platform::ControlClasses&) override { return {Kind::NotAnEdit, {}}; }
 };
 
 class TextControlsWinTest : public WinTest {
@@ -121,7 +121,7 @@ TEST_F(TextControlsWinTest, TheFocusedControlTellsWhatACopyWouldGiveAndIsLeftAlo
         ControlsApp app(c.args);
         const auto window = BringForward(app);
         const auto before = app.Selection(c.control);
-        const auto answer = services.textControls.ReadFocused(window);
+        const auto answer = services.textControls.ReadFocused(window, platform::ControlClasses());
         EXPECT_EQ(answer.kind, c.kind);
         EXPECT_EQ(answer.text, c.kind == Kind::Text ? c.copied : "");
         if (IsEdit(c)) {
@@ -172,7 +172,7 @@ TEST_F(TextControlsWinTest, AnEditThatDoesNotAnswerInTimeSaysSo) {
     ControlsApp app(L"--focus plain --text \"ACME Ltd\" --select 0 4 --slow-answer " + std::to_wstring(kAnswerMs));
     const auto window = BringForward(app);
     const auto start = Now();
-    EXPECT_EQ(services.textControls.ReadFocused(window).kind, Kind::NoAnswer);
+    EXPECT_EQ(services.textControls.ReadFocused(window, platform::ControlClasses()).kind, Kind::NoAnswer);
     EXPECT_LT(Now() - start, static_cast<ULONGLONG>(kAnswerMs)) << "it did not wait for the answer";
 }
 
