@@ -81,8 +81,7 @@ struct FakeWindow {
         int focused = -1;
         bool silent = false;  // never answers, as a hung program's
         // The answer of a list that cannot be read: Refused, NoText, TooLong or
-        // Unreachable, as the system's lists fail. A list in a window whose
-        // program runs with more rights is refused.
+        // Unreachable, as the system's lists fail.
         std::optional<platform::ListText::Kind> fails = {};
     };
     std::optional<List> list;
