@@ -77,6 +77,8 @@ const ListCase kCases[] = {
     {"a drop-down list with no choice", L"--focus combo --none", "", false, Kind::NothingSelected,
      Control::DropDownList, ""},
     {"a tree's selected node", L"--focus tree", "", false, Kind::Text, Control::TreeView, "York"},
+    {"a tree's selected node out of view", L"--focus tree --scrolled", "", false, Kind::Text, Control::TreeView,
+     "York"},
     {"a tree that answers late", L"--focus tree --slow-answer 3000", "", false, Kind::NoAnswer, Control::TreeView,
      ""},
     {"a hung tree", L"--focus tree", "", true, Kind::NoAnswer, Control::TreeView, ""},
@@ -124,6 +126,39 @@ TEST_F(ListControlsWinTest, The32BitProgramReadsA64BitProgramsLists) {
 #else
     GTEST_SKIP() << "for the 32-bit build";
 #endif
+}
+
+// Each runtime's superclasses of the lists, under its own class names, are
+// read as the system's own are.
+TEST_F(ListControlsWinTest, EachFamilysListsAreReadAsTheSystemsAre) {
+    const struct {
+        int control;
+        Kind kind;
+        Control list;
+        const char* text;
+    } controls[] = {
+        {fixtures::kListView, Kind::Text, Control::ListView, "100236"},
+        {fixtures::kListBox, Kind::Text, Control::ListBox, "Claim 1009"},
+        {fixtures::kDrawnListBox, Kind::NoText, Control::ListBox, ""},
+        {fixtures::kDropDownList, Kind::Text, Control::DropDownList, "Claim"},
+        {fixtures::kTreeView, Kind::Text, Control::TreeView, "York"},
+        {fixtures::kListAppEdit, Kind::NotAList, Control::None, ""},
+    };
+    for (const wchar_t* family : {L"vb6", L"delphi", L"winforms", L"atl"}) {
+        ListApp app(ProgramDir() + L"\\" KESTREL_LIST_APP, std::wstring(L"--family ") + family);
+        const auto window = ActivateByTitle(services.desktop, Utf8(kTitle));
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == app.window(); }, 2000));
+        for (const auto& c : controls) {
+            SCOPED_TRACE(Utf8(family) + " " + std::to_string(c.control));
+            SendMessageW(app.window(), fixtures::kFocusControl, static_cast<WPARAM>(c.control), 0);
+            const auto before = app.State();
+            const auto answer = services.listControls.ReadFocused(window, "", platform::ControlClasses());
+            EXPECT_EQ(answer.kind, c.kind);
+            EXPECT_EQ(answer.control, c.list);
+            EXPECT_EQ(answer.text, c.text);
+            EXPECT_EQ(app.State(), before) << "selection, focus, scroll position and keys stay";
+        }
+    }
 }
 
 // The hotkey's whole path over each list: the chosen item reaches the
