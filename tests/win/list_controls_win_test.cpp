@@ -128,6 +128,25 @@ TEST_F(ListControlsWinTest, The32BitProgramReadsA64BitProgramsLists) {
 #endif
 }
 
+// The memory a question left to a late answer stays until the list has
+// answered a later question, and not for good.
+TEST_F(ListControlsWinTest, MemoryLeftToALateAnswerIsFreedOnceTheListAnswersAgain) {
+    ListApp app(ProgramDir() + L"\\" KESTREL_LIST_APP, L"--focus listview --slow-answer 2000");
+    const auto window = ActivateByTitle(services.desktop, Utf8(kTitle));
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == app.window(); }, 2000));
+    const auto kept = [&] {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(app.window(), fixtures::kFirstSlowMemoryKept, 0, 0, SMTO_NORMAL, Scaled(10000), &answer);
+        return answer;
+    };
+    EXPECT_EQ(services.listControls.ReadFocused(window, "", platform::ControlClasses()).kind, Kind::NoAnswer);
+    EXPECT_EQ(kept(), 1u) << "there for the late answer";
+    // Asked again, with the focus in its edit: no new memory, which could lie where the old did.
+    SendMessageW(app.window(), fixtures::kFocusControl, fixtures::kListAppEdit, 0);
+    EXPECT_EQ(services.listControls.ReadFocused(window, "", platform::ControlClasses()).kind, Kind::NotAList);
+    EXPECT_EQ(kept(), 0u) << "freed once the program answered again";
+}
+
 // Each runtime's superclasses of the lists, under its own class names, are
 // read as the system's own are.
 TEST_F(ListControlsWinTest, EachFamilysListsAreReadAsTheSystemsAre) {
