@@ -187,7 +187,7 @@ bool KeepsStrings(HWND control, Control kind) {
 // that thread before.
 class ListControls::Questions {
 public:
-    Questions(ListControls& lists) : lists_(lists), deadline_(GetTickCount64() + kReadBoundMs) {}
+    explicit Questions(ListControls& lists) : lists_(lists), deadline_(GetTickCount64() + kReadBoundMs) {}
 
     LRESULT Ask(HWND control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
         const auto now = GetTickCount64();
