@@ -20,54 +20,40 @@ TEST(ControlClasses, KnowsEachFamilysNamesAndTheAdministratorsAdditions) {
         ControlKind kind;
     } rows[] = {
         {"Edit", "", K::Edit},
-        {"edit", "", K::Edit},
-        {"RICHEDIT50W", "", K::RichEdit},
-        {"richedit", "", K::RichEdit},
         {"SysListView32", "", K::ListView},
-        {"ComboLBox", "", K::ListBox},
-        {"Button", "", K::Button},
         // a superclass of a window manager class: its real class tells
         {"KestrelDerivedEdit", "Edit", K::Edit},
         {"KestrelDerivedEdit", "", K::Unknown},
         // VB5 and VB6, IDE and runtimes
         {"ThunderRT6TextBox", "", K::Edit},
         {"ThunderRT5ListBox", "", K::ListBox},
-        {"ThunderComboBox", "", K::ComboBox},
         {"thunderrt6commandbutton", "", K::Button},
         {"ListView20WndClass", "", K::ListView},
-        {"TreeViewWndClass", "", K::TreeView},
         {"RichTextWndClass", "", K::RichEdit},
         {"ThunderRT6Frame", "", K::Unknown},
-        {"ThunderRT6", "", K::Unknown},
         // Delphi and C++Builder, data-aware and descendants
         {"TDBMemo", "", K::Edit},
         {"TMaskEdit", "", K::Edit},
-        {"TLabeledEdit", "", K::Edit},
         {"TDBComboBox", "", K::ComboBox},
-        {"TTreeView", "", K::TreeView},
         {"TRichEdit", "", K::RichEdit},
         // WinForms, whatever the version and hash; its generic window is no control
         {"WindowsForms10.EDIT.app.0.378734a", "", K::Edit},
         {"WindowsForms10.SysListView32.app.0.2bf8098_r9_ad1", "", K::ListView},
-        {"WindowsForms8.RichEdit20W.app.1", "", K::RichEdit},
         {"windowsforms10.combobox.APP.0.x", "", K::ComboBox},
         {"WindowsForms10.Window.8.app.0.378734a", "", K::Unknown},
         {"WindowsForms10.EDIT", "", K::Unknown},
         {"WindowsForms.EDIT.app.0", "", K::Unknown},
         // ATL and WTL; an ATL window of its own is none
         {"ATL:SysTreeView32", "", K::TreeView},
-        {"ATL:Edit", "", K::Edit},
         {"ATL:00A4F2C8", "", K::Unknown},
         // the administrator's, before the built-in names, also inside WinForms and ATL names
         {"tcxcustominnertextedit", "", K::Edit},
-        {"TAdvListView", "", K::ListView},
         {"ATL:TAdvListView", "", K::ListView},
         {"VirtualConsoleClass", "", K::Terminal},
         {"TMemo", "", K::StaticText},
         {"ZipEdit", "", K::Edit},
         {"TGrid", "", K::Unknown},
         {"TcxGrid", "Static", K::StaticText},
-        {"", "", K::Unknown},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.className) + " / " + row.realClass);
