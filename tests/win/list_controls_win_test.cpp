@@ -87,9 +87,16 @@ const ListCase kCases[] = {
 
 class ListControlsWinTest : public WinTest {
 protected:
-    void ReadEveryCase(const std::wstring& program) {
+    // `wider`: the program is 64-bit, this test 32-bit.
+    void ReadEveryCase(const std::wstring& program, bool wider = false) {
+        // Where the system cannot tell a 32-bit program where a 64-bit one's
+        // memory lies (Wine lacks the call), a tree node whose handle only
+        // that would vouch for is never asked about.
+        const bool placesWider =
+            GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtWow64QueryVirtualMemory64") != nullptr;
         for (const auto& c : kCases) {
             SCOPED_TRACE(c.what);
+            const bool refused = wider && !placesWider && std::string(c.what) == "a tree's selected node out of view";
             ListApp app(program, c.args);
             const auto window = ActivateByTitle(services.desktop, Utf8(kTitle));
             ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == app.window(); }, 2000));
@@ -102,9 +109,9 @@ protected:
                 }));
             }
             const auto answer = services.listControls.ReadFocused(window, c.column, platform::ControlClasses());
-            EXPECT_EQ(answer.kind, c.kind);
+            EXPECT_EQ(answer.kind, refused ? Kind::Unreachable : c.kind);
             EXPECT_EQ(answer.control, c.control);
-            EXPECT_EQ(answer.text, c.text);
+            EXPECT_EQ(answer.text, refused ? "" : c.text);
             // A late answer still comes, into the memory the question gave it.
             EXPECT_EQ(app.State(), before) << "selection, focus, scroll position and keys stay";
             EXPECT_TRUE(app.Running());
@@ -122,7 +129,7 @@ TEST_F(ListControlsWinTest, The32BitProgramReadsA64BitProgramsLists) {
 #ifdef KESTREL_LIST_APP_64
     if (GetFileAttributesW(KESTREL_LIST_APP_64) == INVALID_FILE_ATTRIBUTES)
         GTEST_SKIP() << "the 64-bit list program is not built: " << Utf8(KESTREL_LIST_APP_64);
-    ReadEveryCase(KESTREL_LIST_APP_64);
+    ReadEveryCase(KESTREL_LIST_APP_64, true);
 #else
     GTEST_SKIP() << "for the 32-bit build";
 #endif
