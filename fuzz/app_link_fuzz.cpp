@@ -123,6 +123,7 @@ public:
                 continue;
             }
             clipboard = p->second;
+            clipboardOwner = kSourceWindow;
             sequence += 2;  // emptied, then filled
             p = pending_.erase(p);
         }
@@ -132,6 +133,7 @@ public:
     void Clear() override {
         if (now < busyUntil) throw ClipboardBusy();
         clipboard.clear();
+        clipboardOwner = 0;
         ++sequence;
     }
     std::string Text() override {
@@ -141,10 +143,13 @@ public:
     void SetText(const std::string& text) override {
         if (now < busyUntil) throw ClipboardBusy();
         clipboard = text;
+        clipboardOwner = 0;
         ++sequence;
     }
     std::uint32_t SequenceNumber() override { return sequence; }
-    bool CopiedBy(WindowId window) override { return clipboardOwner && clipboardOwner == window; }
+    Copier CopiedBy(WindowId window) override {
+        return clipboardOwner && clipboardOwner == window ? Copier::WindowsProgram : Copier::AnotherProgram;
+    }
     // The source's console: its cursor's line, padded as a buffer pads it.
     platform::ConsoleText Read(WindowId window) override {
         FUZZ_CHECK(window == kSourceWindow);
@@ -157,7 +162,11 @@ public:
         if ((kind & kKindMask) != kTerminal) return {};
         return {title, kTerminalClasses[(kind >> kTerminalShift) & 3], "terminal.exe"};
     }
-    platform::ListText ReadFocused(WindowId window, const std::string&) override {
+    std::vector<platform::ControlFacts> FocusPath(WindowId window) override {
+        const auto facts = Describe(window);
+        return {{window, facts.className, facts.program}};
+    }
+    platform::ListText ReadFocused(WindowId window, const std::string&, const platform::ControlClasses&) override {
         using Kind = platform::ListText::Kind;
         FUZZ_CHECK(window == kSourceWindow);
         if ((kind & kKindMask) != kList) return {};
@@ -253,7 +262,7 @@ public:
     bool Exists(const std::string& path) override { return files.count(path) != 0; }
 
     // TextControls: an edit control answers what a copy would give.
-    platform::ControlText ReadFocused(WindowId window) override {
+    platform::ControlText ReadFocused(WindowId window, const platform::ControlClasses&) override {
         FUZZ_CHECK(!running);
         // The control asked is the one the keys would have gone to.
         FUZZ_CHECK(window == kSourceWindow);

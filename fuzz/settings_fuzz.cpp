@@ -10,10 +10,12 @@
 // (odd: none).
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <vector>
 
 #include "check.h"
+#include "platform/control_classes.h"
 #include "platform/error.h"
 #include "settings/settings.h"
 #include "settings/store_text.h"
@@ -242,5 +244,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     for (const char* key : kAll)
         FUZZ_CHECK(saved.values.count(std::string("Settings\\") + key) == (FromPolicy(settings, key) ? 0u : 1u));
     FUZZ_CHECK(LoadSettings(saved, policy) == settings);
+
+    // The administrator's control classes: every entry that does not read is
+    // said as written, and one that does is known, before whatever follows.
+    const auto name = data.ConsumeRandomLengthString(40);
+    const auto entries = data.ConsumeRemainingBytesAsString();
+    const platform::ControlClasses classes(entries);
+    for (const auto& bad : classes.badEntries())
+        FUZZ_CHECK(!bad.empty() && entries.find(bad) != std::string::npos);
+    const bool plain = !name.empty() && name.find_first_of(";=") == std::string::npos &&
+                       !std::isspace(static_cast<unsigned char>(name.front())) &&
+                       !std::isspace(static_cast<unsigned char>(name.back()));
+    if (plain)
+        FUZZ_CHECK(platform::ControlClasses(name + "=list view;" + entries).KindOf(name) ==
+                   platform::ControlKind::ListView);
     return 0;
 }

@@ -4,9 +4,11 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "capture/value_pattern.h"
 #include "platform/app_title.h"
+#include "platform/control_classes.h"
 #include "platform/error.h"
 #include "settings/hotkey_names.h"
 #include "settings/store_text.h"
@@ -96,6 +98,7 @@ void Application::Load() {
     std::string problem;
     settings_ = LoadSettings(s_.store, &s_.policy, &problem);
     LogSettings(problem);
+    ReportControlClasses();
     link_.SetField({settings_.sources.front().searchField, {}});
     link_.SetProcedure(AppLink::Procedure::Search);
     if (!problem.empty()) {
@@ -127,6 +130,23 @@ void Application::ReportPatterns() {
                         platform::Modality::System);
         }
     }
+}
+
+// Classes the administrator added whose entry does not read are said at
+// start; the others are known from then on.
+void Application::ReportControlClasses() {
+    platform::ControlClasses classes(settings_.controlClasses);
+    if (!classes.badEntries().empty()) {
+        std::string entries;
+        for (const auto& entry : classes.badEntries()) entries += (entries.empty() ? "\"" : ", \"") + entry + "\"";
+        log_.Write(std::string("bad value: ") + setting::kControlClasses + " in Settings: " + entries);
+        ShowMessage(s_.messageBoxes,
+                    std::string("The value ") + setting::kControlClasses + " in Settings has entries that are no " +
+                        "\"class=kind\" with a kind Kestrel knows: " + entries +
+                        ". Those classes are not known; the others are.",
+                    platform::Modality::System);
+    }
+    capture_.SetControlClasses(std::move(classes));
 }
 
 void Application::Unloading() {

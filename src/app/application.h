@@ -46,6 +46,7 @@ private:
     void AfterSettings();
     void ArmHotKey();
     void ReportPatterns();
+    void ReportControlClasses();
     void HotKeyPressed();
     void LogPress(std::int64_t runnerMs);
     void LogSettings(const std::string& problem);

@@ -4,7 +4,7 @@ namespace kestrel {
 
 std::optional<std::string> AskRoute::Take(const CaptureTarget& target, std::string& why) {
     using Kind = platform::ControlText::Kind;
-    const auto answer = controls_.ReadFocused(target.window);
+    const auto answer = controls_.ReadFocused(target.window, target.classes);
     switch (answer.kind) {
     case Kind::Text:
         why = "an edit control has the focus";

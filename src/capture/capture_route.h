@@ -2,6 +2,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/control_classes.h"
 #include "platform/desktop.h"
 #include "platform/error.h"
 
@@ -18,6 +19,7 @@ struct CaptureTarget {
     platform::WindowId window = 0;
     platform::WindowFacts facts;
     std::string column;  // the list column the source names; empty: the first
+    const platform::ControlClasses& classes;  // what its controls are
 };
 
 // One way of taking the selection (or the caret's line) from a window.

@@ -9,8 +9,7 @@ namespace kestrel {
 std::optional<std::string> KeysRoute::Take(const CaptureTarget& target, std::string& why) {
     if (target.facts.higherRights) {
         why += ", but its program runs as administrator";
-        throw CaptureFailure("error: the source window's program runs as administrator and takes no keys from "
-                             "Kestrel. Start Kestrel as administrator too, then press the hotkey again.");
+        throw CaptureFailure(kHigherRightsMessage);
     }
     tools_.WithClipboard([](platform::Clipboard& c) { c.Clear(); });
     WaitForModifiers();
@@ -21,21 +20,25 @@ std::optional<std::string> KeysRoute::Take(const CaptureTarget& target, std::str
         throw CaptureFailure("error: the source window did not stay in front, so no key was typed. "
                              "Press the hotkey again.");
     }
+    copies_ = {};
     try {
-        if (CopyWith(target.window, "^c", kFirstCopyBoundMs)) {
-            auto text = tools_.ReadClipboard();
-            if (!text.empty()) return text;
-        }
+        std::string text;
+        if (CopyWith(target.window, "^c", kFirstCopyBoundMs)) text = tools_.ReadClipboard();
         // What is on the clipboard now, if anything, is not this window's copy.
-        if (!CopyWith(target.window, "{home}+{end}^c", kLineCopyBoundMs)) return std::string();
+        if (text.empty() && CopyWith(target.window, "{home}+{end}^c", kLineCopyBoundMs)) text = tools_.ReadClipboard();
+        if (copies_.others) why += ", another program's copy left alone";
+        if (copies_.ownerless) why += ", a copy with no owner window taken for the source's";
+        return text;
     } catch (const CaptureFailure&) {
+        throw;
+    } catch (const ClipboardBusy&) {
+        why += ", but the clipboard was busy after the keys";
         throw;
     } catch (const Error& e) {
         why += std::string(", but ") + e.what();
         throw CaptureFailure("error: the system did not take all of the keys Kestrel typed into the source window, "
                              "so nothing was copied. Press the hotkey again.");
     }
-    return tools_.ReadClipboard();
 }
 
 const char* KeysRoute::ModifierDown() {
@@ -65,8 +68,21 @@ void KeysRoute::WaitForModifiers() {
 bool KeysRoute::CopyWith(platform::WindowId window, const std::string& keys, int boundMs) {
     auto& events = tools_.events();
     auto& clipboard = tools_.clipboard();
-    const auto before = clipboard.SequenceNumber();
-    const auto changed = [&] { return clipboard.SequenceNumber() != before; };
+    // Only the source's program's copy counts; one that came with no window
+    // may be its own, and refusing it would fail every press in such a program.
+    auto before = clipboard.SequenceNumber();
+    const auto changed = [&] {
+        const auto now = clipboard.SequenceNumber();
+        if (now == before) return false;
+        const auto copier = clipboard.CopiedBy(window);
+        if (copier == platform::Clipboard::Copier::AnotherProgram) {
+            copies_.others = true;
+            before = now;
+            return false;
+        }
+        copies_.ownerless = copier == platform::Clipboard::Copier::NoWindow;
+        return true;
+    };
     platform::TypeKeystrokes(keyboard_, keys);
     events.DoEvents();
     const auto typed = events.NowMs();

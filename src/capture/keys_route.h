@@ -15,6 +15,11 @@ namespace kestrel {
 // clipboard: nothing when the clipboard did not change after the keys.
 class KeysRoute final : public CaptureRoute {
 public:
+    // What a program that runs with more rights than Kestrel is told: the
+    // system keeps our keys and questions from it.
+    static constexpr const char* kHigherRightsMessage =
+        "error: the source window's program runs as administrator and takes no keys from "
+        "Kestrel. Start Kestrel as administrator too, then press the hotkey again.";
     // How long a copy may take to land on the clipboard. The source
     // application handles the injected Ctrl+C on its own thread some time
     // after the keys are sent (milliseconds when idle, far longer when busy).
@@ -60,6 +65,10 @@ private:
     platform::Desktop& desktop_;
     platform::Keyboard& keyboard_;
     CopyLatencies latencies_;
+    // What the press's copies were: another program's (never taken), or with no owner window.
+    struct {
+        bool others = false, ownerless = false;
+    } copies_;
 };
 
 }  // namespace kestrel

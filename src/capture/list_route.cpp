@@ -1,5 +1,9 @@
 #include "capture/list_route.h"
 
+#include <string>
+
+#include "capture/keys_route.h"
+
 namespace kestrel {
 namespace {
 
@@ -18,7 +22,7 @@ const char* ControlName(platform::ListText::Control control) {
 
 std::optional<std::string> ListRoute::Take(const CaptureTarget& target, std::string& why) {
     using Kind = platform::ListText::Kind;
-    const auto answer = lists_.ReadFocused(target.window, target.column);
+    const auto answer = lists_.ReadFocused(target.window, target.column, target.classes);
     if (answer.kind == Kind::NotAList) {
         why = "no list has the focus";
         return std::nullopt;
@@ -29,6 +33,21 @@ std::optional<std::string> ListRoute::Take(const CaptureTarget& target, std::str
         why += ", and did not answer";
         throw CaptureFailure("error: the list in the source window did not answer, so nothing was taken from it. "
                              "Press the hotkey again in a moment.");
+    case Kind::Refused:
+        why += ", but its program runs with more rights";
+        throw CaptureFailure(KeysRoute::kHigherRightsMessage);
+    case Kind::NoText:
+        why += ", drawn by its program with no text kept";
+        throw CaptureFailure("error: this list shows no text Kestrel can read, so nothing was taken from it.");
+    case Kind::TooLong:
+        why += ", its chosen item longer than " + std::to_string(platform::ListText::kMaxTextUnits) + " characters";
+        throw CaptureFailure("error: the chosen item in the list in the source window is longer than " +
+                             std::to_string(platform::ListText::kMaxTextUnits) +
+                             " characters, so nothing was taken from it.");
+    case Kind::Unreachable:
+        why += ", whose items cannot be reached safely from Kestrel";
+        throw CaptureFailure("error: Kestrel cannot read the list in the source window safely, so nothing was "
+                             "taken from it.");
     case Kind::NoSuchColumn:
         why += ", with no column of that name";
         throw CaptureFailure("error: the list in the source window has no column \"" + target.column +

@@ -22,7 +22,7 @@ TextCapture::TextCapture(Services services)
       ask_(tools_, services.textControls),
       list_(tools_, services.listControls),
       console_(tools_, services.consoles),
-      terminal_(tools_, lastPress_),
+      terminal_(tools_, services.desktop, lastPress_),
       keys_(tools_, services.desktop, services.keyboard) {}
 
 std::optional<std::string> TextCapture::Capture(const std::string& title, const std::string& column) {
@@ -97,7 +97,7 @@ std::optional<std::string> TextCapture::Press(const std::string& title, const st
 // The first route that takes the window gives the value; the log has its
 // name and why, or why none of those before it did.
 std::string TextCapture::Take(platform::WindowId window, const std::string& column) {
-    const CaptureTarget target{window, s_.desktop.Describe(window), column};
+    const CaptureTarget target{window, s_.desktop.Describe(window), column, classes_};
     report_.window = target.facts;
     std::string passed;
     for (auto* route : routes_) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "capture/ask_route.h"
 #include "capture/capture_tools.h"
@@ -69,6 +70,8 @@ public:
     // The value the press searches, left on the clipboard in place of what was taken.
     void LeaveOnClipboard(const std::string& value) { tools_.LeaveOnClipboard(value); }
     const Report& report() const { return report_; }
+    // The classes the administrator added; the built-in ones are always known.
+    void SetControlClasses(platform::ControlClasses classes) { classes_ = std::move(classes); }
 
 private:
     // `find` brings the window to the front when `activates`, and returns it.
@@ -78,6 +81,7 @@ private:
 
     Services s_;
     CaptureTools tools_;
+    platform::ControlClasses classes_;
     // The clipboard as the last press (or the start) left it: a terminal's
     // copy made before then is not the selection of this press.
     std::uint32_t lastPress_;

@@ -16,9 +16,11 @@ public:
     virtual void SetText(const std::string& text) = 0;
     // Changes whenever the clipboard's content changes.
     virtual std::uint32_t SequenceNumber() = 0;
-    // Whether what the clipboard holds was put there by the program that
-    // owns `window` (a terminal that copies as the user selects).
-    virtual bool CopiedBy(WindowId window) = 0;
+    // Who put there what the clipboard holds, as seen from `window`: its own
+    // program, a program that opened the clipboard without a window (which
+    // cannot be told from any other), or another program (this one included).
+    enum class Copier { WindowsProgram, NoWindow, AnotherProgram };
+    virtual Copier CopiedBy(WindowId window) = 0;
 };
 
 }  // namespace kestrel::platform

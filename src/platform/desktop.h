@@ -16,6 +16,13 @@ struct WindowFacts {
     bool higherRights = false;
 };
 
+// A window inside another, or that window itself, as the terminal route asks.
+struct ControlFacts {
+    WindowId id = 0;
+    std::string className;
+    std::string program;  // the file name of the program that owns it
+};
+
 // A top-level window as activation by title sees it.
 struct WindowCandidate {
     WindowId id = 0;
@@ -41,6 +48,10 @@ public:
     virtual WindowId ForegroundWindow() = 0;
     // Its title, class and program; empty texts for what cannot be read.
     virtual WindowFacts Describe(WindowId window) = 0;
+    // The control with the keyboard focus in the thread of `window`, then each
+    // window it lies in, up to and with `window` itself (just that when the
+    // focus is elsewhere): a program may host another's window in its own.
+    virtual std::vector<ControlFacts> FocusPath(WindowId window) = 0;
     // Whether the window is in front, or a window of its program with the
     // same root owner is (its dialog): keys typed now reach that program.
     virtual bool IsInFront(WindowId window) = 0;

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "platform/control_classes.h"
 #include "platform/window_id.h"
 
 namespace kestrel::platform {
@@ -22,12 +23,12 @@ class TextControls {
 public:
     virtual ~TextControls() = default;
     // The control with the keyboard focus in the thread of `window`. If it is
-    // an edit or rich-edit control by its real class (derived classes count),
+    // an edit or rich-edit control as `classes` knows its class,
     // its selected text, or with only a caret the text of the caret's line as
     // Home, Shift+End would select it (the visual line in a word-wrapped box).
     // Every question waits about a second at most; a control that does not
     // answer says NoAnswer. Its selection and caret stay as they were.
-    virtual ControlText ReadFocused(WindowId window) = 0;
+    virtual ControlText ReadFocused(WindowId window, const ControlClasses& classes) = 0;
 };
 
 }  // namespace kestrel::platform

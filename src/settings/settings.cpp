@@ -113,6 +113,8 @@ Settings LoadSettings(platform::SettingsStore& store, platform::Policy* policy, 
     reader.Read(1, kSaveNext, "False", s.saveNext, ParseBool, "True, False or a number", shared);
     reader.Read(1, kValuePattern, "", first.valuePattern, AnyText, "", first.fromPolicy);
     reader.Read(1, kColumn, "", first.column, AnyText, "", first.fromPolicy);
+    std::set<std::string> administrators;  // not the user's to see or save
+    reader.Read(1, kControlClasses, "", s.controlClasses, AnyText, "", administrators);
     for (int n = 2; n <= kMaxSources; ++n) {
         Source source;
         source.number = n;

@@ -33,6 +33,10 @@ inline constexpr int kMaxSources = 9;
 // Policy's alone, not one of the user's settings: whether the program keeps
 // its log for the help desk (0 off, 1 on; on when not set).
 inline constexpr const char* kLog = "Log";
+// The administrator's, in the store or policy, never written by a save:
+// window classes Kestrel is to know as a kind of control,
+// "Class=kind;Class=kind" (see ControlClasses).
+inline constexpr const char* kControlClasses = "ControlClasses";
 }  // namespace setting
 
 // The store's section of a source: "Settings" for source 1, else "Source<n>".
@@ -77,6 +81,8 @@ struct Settings {
     std::set<std::string> fromPolicy = {};
     // Numbers of sources the user removed, whose sections the next save removes.
     std::set<int> removedSources = {};
+    // The administrator's additions to the control classes, as written.
+    std::string controlClasses = {};
 
     bool FromPolicy(const char* name) const { return fromPolicy.count(name) != 0; }
 

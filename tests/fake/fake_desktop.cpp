@@ -264,6 +264,22 @@ void FakeDesktop::CopiedAsSelected(WindowId window, const std::string& text) {
     sequence += 2;
 }
 
+platform::Clipboard::Copier FakeDesktop::CopiedBy(WindowId window) {
+    if (clipboardOwner == kNoOwner) return Copier::NoWindow;
+    // A dialog is of its window's program.
+    const FakeWindow* owner = Find(clipboardOwner);
+    const bool same = clipboardOwner != 0 && (clipboardOwner == window || (owner && owner->dialogOf == window));
+    return same ? Copier::WindowsProgram : Copier::AnotherProgram;
+}
+
+std::vector<platform::ControlFacts> FakeDesktop::FocusPath(WindowId window) {
+    const FakeWindow* w = Find(window);
+    if (!w) return {};
+    auto path = w->focusPath;
+    path.push_back({w->id, w->className, w->program});
+    return path;
+}
+
 platform::WindowFacts FakeDesktop::Describe(WindowId window) {
     const FakeWindow* w = Find(window);
     return w ? platform::WindowFacts{w->title, w->className, w->program, w->higherRights} : platform::WindowFacts{};
@@ -284,7 +300,7 @@ platform::ConsoleText FakeDesktop::Read(WindowId window) {
 
 // As an edit control answers across processes: the selection, or with only
 // a caret the caret's line.
-platform::ControlText FakeDesktop::ReadFocused(WindowId window) {
+platform::ControlText FakeDesktop::ReadFocused(WindowId window, const platform::ControlClasses&) {
     log.push_back("ask-control");
     const FakeWindow* w = Find(IsInFront(window) ? foreground : window);
     using Kind = platform::ControlText::Kind;
@@ -307,16 +323,18 @@ platform::ControlText FakeDesktop::ReadFocused(WindowId window) {
 
 // As the system's list controls answer: the item the user chose, by the
 // rules every list route shares.
-platform::ListText FakeDesktop::ReadFocused(WindowId window, const std::string& column) {
+platform::ListText FakeDesktop::ReadFocused(WindowId window, const std::string& column,
+                                            const platform::ControlClasses&) {
     log.push_back("ask-list");
     const FakeWindow* w = Find(IsInFront(window) ? foreground : window);
     using Kind = platform::ListText::Kind;
     if (!w || !w->list) return {};
     const auto& l = *w->list;
     if (l.silent) {
-        now += 1000;  // the question's time limit
+        now += 1500;  // the read's time limit
         return {Kind::NoAnswer, l.control, {}};
     }
+    if (l.fails) return {*l.fails, l.control, {}};
     // Only a list view has columns; the others ignore the name.
     const auto cell = l.control == platform::ListText::Control::ListView ? platform::ColumnNamed(l.headers, column) : 0;
     if (cell < 0) return {Kind::NoSuchColumn, l.control, {}};
@@ -439,7 +457,7 @@ void FakeDesktop::Key(const KeyEvent& e) {
     w->busyUntil = now + w->busyMs;
     if (w->selection.empty() || w->copyDelayMs < 0) return;
     const auto text = w->selection;
-    const auto owner = w->id;
+    const auto owner = w->copiesWithoutOwner ? kNoOwner : w->id;
     At(w->busyUntil + w->copyDelayMs, [this, text, owner] {
         clipboard = text;
         clipboardOwner = owner;

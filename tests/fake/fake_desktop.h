@@ -57,6 +57,11 @@ struct FakeWindow {
     // Its window class (a terminal emulator's, see the terminal table) and program.
     std::string className;
     std::string program;
+    // The focused control and the windows it lies in, below this one (a
+    // terminal hosted in another program's window).
+    std::vector<platform::ControlFacts> focusPath = {};
+    // Its program's copies land with no owner window (it opens the clipboard without one).
+    bool copiesWithoutOwner = false;
     // A console's window: the rows of its buffer as the buffer pads them, the
     // cursor's row and a selected block (its rows cut to its columns).
     struct Console {
@@ -75,6 +80,9 @@ struct FakeWindow {
         std::set<int> selected;
         int focused = -1;
         bool silent = false;  // never answers, as a hung program's
+        // The answer of a list that cannot be read: Refused, NoText, TooLong or
+        // Unreachable, as the system's lists fail.
+        std::optional<platform::ListText::Kind> fails = {};
     };
     std::optional<List> list;
     // Keys that reached the program in a console, terminal or list, and of
@@ -164,7 +172,9 @@ public:
     // Clipboard.
     std::string clipboard;
     std::uint32_t sequence = 1;
-    WindowId clipboardOwner = 0;  // the window whose program put the text there; 0: this program
+    // The window whose program put the text there; 0: this program; kNoOwner: a program without a window.
+    WindowId clipboardOwner = 0;
+    static constexpr WindowId kNoOwner = ~WindowId{0};
     // The user selects `text` in a terminal that copies as they select.
     void CopiedAsSelected(WindowId window, const std::string& text);
     int busyOpens = 0;  // this many next opens fail as if another program held it
@@ -258,10 +268,12 @@ public:
     void Clear() override;
     std::string Text() override;
     void SetText(const std::string& text) override;
-    platform::ControlText ReadFocused(WindowId window) override;
-    platform::ListText ReadFocused(WindowId window, const std::string& column) override;
+    platform::ControlText ReadFocused(WindowId window, const platform::ControlClasses& classes) override;
+    platform::ListText ReadFocused(WindowId window, const std::string& column,
+                                   const platform::ControlClasses& classes) override;
     std::uint32_t SequenceNumber() override { return sequence; }
-    bool CopiedBy(WindowId window) override { return clipboardOwner != 0 && clipboardOwner == window; }
+    Copier CopiedBy(WindowId window) override;
+    std::vector<platform::ControlFacts> FocusPath(WindowId window) override;
     platform::WindowFacts Describe(WindowId window) override;
     platform::ConsoleText Read(WindowId window) override;
     void DoEvents() override;

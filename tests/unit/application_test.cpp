@@ -238,6 +238,27 @@ TEST_F(ApplicationTest, AHotKeyHeldByAnotherProgramIsNamedInAMessage) {
     EXPECT_EQ(desk.messages.size(), 2u);
 }
 
+// The administrator's classes that read are known to the presses; the others are said at start.
+TEST_F(ApplicationTest, ControlClassesThatDoNotReadAreSaidAndTheOthersAreKnown) {
+    CompleteSettings();
+    desk.policy = {{"ControlClasses", "TGrid=grid;TTermPane=terminal;Pane"}};
+    auto& source = desk.AddWindow("Orders");
+    source.className = "TTermPane";
+    Start();
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_EQ(desk.messages[0].text,
+              "The value ControlClasses in Settings has entries that are no \"class=kind\" with a kind Kestrel knows: "
+              "\"TGrid=grid\", \"Pane\". Those classes are not known; the others are.");
+    EXPECT_EQ(std::count(desk.logLines.begin(), desk.logLines.end(),
+                         "bad value: ControlClasses in Settings: \"TGrid=grid\", \"Pane\""),
+              1);
+    EXPECT_TRUE(app->hotKey()->Registered()) << "the program goes on";
+    ASSERT_TRUE(desk.PressHotKey(Main().Handle()));
+    EXPECT_EQ(desk.messages.back().text,
+              "error: nothing is selected in the terminal. Select the value there, then press the hotkey again.");
+    EXPECT_EQ(source.programKeys, 0);
+}
+
 TEST_F(ApplicationTest, ABadStoredValueIsReportedAndSettingsCanRepairIt) {
     CompleteSettings();
     Store("Hotkey", "F11");

@@ -330,6 +330,8 @@ TEST_F(CaptureTest, ATerminalGetsNoKeyAndOnlyItsOwnFreshCopyIsTaken) {
         const char* className;
         const char* name;
         Copy copy;
+        const char* program = "";
+        bool hosted = false;  // its window is the focused control inside another program's window
     };
     const Row rows[] = {
         {"CASCADIA_HOSTING_WINDOW_CLASS", "Windows Terminal", Copy::Fresh},
@@ -341,6 +343,13 @@ TEST_F(CaptureTest, ATerminalGetsNoKeyAndOnlyItsOwnFreshCopyIsTaken) {
         {"PuTTY", "PuTTY", Copy::BeforeTheStart},
         {"KiTTY", "KiTTY", Copy::Fresh},
         {"KiTTY", "KiTTY", Copy::AnotherPrograms},
+        // by its program's file name, compared without case
+        {"", "PuTTY", Copy::Fresh, "PUTTY.EXE"},
+        {"Window Class", "Alacritty", Copy::None, "alacritty.exe"},
+        {"", "ConEmu", Copy::AnotherPrograms, "ConEmu64.exe"},
+        // hosted inside another program's window, by class or by program
+        {"PuTTY", "PuTTY", Copy::Fresh, "", true},
+        {"", "MobaXterm", Copy::AnotherPrograms, "MobaXterm.exe", true},
     };
     for (const auto& row : rows) {
         const std::string what = std::string(row.name) + " " + std::to_string(static_cast<int>(row.copy));
@@ -348,9 +357,12 @@ TEST_F(CaptureTest, ATerminalGetsNoKeyAndOnlyItsOwnFreshCopyIsTaken) {
         desk.chords.clear();
         desk.messages.clear();
         auto& w = desk.AddWindow("Orders", {"$ ledger", "100234"});
-        w.className = row.className;
+        w.className = row.hosted ? "SessionManager" : row.className;
+        w.program = row.hosted ? "manager.exe" : row.program;
         w.caretLine = 1;
-        const auto id = w.id;
+        const auto window = w.id;
+        const auto id = row.hosted ? window + 500 : window;  // the window that copies
+        if (row.hosted) w.focusPath = {{id, row.className, row.program}};
         if (row.copy == Copy::BeforeTheStart) desk.CopiedAsSelected(id, "100234");
         TextCapture started{{desk, desk, desk, desk, desk, desk, desk, desk}};
         if (row.copy == Copy::Fresh) desk.CopiedAsSelected(id, "100234");
@@ -366,7 +378,7 @@ TEST_F(CaptureTest, ATerminalGetsNoKeyAndOnlyItsOwnFreshCopyIsTaken) {
                 << what << ": " << desk.messages[0].text;
         }
         EXPECT_TRUE(desk.chords.empty()) << what << ": no key at all";
-        EXPECT_EQ(desk.Find(id)->programKeys, 0) << what;
+        EXPECT_EQ(desk.Find(window)->programKeys, 0) << what;
     }
 }
 
@@ -535,6 +547,54 @@ TEST_F(CaptureTest, AClipboardTheKeysDidNotChangeGivesNothing) {
     }
 }
 
+// After the keys, only a copy of the source's program is its value; one that
+// came with no owner window may be its own and is taken, saying so.
+TEST_F(CaptureTest, OnlyTheSourcesCopyIsTakenAfterTheKeys) {
+    struct Row {
+        const char* what;
+        int sourceCopyMs;      // when its copy lands after the keys; negative: never
+        bool withoutOwner;     // its copy comes with no owner window
+        int strangerCopyMs;    // when another program copies; negative: never
+        int busyFromMs;        // the clipboard held by another program from then on; negative: never
+        const char* captured;  // or the message shown
+        const char* why;
+    };
+    const Row rows[] = {
+        {"another program copies first", 200, false, 50, -1, "ACME", "another program's copy left alone"},
+        {"only another program copies", -1, false, 50, -1, "", "another program's copy left alone"},
+        {"a copy with no owner window", 50, true, -1, -1, "ACME", "a copy with no owner window taken"},
+        {"the clipboard is busy after the keys", 50, false, -1, 20,
+         "error: the clipboard is in use by another program. Press the hotkey again in a moment.",
+         "the clipboard was busy after the keys"},
+    };
+    for (const auto& row : rows) {
+        desk.windows.resize(1);
+        desk.messages.clear();
+        desk.busyOpens = 0;
+        auto& w = desk.AddWindow("Orders", {"ACME Ltd"});
+        w.selection = "ACME";
+        w.copyDelayMs = row.sourceCopyMs;
+        w.copiesWithoutOwner = row.withoutOwner;
+        const auto start = desk.now;
+        if (row.strangerCopyMs >= 0)
+            desk.At(start + row.strangerCopyMs, [this] {
+                desk.clipboard = "a stranger's text";
+                desk.clipboardOwner = 999;
+                desk.sequence += 2;
+            });
+        if (row.busyFromMs >= 0) desk.At(start + row.busyFromMs, [this] { desk.busyOpens = 1000000; });
+        const auto text = Capture();
+        if (row.busyFromMs >= 0) {
+            EXPECT_EQ(text, "<failed>") << row.what;
+            ASSERT_EQ(desk.messages.size(), 1u) << row.what;
+            EXPECT_EQ(desk.messages[0].text, row.captured) << row.what;
+        } else {
+            EXPECT_EQ(text, row.captured) << row.what;
+        }
+        EXPECT_NE(capture.report().why.find(row.why), std::string::npos) << row.what << ": " << capture.report().why;
+    }
+}
+
 // The system's lists are asked for the item the user chose: no key, whose
 // line keys would move the selection or change a form's choice.
 TEST_F(CaptureTest, AListIsAskedForTheChosenItemAndNeverTypedInto) {
@@ -549,7 +609,9 @@ TEST_F(CaptureTest, AListIsAskedForTheChosenItemAndNeverTypedInto) {
         std::string column;
         std::string captured;  // or the message shown
         bool failed;
+        const char* why = "";  // in the log's reason
     };
+    using Kind = platform::ListText::Kind;
     const Row rows[] = {
         {"the focused row, selected", {Control::ListView, rows3, headers, {0, 2}, 2, false}, "", "100233", false},
         {"the focused row not selected: the first selected", {Control::ListView, rows3, headers, {1, 2}, 0, false}, "",
@@ -565,7 +627,17 @@ TEST_F(CaptureTest, AListIsAskedForTheChosenItemAndNeverTypedInto) {
         {"a column no header has", {Control::ListView, rows3, headers, {1}, 1, false}, "Postcode",
          "error: the list in the source window has no column \"Postcode\"", true},
         {"a list that does not answer", {Control::ListView, rows3, headers, {1}, 1, true}, "",
-         "error: the list in the source window did not answer", true},
+         "error: the list in the source window did not answer", true, "and did not answer"},
+        {"a list of a program with more rights", {Control::ListView, rows3, headers, {1}, 1, false, Kind::Refused}, "",
+         KeysRoute::kHigherRightsMessage, true, "its program runs with more rights"},
+        {"an owner-drawn list without strings", {Control::ListBox, {{""}}, {}, {0}, 0, false, Kind::NoText}, "",
+         "error: this list shows no text Kestrel can read, so nothing was taken from it.", true,
+         "drawn by its program with no text kept"},
+        {"an item longer than Kestrel takes", {Control::DropDownList, {{""}}, {}, {0}, 0, false, Kind::TooLong}, "",
+         "error: the chosen item in the list in the source window is longer than 8192 characters", true,
+         "longer than 8192 characters"},
+        {"a tree whose node cannot be reached safely", {Control::TreeView, {{""}}, {}, {0}, 0, false, Kind::Unreachable},
+         "", "error: Kestrel cannot read the list in the source window safely", true, "cannot be reached safely"},
     };
     for (const auto& row : rows) {
         desk.windows.resize(1);
@@ -580,6 +652,7 @@ TEST_F(CaptureTest, AListIsAskedForTheChosenItemAndNeverTypedInto) {
             EXPECT_FALSE(text) << row.what;
             ASSERT_EQ(desk.messages.size(), 1u) << row.what;
             EXPECT_EQ(desk.messages[0].text.rfind(row.captured, 0), 0u) << row.what << ": " << desk.messages[0].text;
+            EXPECT_NE(capture.report().why.find(row.why), std::string::npos) << row.what << ": " << capture.report().why;
         } else {
             EXPECT_EQ(text, row.captured) << row.what;
             EXPECT_EQ(desk.clipboard, row.captured) << row.what << ": the value on the clipboard, as a copy leaves it";

@@ -47,12 +47,13 @@ std::map<std::string, std::set<std::string>> ValuesByKey(const std::string& admx
 TEST(PolicyTemplates, NameExactlyTheValuesTheProgramReads) {
     const auto admx = ReadFile(KESTREL_POLICY_DIR "/kestrel.admx");
     const auto adml = ReadFile(KESTREL_POLICY_DIR "/en-US/kestrel.adml");
-    // The program's own key: every shared value, source 1's, and the log's.
+    // The program's own key: every shared value, source 1's, the log's and the control classes.
     const std::string key = "Software\\Policies\\Kestrel";
     std::map<std::string, std::set<std::string>> expected;
     expected[key] = std::set<std::string>(setting::kAll.begin(), setting::kAll.end());
     expected[key].insert(setting::kSourceValues.begin(), setting::kSourceValues.end());
     expected[key].insert(setting::kLog);
+    expected[key].insert(setting::kControlClasses);
     // Each other source's subkey: that source's values.
     for (int n = 2; n <= setting::kMaxSources; ++n)
         expected[key + "\\" + SourcePolicySection(n)] =

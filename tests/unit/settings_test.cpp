@@ -103,8 +103,10 @@ TEST_F(SettingsTest, PolicyValuesOverrideTheStoreAndAreNeverSaved) {
     Store("AppName", "Mine");
     Store("Field", "Mine");
     Store("Hotkey", "116");
-    desk.policy = {{"AppName", "Claims"}, {"Hotkey", "122"}, {"HotKeyShift", "3"}};
+    Store("ControlClasses", "TMine=edit");
+    desk.policy = {{"AppName", "Claims"}, {"Hotkey", "122"}, {"HotKeyShift", "3"}, {"ControlClasses", "TAdvListView=list view"}};
     auto s = LoadSettings(desk, &desk);
+    EXPECT_EQ(s.controlClasses, "TAdvListView=list view");
     EXPECT_EQ(s.sources[0].documentType, "Claims");
     EXPECT_EQ(s.sources[0].searchField, "Mine") << "what policy leaves alone is the user's";
     EXPECT_EQ(s.hotKey, 122);

@@ -101,10 +101,16 @@ TEST_F(DesktopWinTest, APatternFindsTheWindowWhoseTitleHoldsTheRecordAndItIsDesc
     // Whose copy the clipboard holds: the source's own, then this program's.
     Chord({VK_CONTROL, 'C'});
     ASSERT_TRUE(WaitFor([&] { return services.clipboard.Text() == "4711"; }, 2000));
-    EXPECT_TRUE(services.clipboard.CopiedBy(found));
-    EXPECT_FALSE(services.clipboard.CopiedBy(reinterpret_cast<platform::WindowId>(list.window())));
+    using Copier = platform::Clipboard::Copier;
+    EXPECT_EQ(services.clipboard.CopiedBy(found), Copier::WindowsProgram);
+    EXPECT_EQ(services.clipboard.CopiedBy(reinterpret_cast<platform::WindowId>(list.window())), Copier::AnotherProgram);
     services.clipboard.SetText("ours");
-    EXPECT_FALSE(services.clipboard.CopiedBy(found));
+    EXPECT_EQ(services.clipboard.CopiedBy(found), Copier::AnotherProgram);
+    // A program that opens the clipboard without a window.
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
+    EXPECT_EQ(services.clipboard.CopiedBy(found), Copier::NoWindow);
 }
 
 }  // namespace

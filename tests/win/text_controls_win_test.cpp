@@ -99,7 +99,7 @@ bool IsEdit(const ControlCase& c) { return c.control != kCustomText; }
 // Answers like a control that is no edit, so that the capture takes the keys.
 class NoEditControls final : public platform::TextControls {
 public:
-    platform::ControlText ReadFocused(platform::WindowId) override { return {Kind::NotAnEdit, {}}; }
+    platform::ControlText ReadFocused(platform::WindowId, const platform::ControlClasses&) override { return {Kind::NotAnEdit, {}}; }
 };
 
 class TextControlsWinTest : public WinTest {
@@ -121,7 +121,7 @@ TEST_F(TextControlsWinTest, TheFocusedControlTellsWhatACopyWouldGiveAndIsLeftAlo
         ControlsApp app(c.args);
         const auto window = BringForward(app);
         const auto before = app.Selection(c.control);
-        const auto answer = services.textControls.ReadFocused(window);
+        const auto answer = services.textControls.ReadFocused(window, platform::ControlClasses());
         EXPECT_EQ(answer.kind, c.kind);
         EXPECT_EQ(answer.text, c.kind == Kind::Text ? c.copied : "");
         if (IsEdit(c)) {
@@ -167,12 +167,49 @@ TEST_F(TextControlsWinTest, TheKeysWouldHaveCopiedTheSameText) {
     }
 }
 
+// Each runtime's superclasses of the edits, under its own class names, are
+// read as the system's own are; a rich edit's offsets come out right whether
+// it is 1.0 or later, which its class does not tell.
+TEST_F(TextControlsWinTest, EachFamilysEditsAreReadAsTheSystemsAre) {
+    std::vector<const ControlCase*> cases;
+    for (const auto& c : kCases)
+        for (const char* what : {"an edit's selection across lines", "a rich edit's selection across lines",
+                                 "a rich edit 1.0 selection across lines", "a password box"})
+            if (std::string(c.what) == what) cases.push_back(&c);
+    ASSERT_EQ(cases.size(), 4u);
+    for (const wchar_t* family : {L"vb6", L"delphi", L"winforms", L"atl"}) {
+        for (const auto* c : cases) {
+            SCOPED_TRACE(Utf8(family) + ": " + c->what);
+            ControlsApp app(std::wstring(c->args) + L" --family " + family);
+            const auto window = BringForward(app);
+            const auto before = app.Selection(c->control);
+            const auto answer = services.textControls.ReadFocused(window, platform::ControlClasses());
+            EXPECT_EQ(answer.kind, c->kind);
+            EXPECT_EQ(answer.text, c->kind == Kind::Text ? c->copied : "");
+            EXPECT_EQ(app.Selection(c->control), before) << "the selection and caret stay";
+            EXPECT_EQ(app.Keys(), 0) << "nothing is typed to find out";
+        }
+    }
+}
+
+// PuTTY hosted in a session manager's window: the focused control's class
+// makes it a terminal, which gets no key.
+TEST_F(TextControlsWinTest, APuTTYWindowInsideAnotherProgramsWindowGetsNoKey) {
+    ControlsApp app(L"--focus putty --text \"$ ledger\"");
+    MessageBoxWatcher boxes;
+    EXPECT_FALSE(capture.Capture(Utf8(kTitle)));
+    ASSERT_TRUE(WaitFor([&] { return boxes.Texts().size() == 1; }));
+    EXPECT_EQ(boxes.Texts()[0], "error: nothing is selected in PuTTY. Select the value there, then press the hotkey again.");
+    EXPECT_EQ(std::string(capture.report().route), "terminal");
+    EXPECT_EQ(app.Keys(), 0);
+}
+
 TEST_F(TextControlsWinTest, AnEditThatDoesNotAnswerInTimeSaysSo) {
     constexpr int kAnswerMs = 4000;
     ControlsApp app(L"--focus plain --text \"ACME Ltd\" --select 0 4 --slow-answer " + std::to_wstring(kAnswerMs));
     const auto window = BringForward(app);
     const auto start = Now();
-    EXPECT_EQ(services.textControls.ReadFocused(window).kind, Kind::NoAnswer);
+    EXPECT_EQ(services.textControls.ReadFocused(window, platform::ControlClasses()).kind, Kind::NoAnswer);
     EXPECT_LT(Now() - start, static_cast<ULONGLONG>(kAnswerMs)) << "it did not wait for the answer";
 }
 

@@ -72,11 +72,15 @@ HWND Clipboard::Owner() {
     return owner_.get();  // none: opened without an owner, as before
 }
 
-bool Clipboard::CopiedBy(platform::WindowId window) {
+platform::Clipboard::Copier Clipboard::CopiedBy(platform::WindowId window) {
+    // The owner is the window that opened the clipboard for the copy.
     const HWND owner = GetClipboardOwner();
+    if (!owner) return Copier::NoWindow;
     DWORD ownerProcess = 0, windowProcess = 0;
-    return owner && GetWindowThreadProcessId(owner, &ownerProcess) &&
-           GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &windowProcess) && ownerProcess == windowProcess;
+    const bool same = GetWindowThreadProcessId(owner, &ownerProcess) &&
+                      GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &windowProcess) &&
+                      ownerProcess == windowProcess;
+    return same ? Copier::WindowsProgram : Copier::AnotherProgram;
 }
 
 }  // namespace kestrel::win32

@@ -10,7 +10,7 @@ public:
     std::string Text() override;
     void SetText(const std::string& text) override;
     std::uint32_t SequenceNumber() override;
-    bool CopiedBy(platform::WindowId window) override;
+    Copier CopiedBy(platform::WindowId window) override;
 
 private:
     // Data set after emptying an owner-less clipboard may be refused: the

@@ -92,6 +92,21 @@ bool HigherRights(HANDLE process) {
     return their && *their > *ours;
 }
 
+KernelHandle ProcessOf(HWND hwnd) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    return KernelHandle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+}
+
+// The file name of the process's program; empty when it cannot be read.
+std::string ProgramName(HANDLE process) {
+    wchar_t path[MAX_PATH];
+    DWORD size = MAX_PATH;
+    if (!process || !QueryFullProcessImageNameW(process, 0, path, &size)) return {};
+    const std::wstring full(path, size);
+    return Narrow(full.substr(full.find_last_of(L"\\/") + 1));
+}
+
 // Whether the window's thread takes a message within `ms`.
 bool Answers(HWND hwnd, UINT flags, UINT ms) {
     DWORD_PTR ignored = 0;
@@ -151,17 +166,32 @@ platform::WindowFacts Desktop::Describe(platform::WindowId window) {
     if (!hwnd) return facts;
     facts.title = Narrow(Caption(hwnd));
     facts.className = Narrow(ClassOf(hwnd));
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-    wchar_t path[MAX_PATH];
-    DWORD size = MAX_PATH;
-    if (process && QueryFullProcessImageNameW(process.get(), 0, path, &size)) {
-        const std::wstring full(path, size);
-        facts.program = Narrow(full.substr(full.find_last_of(L"\\/") + 1));
-    }
+    const auto process = ProcessOf(hwnd);
+    facts.program = ProgramName(process.get());
     facts.higherRights = process && HigherRights(process.get());
     return facts;
+}
+
+std::vector<platform::ControlFacts> Desktop::FocusPath(platform::WindowId window) {
+    const HWND top = ToHwnd(window);
+    if (!top) return {};
+    // The window's thread shares its focus with the threads of windows hosted in it.
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    HWND at = top;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &gui) && IsChild(top, gui.hwndFocus))
+        at = gui.hwndFocus;
+    std::vector<platform::ControlFacts> path;
+    DWORD lastProcess = 0;
+    std::string program;
+    for (; at; at = at == top ? nullptr : GetAncestor(at, GA_PARENT)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(at, &pid);
+        if (pid != lastProcess) program = ProgramName(ProcessOf(at).get());
+        lastProcess = pid;
+        path.push_back({reinterpret_cast<platform::WindowId>(at), Narrow(ClassOf(at)), program});
+    }
+    return path;
 }
 
 bool Desktop::IsInFront(platform::WindowId window) {

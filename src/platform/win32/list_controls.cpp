@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/list_choice.h"
+#include "platform/win32/control_class.h"
 #include "platform/win32/remote_memory.h"
-#include "platform/win32/ask_control.h"
 #include "platform/win32/text.h"
 
 namespace kestrel::win32 {
@@ -21,6 +21,7 @@ namespace {
 
 using Kind = platform::ListText::Kind;
 using Control = platform::ListText::Control;
+using platform::ListText;
 
 // The structures of the list view, header and tree view messages, as a
 // process of either bitness lays them out: their pointers and LPARAMs are as
@@ -136,21 +137,19 @@ KESTREL_SAME_FIELD(TreeHitTest, TVHITTESTINFO, item, hItem);
 // The block in the source's memory: the structure first, then its text. A
 // cell's text beyond the buffer is cut; no search value is that long.
 constexpr std::size_t kItemBytes = 128;  // any of the structures, either layout
-constexpr std::size_t kTextUnits = 8192;
+constexpr std::size_t kTextUnits = ListText::kMaxTextUnits;
 constexpr std::size_t kBlockBytes = kItemBytes + kTextUnits * sizeof(wchar_t);
+// The whole read's bound, whatever the count of columns or rows asked about.
+constexpr ULONGLONG kReadBoundMs = 1500;
+// Blocks kept for freeing later; beyond these, one is left to its process.
+constexpr std::size_t kAbandonedKept = 16;
 
-std::optional<LRESULT> Ask(HWND control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    return AskControl(control, message, wParam, lParam);
-}
+// A fault that ends the read, as the answer says it.
+struct Failed {
+    Kind kind;
+};
 
-// An answer that is an index or a count, an int in every control: a 32-bit
-// control's -1 reaches the 64-bit program as 0xFFFFFFFF or as -1, depending
-// on how the system widens it, and is -1 either way here.
-std::optional<int> AskInt(HWND control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    const auto answer = Ask(control, message, wParam, lParam);
-    if (!answer) return std::nullopt;
-    return static_cast<int>(static_cast<std::uint32_t>(*answer));
-}
+ListText Answer(Control kind, Kind answer, std::string text = {}) { return {answer, kind, std::move(text)}; }
 
 HWND FocusOf(DWORD thread) {
     GUITHREADINFO gui{};
@@ -158,25 +157,22 @@ HWND FocusOf(DWORD thread) {
     return GetGUIThreadInfo(thread, &gui) ? gui.hwndFocus : nullptr;
 }
 
-// Which list the control is, by its real class (a program's own class built
-// on a list box is still one) and its style, without a message: a control
-// that does not answer is still known as a list.
-Control ControlOf(HWND control) {
-    wchar_t name[64] = L"";
-    if (!control || !RealGetWindowClassW(control, name, 64)) return Control::None;
-    const auto style = GetWindowLongPtrW(control, GWL_STYLE);
-    if (lstrcmpiW(name, WC_LISTVIEWW) == 0) return Control::ListView;
-    if (lstrcmpiW(name, WC_TREEVIEWW) == 0) return Control::TreeView;
-    // A combo box's list, should it ever have the focus itself.
-    if (lstrcmpiW(name, L"ListBox") == 0 || lstrcmpiW(name, L"ComboLBox") == 0) return Control::ListBox;
+// Which list the control is, by the table and its style, without a message:
+// a control that does not answer is still known as a list.
+Control ControlOf(HWND control, platform::ControlKind kind) {
+    switch (kind) {
+    case platform::ControlKind::ListView: return Control::ListView;
+    case platform::ControlKind::TreeView: return Control::TreeView;
+    case platform::ControlKind::ListBox: return Control::ListBox;
     // With an edit part, the edit has the focus and answers as one.
-    if (lstrcmpiW(name, L"ComboBox") == 0 && (style & 3) == CBS_DROPDOWNLIST) return Control::DropDownList;
-    return Control::None;
+    case platform::ControlKind::ComboBox:
+        return (GetWindowLongPtrW(control, GWL_STYLE) & 3) == CBS_DROPDOWNLIST ? Control::DropDownList : Control::None;
+    default: return Control::None;
+    }
 }
 
 // A list whose items are the program's own drawing with no strings kept has
-// no text to give: it answers as one that does not answer, since its line
-// keys would move the user's selection just as in any other list.
+// no text to give.
 bool KeepsStrings(HWND control, Control kind) {
     const auto style = GetWindowLongPtrW(control, GWL_STYLE);
     if (kind == Control::ListBox)
@@ -184,54 +180,84 @@ bool KeepsStrings(HWND control, Control kind) {
     return !(style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) || (style & CBS_HASSTRINGS);
 }
 
-platform::ListText Answer(Control kind, Kind answer, std::string text = {}) { return {answer, kind, std::move(text)}; }
+}  // namespace
+
+// The questions of one read, under its one bound. A question that is not
+// answered ends the read (Failed); an answer frees the blocks abandoned in
+// that thread before.
+class ListControls::Questions {
+public:
+    explicit Questions(ListControls& lists) : lists_(lists), deadline_(GetTickCount64() + kReadBoundMs) {}
+
+    LRESULT Ask(HWND control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        const auto now = GetTickCount64();
+        if (now >= deadline_) throw Failed{Kind::NoAnswer};
+        DWORD_PTR result = 0;
+        // Not SMTO_BLOCK: a control that asks one of our windows something
+        // while answering must not stall both programs until the bound.
+        SetLastError(ERROR_SUCCESS);
+        if (!SendMessageTimeoutW(control, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_ERRORONEXIT,
+                                 static_cast<UINT>(deadline_ - now), &result))
+            // The system refuses messages to a program with more rights (UIPI).
+            throw Failed{GetLastError() == ERROR_ACCESS_DENIED ? Kind::Refused : Kind::NoAnswer};
+        lists_.Answered(GetWindowThreadProcessId(control, nullptr));
+        return static_cast<LRESULT>(result);
+    }
+    // An answer that is an index or a count, an int in every control: a 32-bit
+    // control's -1 reaches the 64-bit program as 0xFFFFFFFF or as -1, depending
+    // on how the system widens it, and is -1 either way here.
+    int AskInt(HWND control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return static_cast<int>(static_cast<std::uint32_t>(Ask(control, message, wParam, lParam)));
+    }
+
+private:
+    ListControls& lists_;
+    const ULONGLONG deadline_;
+};
+
+namespace {
+
+using Questions = ListControls::Questions;
 
 // An item's text by the list box's or combo box's own messages, which the
-// system carries across processes (and bitness) itself: it copies the text
-// into our buffer.
-std::optional<std::wstring> ItemText(HWND control, UINT lengthMessage, UINT textMessage, int item) {
-    const auto length = AskInt(control, lengthMessage, static_cast<WPARAM>(item));
-    if (!length || *length < 0) return std::nullopt;
-    std::wstring text(static_cast<std::size_t>(*length) + 1, L'\0');
-    const auto copied = AskInt(control, textMessage, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text.data()));
-    if (!copied || *copied < 0) return std::nullopt;
-    text.resize(std::min(static_cast<std::size_t>(*copied), static_cast<std::size_t>(*length)));
-    return text;
+// system carries across processes (and bitness) itself. They take no buffer
+// size: the buffer holds the longest text taken, the item's length is asked
+// first, and the copy must agree with it.
+std::string ItemText(Questions& ask, HWND control, UINT lengthMessage, UINT textMessage, int item) {
+    const auto length = ask.AskInt(control, lengthMessage, static_cast<WPARAM>(item));
+    if (length < 0) throw Failed{Kind::NoAnswer};  // the item went meanwhile
+    if (length > static_cast<int>(kTextUnits)) throw Failed{Kind::TooLong};
+    std::wstring text(kTextUnits + 1, L'\0');
+    const auto copied =
+        ask.AskInt(control, textMessage, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text.data()));
+    // An ANSI list's length may be an overestimate; never more.
+    if (copied < 0 || copied > length) throw Failed{Kind::TooLong};
+    text.resize(static_cast<std::size_t>(copied));
+    return Narrow(text);
 }
 
-platform::ListText ReadListBox(HWND list) {
+ListText ReadListBox(Questions& ask, HWND list) {
     const auto style = GetWindowLongPtrW(list, GWL_STYLE);
-    const auto caret = AskInt(list, LB_GETCARETINDEX);
-    if (!caret) return Answer(Control::ListBox, Kind::NoAnswer);
+    const auto caret = ask.AskInt(list, LB_GETCARETINDEX);
     bool caretSelected = false;
     int first = -1;
     if (style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) {
-        const auto selected = *caret >= 0 ? AskInt(list, LB_GETSEL, static_cast<WPARAM>(*caret)) : 0;
+        caretSelected = caret >= 0 && ask.AskInt(list, LB_GETSEL, static_cast<WPARAM>(caret)) > 0;
         // The lowest selected index: the list gives them in order.
-        const auto count = AskInt(list, LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&first));
-        if (!selected || !count) return Answer(Control::ListBox, Kind::NoAnswer);
-        caretSelected = *selected > 0;
-        if (*count < 1) first = -1;
+        if (ask.AskInt(list, LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&first)) < 1) first = -1;
     } else {
-        const auto current = AskInt(list, LB_GETCURSEL);
-        if (!current) return Answer(Control::ListBox, Kind::NoAnswer);
-        first = *current;
-        caretSelected = *caret == *current;
+        first = ask.AskInt(list, LB_GETCURSEL);
+        caretSelected = caret == first;
     }
-    const auto item = platform::ChosenItem(*caret, caretSelected, first);
+    const auto item = platform::ChosenItem(caret, caretSelected, first);
     if (item < 0) return Answer(Control::ListBox, Kind::NothingSelected);
-    const auto text = ItemText(list, LB_GETTEXTLEN, LB_GETTEXT, static_cast<int>(item));
-    if (!text) return Answer(Control::ListBox, Kind::NoAnswer);
-    return Answer(Control::ListBox, Kind::Text, Narrow(*text));
+    return Answer(Control::ListBox, Kind::Text, ItemText(ask, list, LB_GETTEXTLEN, LB_GETTEXT, static_cast<int>(item)));
 }
 
-platform::ListText ReadDropDownList(HWND combo) {
-    const auto chosen = AskInt(combo, CB_GETCURSEL);
-    if (!chosen) return Answer(Control::DropDownList, Kind::NoAnswer);
-    if (*chosen < 0) return Answer(Control::DropDownList, Kind::NothingSelected);
-    const auto text = ItemText(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, *chosen);
-    if (!text) return Answer(Control::DropDownList, Kind::NoAnswer);
-    return Answer(Control::DropDownList, Kind::Text, Narrow(*text));
+ListText ReadDropDownList(Questions& ask, HWND combo) {
+    const auto chosen = ask.AskInt(combo, CB_GETCURSEL);
+    if (chosen < 0) return Answer(Control::DropDownList, Kind::NothingSelected);
+    return Answer(Control::DropDownList, Kind::Text, ItemText(ask, combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, chosen));
 }
 
 // Questions whose structure lies in the source's memory, laid out for its
@@ -239,82 +265,92 @@ platform::ListText ReadDropDownList(HWND combo) {
 template <typename Pointer>
 class RemoteQuestions {
 public:
-    RemoteQuestions(const RemoteProcess& process, RemoteBlock& block) : process_(process), block_(block) {}
+    RemoteQuestions(Questions& ask, const RemoteProcess& process, RemoteBlock& block)
+        : ask_(ask), process_(process), block_(block) {}
 
     Pointer TextBuffer() const { return static_cast<Pointer>(block_.address() + kItemBytes); }
 
-    // Sends `message` with the structure `item`, and reads back the text the
-    // control gave in it; nothing when it does not answer in time or says no
-    // (answers 0, unless `answersLength`: then 0 is an empty text).
+    // Sends `message` with the structure `item` and returns the answer, the
+    // structure as the control left it in `item`.
     template <typename Item>
-    std::optional<std::wstring> AskText(HWND control, UINT message, WPARAM wParam, Item item,
-                                        bool answersLength = false) {
+    LRESULT AskWith(HWND control, UINT message, WPARAM wParam, Item& item) {
         static_assert(sizeof(Item) <= kItemBytes);
         const wchar_t none = L'\0';
         if (!block_.Write(0, &item, sizeof item) || !block_.Write(kItemBytes, &none, sizeof none))
-            return std::nullopt;
-        const auto answer = Ask(control, message, wParam, static_cast<LPARAM>(block_.address()));
-        if (!answer) {
-            block_.Abandon();
-            return std::nullopt;
-        }
-        if (*answer == 0 && !answersLength) return std::nullopt;
-        // The control may point the structure at text of its own instead
-        // (an item whose text its program gives on request).
-        if (!block_.Read(0, &item, sizeof item)) return std::nullopt;
-        return ReadRemoteText(process_.handle(), item.text, kTextUnits - 1);
+            throw Failed{Kind::Unreachable};
+        // Until it is answered, the control may still write into the block.
+        block_.Abandon();
+        const auto answer = ask_.Ask(control, message, wParam, static_cast<LPARAM>(block_.address()));
+        block_.Reclaim();
+        if (!block_.Read(0, &item, sizeof item)) throw Failed{Kind::Unreachable};
+        return answer;
     }
 
-    // The full handle of a 64-bit tree's item of which a 32-bit answer kept
-    // only the low half: the visible rows' items, as hit tests write them into
-    // the structure whole, compared by that half. Nothing when the item is not
-    // in view.
-    std::optional<Pointer> FullTreeItem(HWND tree, std::uint32_t lowHalf) {
+    // The text the control gave for `message` with `item`; a control that
+    // says no (answers 0, unless `answersLength`: then 0 is an empty text)
+    // gives no answer.
+    template <typename Item>
+    std::string AskText(HWND control, UINT message, WPARAM wParam, Item item, bool answersLength = false) {
+        if (AskWith(control, message, wParam, item) == 0 && !answersLength) throw Failed{Kind::NoAnswer};
+        // The control may point the structure at text of its own instead
+        // (an item whose text its program gives on request).
+        const auto text = ReadRemoteText(process_.handle(), item.text, kTextUnits);
+        if (!text) throw Failed{Kind::Unreachable};
+        return Narrow(*text);
+    }
+
+    // The whole handle of a 64-bit tree's item of which a 32-bit answer kept
+    // only the low half. The visible rows' items are whole, as hit tests
+    // write them into the structure; the item is one of them, or the address
+    // with its low half in the same allocation as one of them (there is one
+    // at most in an allocation below 4 GB in size), as the system's record
+    // of the source's memory shows. Any other item is not asked about: a
+    // handle that is no item could make the source fail.
+    Pointer FullTreeItem(HWND tree, std::uint32_t lowHalf) {
         RECT client{};
-        const auto height = AskInt(tree, TVM_GETITEMHEIGHT);
-        if (!height || *height <= 0 || !GetClientRect(tree, &client)) return std::nullopt;
-        for (int y = *height / 2; y < client.bottom; y += *height) {
+        const auto height = ask_.AskInt(tree, TVM_GETITEMHEIGHT);
+        if (height <= 0 || !GetClientRect(tree, &client)) throw Failed{Kind::Unreachable};
+        std::vector<Pointer> shown;
+        for (int y = height / 2; y < client.bottom; y += height) {
             TreeHitTest<Pointer> hit{};
-            hit.x = 0;
             hit.y = y;
-            if (!block_.Write(0, &hit, sizeof hit)) return std::nullopt;
-            if (!Ask(tree, TVM_HITTEST, 0, static_cast<LPARAM>(block_.address()))) {
-                block_.Abandon();
-                return std::nullopt;
-            }
-            if (!block_.Read(0, &hit, sizeof hit)) return std::nullopt;
-            if (hit.item && static_cast<std::uint32_t>(hit.item) == lowHalf) return hit.item;
+            AskWith(tree, TVM_HITTEST, 0, hit);
+            if (static_cast<std::uint32_t>(hit.item) == lowHalf && hit.item) return hit.item;
+            if (hit.item) shown.push_back(hit.item);
         }
-        return std::nullopt;
+        std::optional<Pointer> found;
+        for (const auto item : shown) {
+            const auto candidate = static_cast<Pointer>((static_cast<std::uint64_t>(item) & ~0xFFFFFFFFull) | lowHalf);
+            if (candidate == found || !SameAllocation(process_.handle(), candidate, item)) continue;
+            if (found) throw Failed{Kind::Unreachable};  // two allocations would have it
+            found = candidate;
+        }
+        if (!found) throw Failed{Kind::Unreachable};
+        return *found;
     }
 
 private:
+    Questions& ask_;
     const RemoteProcess& process_;
     RemoteBlock& block_;
 };
 
 template <typename Pointer>
-platform::ListText ReadListView(HWND list, const std::string& column, RemoteQuestions<Pointer> remote) {
-    const auto noAnswer = Answer(Control::ListView, Kind::NoAnswer);
+ListText ReadListView(Questions& ask, HWND list, const std::string& column, RemoteQuestions<Pointer> remote) {
     int subItem = 0;
     if (!column.empty()) {
         // The header's items are the list's columns by index, the sub-item an
         // item's text is asked by; the order they are shown in (the user may
         // drag them) does not change which is which.
         std::vector<std::string> headers;
-        const auto header = Ask(list, LVM_GETHEADER);
-        if (!header) return noAnswer;
-        if (const auto headerWindow = reinterpret_cast<HWND>(*header)) {
-            const auto count = AskInt(headerWindow, HDM_GETITEMCOUNT);
-            if (!count) return noAnswer;
-            for (int i = 0; i < *count; ++i) {
+        if (const auto header = reinterpret_cast<HWND>(ask.Ask(list, LVM_GETHEADER))) {
+            const auto count = ask.AskInt(header, HDM_GETITEMCOUNT);
+            for (int i = 0; i < count; ++i) {
                 HeaderItem<Pointer> item{};
                 item.mask = HDI_TEXT;
                 item.text = remote.TextBuffer();
                 item.textMax = kTextUnits;
-                const auto text = remote.AskText(headerWindow, HDM_GETITEMW, static_cast<WPARAM>(i), item);
-                if (!text) return noAnswer;
-                headers.push_back(Narrow(*text));
+                headers.push_back(remote.AskText(header, HDM_GETITEMW, static_cast<WPARAM>(i), item));
             }
         }
         // No header (an icon view has none): no column has the name.
@@ -323,92 +359,129 @@ platform::ListText ReadListView(HWND list, const std::string& column, RemoteQues
     }
     // Index -1 from the start; the control takes wParam as an int, so it is
     // -1 to a 64-bit list from the 32-bit program too.
-    const auto focused = AskInt(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
-    const auto first = AskInt(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
-    if (!focused || !first) return noAnswer;
-    bool focusedSelected = false;
-    if (*focused >= 0) {
-        const auto state = AskInt(list, LVM_GETITEMSTATE, static_cast<WPARAM>(*focused), LVIS_SELECTED);
-        if (!state) return noAnswer;
-        focusedSelected = (*state & LVIS_SELECTED) != 0;
-    }
-    const auto chosen = platform::ChosenItem(*focused, focusedSelected, *first);
+    const auto focused = ask.AskInt(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+    const auto first = ask.AskInt(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+    const bool focusedSelected =
+        focused >= 0 &&
+        (ask.AskInt(list, LVM_GETITEMSTATE, static_cast<WPARAM>(focused), LVIS_SELECTED) & LVIS_SELECTED) != 0;
+    const auto chosen = platform::ChosenItem(focused, focusedSelected, first);
     if (chosen < 0) return Answer(Control::ListView, Kind::NothingSelected);
     ListViewItem<Pointer> item{};
     item.subItem = subItem;
     item.text = remote.TextBuffer();
     item.textMax = kTextUnits;
-    const auto text = remote.AskText(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(chosen), item, true);
-    if (!text) return noAnswer;
-    return Answer(Control::ListView, Kind::Text, Narrow(*text));
+    return Answer(Control::ListView, Kind::Text,
+                  remote.AskText(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(chosen), item, true));
 }
 
 template <typename Pointer>
-platform::ListText ReadTreeView(HWND tree, RemoteQuestions<Pointer> remote) {
-    const auto noAnswer = Answer(Control::TreeView, Kind::NoAnswer);
+ListText ReadTreeView(Questions& ask, HWND tree, RemoteQuestions<Pointer> remote) {
     // The caret is the tree's selection.
-    const auto caret = Ask(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
-    if (!caret) return noAnswer;
-    if (*caret == 0) return Answer(Control::TreeView, Kind::NothingSelected);
-    auto handle = static_cast<Pointer>(static_cast<std::uintptr_t>(*caret));
-    if (sizeof(Pointer) > sizeof(LRESULT)) {
-        // The 32-bit program got the low half of a 64-bit tree's handle.
-        const auto full = remote.FullTreeItem(tree, static_cast<std::uint32_t>(*caret));
-        if (!full) return noAnswer;
-        handle = *full;
-    }
+    const auto caret = ask.Ask(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+    if (caret == 0) return Answer(Control::TreeView, Kind::NothingSelected);
+    auto handle = static_cast<Pointer>(static_cast<std::uintptr_t>(caret));
+    // The 32-bit program got the low half of a 64-bit tree's handle.
+    if (sizeof(Pointer) > sizeof(LRESULT)) handle = remote.FullTreeItem(tree, static_cast<std::uint32_t>(caret));
     TreeItem<Pointer> item{};
     item.mask = TVIF_TEXT | TVIF_HANDLE;
     item.item = handle;
     item.text = remote.TextBuffer();
     item.textMax = kTextUnits;
-    const auto text = remote.AskText(tree, TVM_GETITEMW, 0, item);
-    if (!text) return noAnswer;
-    return Answer(Control::TreeView, Kind::Text, Narrow(*text));
-}
-
-// A list view's or tree view's answer, its structures in the source's memory.
-platform::ListText ReadInSource(HWND control, Control kind, const std::string& column) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(control, &processId);
-    const auto process = RemoteProcess::Open(processId);
-    if (!process) return Answer(kind, Kind::NoAnswer);
-    auto block = RemoteBlock::Allocate(*process, kBlockBytes);
-    if (!block) return Answer(kind, Kind::NoAnswer);
-    auto read = [&](auto remote) {
-        return kind == Control::ListView ? ReadListView(control, column, remote) : ReadTreeView(control, remote);
-    };
-    if (process->is64Bit()) return read(RemoteQuestions<std::uint64_t>(*process, *block));
-    return read(RemoteQuestions<std::uint32_t>(*process, *block));
+    return Answer(Control::TreeView, Kind::Text, remote.AskText(tree, TVM_GETITEMW, 0, item));
 }
 
 }  // namespace
 
-platform::ListText ListControls::ReadFocused(platform::WindowId window, const std::string& column) {
+void ListControls::Answered(DWORD thread) {
+    for (auto it = abandoned_.begin(); it != abandoned_.end();) {
+        if (it->thread != thread) {
+            ++it;
+            continue;
+        }
+        FreeRemoteBlock(it->process.handle(), it->address);
+        it = abandoned_.erase(it);
+    }
+}
+
+// A list view's or tree view's answer, its structures in the source's memory.
+ListText ListControls::ReadInSource(Questions& ask, HWND control, Control kind, const std::string& column) {
+    DWORD processId = 0;
+    const DWORD thread = GetWindowThreadProcessId(control, &processId);
+    bool refused = false;
+    auto process = RemoteProcess::Open(processId, refused);
+    if (!process) throw Failed{refused ? Kind::Refused : Kind::Unreachable};
+    auto block = RemoteBlock::Allocate(*process, kBlockBytes);
+    if (!block) throw Failed{Kind::Unreachable};
+    // However the read ends, a block the control may still write into is
+    // kept, to be freed once that thread answers again.
+    struct Keep {
+        ListControls& lists;
+        RemoteProcess& process;
+        RemoteBlock& block;
+        DWORD thread;
+        ~Keep() {
+            if (!block.abandoned()) return;
+            if (lists.abandoned_.size() >= kAbandonedKept) lists.abandoned_.erase(lists.abandoned_.begin());
+            lists.abandoned_.push_back({std::move(process), thread, block.address()});
+        }
+    } keep{*this, *process, *block, thread};
+    auto read = [&](auto remote) {
+        return kind == Control::ListView ? ReadListView(ask, control, column, remote) : ReadTreeView(ask, control, remote);
+    };
+    if (process->is64Bit()) return read(RemoteQuestions<std::uint64_t>(ask, *process, *block));
+    return read(RemoteQuestions<std::uint32_t>(ask, *process, *block));
+}
+
+ListText ListControls::Read(HWND control, platform::ControlKind kind, const std::string& column) {
+    const auto list = ControlOf(control, kind);
+    if (list == Control::None) return {};
+    try {
+        Questions ask(*this);
+        return Read(ask, control, list, column);
+    } catch (const Failed& failed) {
+        return Answer(list, failed.kind);
+    }
+}
+
+ListText ListControls::Read(Questions& ask, HWND control, Control list, const std::string& column) {
+    switch (list) {
+    case Control::ListBox:
+    case Control::DropDownList:
+        if (!KeepsStrings(control, list)) return Answer(list, Kind::NoText);
+        return list == Control::ListBox ? ReadListBox(ask, control) : ReadDropDownList(ask, control);
+    case Control::ListView:
+    case Control::TreeView:
+        return ReadInSource(ask, control, list, column);
+    default:
+        return {};
+    }
+}
+
+ListText ListControls::ReadFocused(platform::WindowId window, const std::string& column,
+                                   const platform::ControlClasses& classes) {
     const HWND source = reinterpret_cast<HWND>(window);
     const DWORD thread = source ? GetWindowThreadProcessId(source, nullptr) : 0;
     if (!thread) return {};
     // Known before any message, so that a list in a thread that does not
     // answer says so rather than passing for no list, which would have its
     // line keys typed into it.
-    const auto before = ControlOf(FocusOf(thread));
-    // The activation reaches the source's thread as messages of its own; once
-    // it has answered one sent after them, its focus is where they left it.
-    if (!Ask(source, WM_NULL)) return before == Control::None ? platform::ListText{} : Answer(before, Kind::NoAnswer);
-    const HWND control = FocusOf(thread);
-    const auto kind = ControlOf(control);
-    switch (kind) {
-    case Control::None:
-        return {};
-    case Control::ListBox:
-    case Control::DropDownList:
-        if (!KeepsStrings(control, kind)) return Answer(kind, Kind::NoAnswer);
-        return kind == Control::ListBox ? ReadListBox(control) : ReadDropDownList(control);
-    case Control::ListView:
-    case Control::TreeView:
-        return ReadInSource(control, kind, column);
+    const HWND focused = FocusOf(thread);
+    const auto before = ControlOf(focused, KindOfWindow(focused, classes));
+    Questions ask(*this);
+    try {
+        // The activation reaches the source's thread as messages of its own; once
+        // it has answered one sent after them, its focus is where they left it.
+        ask.Ask(source, WM_NULL);
+    } catch (const Failed& failed) {
+        return before == Control::None ? ListText{} : Answer(before, failed.kind);
     }
-    return {};
+    const HWND control = FocusOf(thread);
+    const auto list = ControlOf(control, KindOfWindow(control, classes));
+    try {
+        return Read(ask, control, list, column);
+    } catch (const Failed& failed) {
+        return Answer(list, failed.kind);
+    }
 }
 
 }  // namespace kestrel::win32

@@ -18,8 +18,8 @@ namespace kestrel::win32 {
 class RemoteProcess {
 public:
     // Nothing when the process cannot be opened so (another user's, or one
-    // running with more rights than ours).
-    static std::optional<RemoteProcess> Open(DWORD processId);
+    // running with more rights than ours: `refused` then says so).
+    static std::optional<RemoteProcess> Open(DWORD processId, bool& refused);
     HANDLE handle() const { return handle_.get(); }
     bool is64Bit() const { return is64Bit_; }
 
@@ -43,11 +43,13 @@ public:
     std::size_t size() const { return size_; }
     bool Write(std::size_t offset, const void* bytes, std::size_t count) const;
     bool Read(std::size_t offset, void* bytes, std::size_t count) const;
-    // Left allocated for good: a question carrying its address went
-    // unanswered, and the control may still write into it once it gets to it.
-    // A block left behind costs the source a page; one freed under it would
-    // make it fail.
+    // Not freed with the object: a question carrying its address went
+    // unanswered, and the control may still write into it once it gets to
+    // it. One freed under it would make the source fail.
     void Abandon() { abandoned_ = true; }
+    // The question was answered: the block is ours again.
+    void Reclaim() { abandoned_ = false; }
+    bool abandoned() const { return abandoned_; }
 
 private:
     RemoteBlock(HANDLE process, std::uint64_t address, std::size_t size)
@@ -57,6 +59,15 @@ private:
     std::size_t size_ = 0;
     bool abandoned_ = false;
 };
+
+// Frees a block abandoned earlier, once the control's thread has answered a
+// question sent after the one that carried it (it takes them in order).
+void FreeRemoteBlock(HANDLE process, std::uint64_t address);
+
+// Whether `address` lies in the same allocation as `known` in the process,
+// as the system's record of its memory says (addresses beyond 4 GB too, from
+// the 32-bit program, where the system has the call for it).
+bool SameAllocation(HANDLE process, std::uint64_t address, std::uint64_t known);
 
 // Up to `maxLength` UTF-16 units from `address` in the process, to the first
 // NUL; nothing when the address is not readable (or, in the 32-bit program,

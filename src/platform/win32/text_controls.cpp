@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/win32/ask_control.h"
+#include "platform/win32/control_class.h"
 #include "platform/win32/text.h"
 
 namespace kestrel::win32 {
@@ -18,22 +19,9 @@ using Kind = platform::ControlText::Kind;
 
 // How a control numbers the positions in its text.
 enum class Offsets {
-    None,            // not an edit: its text is not ours to ask for
     PerCharacter,    // every character of WM_GETTEXT counts, CR LF as two
     BreakCountsOne,  // a paragraph break is one position, CR LF in WM_GETTEXT
 };
-
-Offsets OffsetsOf(HWND control) {
-    wchar_t name[64] = L"";
-    // The real class: a program's own class built on an edit is still one.
-    if (!RealGetWindowClassW(control, name, 64)) return Offsets::None;
-    // Rich edit 1.0 ends its paragraphs with CR LF and counts both, as an edit does.
-    for (const wchar_t* edit : {L"Edit", L"RichEdit"})
-        if (lstrcmpiW(name, edit) == 0) return Offsets::PerCharacter;
-    for (const wchar_t* richEdit : {L"RichEdit20W", L"RichEdit20A", L"RICHEDIT50W"})
-        if (lstrcmpiW(name, richEdit) == 0) return Offsets::BreakCountsOne;
-    return Offsets::None;
-}
 
 std::optional<LRESULT> Ask(HWND control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return AskControl(control, message, wParam, lParam);
@@ -45,6 +33,24 @@ std::optional<std::size_t> AskCount(HWND control, UINT message, WPARAM wParam = 
     const auto answer = Ask(control, message, wParam, lParam);
     if (!answer || *answer < 0) return std::nullopt;
     return static_cast<std::size_t>(*answer);
+}
+
+// A rich edit's class does not tell its version (a program's own class, or
+// WinForms' built on either): the end of its text by its line messages does.
+// Rich edit 1.0 counts CR LF as two positions, as an edit does, so its end is
+// the length of WM_GETTEXT's text; later versions count a break as one.
+std::optional<Offsets> RichEditOffsets(HWND control, const std::wstring& text) {
+    const auto lines = AskCount(control, EM_GETLINECOUNT);
+    if (!lines || *lines == 0) return std::nullopt;
+    const auto start = AskCount(control, EM_LINEINDEX, *lines - 1);
+    const auto length = start ? AskCount(control, EM_LINELENGTH, *start) : std::nullopt;
+    if (!length) return std::nullopt;
+    std::size_t breaks = 0;
+    for (auto at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at + 2)) ++breaks;
+    const auto end = *start + *length;
+    if (end == text.size()) return Offsets::PerCharacter;
+    if (end + breaks == text.size()) return Offsets::BreakCountsOne;
+    return std::nullopt;  // its text changed between the questions
 }
 
 std::optional<std::wstring> WholeText(HWND control) {
@@ -86,11 +92,10 @@ std::optional<Range> Selection(HWND control) {
 // The line holding `caret` as Home, Shift+End would select it: these
 // messages count the lines as shown, so a word-wrapped box gives the visual
 // line, without its line break.
-std::optional<Range> CaretLine(HWND control, std::size_t caret, Offsets offsets) {
+std::optional<Range> CaretLine(HWND control, std::size_t caret, bool richEdit) {
     // A rich edit's own form takes positions beyond 64K.
-    const auto line = offsets == Offsets::BreakCountsOne
-                          ? AskCount(control, EM_EXLINEFROMCHAR, 0, static_cast<LPARAM>(caret))
-                          : AskCount(control, EM_LINEFROMCHAR, caret);
+    const auto line = richEdit ? AskCount(control, EM_EXLINEFROMCHAR, 0, static_cast<LPARAM>(caret))
+                               : AskCount(control, EM_LINEFROMCHAR, caret);
     if (!line) return std::nullopt;
     const auto start = AskCount(control, EM_LINEINDEX, *line);
     if (!start) return std::nullopt;
@@ -100,19 +105,29 @@ std::optional<Range> CaretLine(HWND control, std::size_t caret, Offsets offsets)
 }
 
 // What a copy would give: the selection, or with only a caret its line.
-std::optional<std::wstring> CopyableText(HWND control, Offsets offsets) {
+std::optional<std::wstring> CopyableText(HWND control, bool richEdit) {
     auto range = Selection(control);
-    if (range && range->start == range->end) range = CaretLine(control, range->start, offsets);
+    if (range && range->start == range->end) range = CaretLine(control, range->start, richEdit);
     if (!range) return std::nullopt;
     const auto text = WholeText(control);
     if (!text) return std::nullopt;
-    const auto start = TextPosition(*text, range->start, offsets);
-    return text->substr(start, TextPosition(*text, range->end, offsets) - start);
+    const auto offsets = richEdit ? RichEditOffsets(control, *text) : Offsets::PerCharacter;
+    if (!offsets) return std::nullopt;
+    const auto start = TextPosition(*text, range->start, *offsets);
+    return text->substr(start, TextPosition(*text, range->end, *offsets) - start);
 }
 
 }  // namespace
 
-platform::ControlText TextControls::ReadFocused(platform::WindowId window) {
+platform::ControlText TextControls::Read(HWND control, platform::ControlKind kind) {
+    if (kind != platform::ControlKind::Edit && kind != platform::ControlKind::RichEdit) return {Kind::NotAnEdit, {}};
+    if (GetWindowLongPtrW(control, GWL_STYLE) & ES_PASSWORD) return {Kind::Password, {}};
+    const auto text = CopyableText(control, kind == platform::ControlKind::RichEdit);
+    if (!text) return {Kind::NoAnswer, {}};
+    return {Kind::Text, Narrow(*text)};
+}
+
+platform::ControlText TextControls::ReadFocused(platform::WindowId window, const platform::ControlClasses& classes) {
     const HWND source = reinterpret_cast<HWND>(window);
     const DWORD thread = source ? GetWindowThreadProcessId(source, nullptr) : 0;
     if (!thread) return {Kind::NotAnEdit, {}};
@@ -122,13 +137,7 @@ platform::ControlText TextControls::ReadFocused(platform::WindowId window) {
     GUITHREADINFO gui{};
     gui.cbSize = sizeof gui;
     if (!GetGUIThreadInfo(thread, &gui) || !gui.hwndFocus) return {Kind::NotAnEdit, {}};
-    const HWND control = gui.hwndFocus;
-    const auto offsets = OffsetsOf(control);
-    if (offsets == Offsets::None) return {Kind::NotAnEdit, {}};
-    if (GetWindowLongPtrW(control, GWL_STYLE) & ES_PASSWORD) return {Kind::Password, {}};
-    const auto text = CopyableText(control, offsets);
-    if (!text) return {Kind::NoAnswer, {}};
-    return {Kind::Text, Narrow(*text)};
+    return Read(gui.hwndFocus, KindOfWindow(gui.hwndFocus, classes));
 }
 
 }  // namespace kestrel::win32

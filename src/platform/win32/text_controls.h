@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include "platform/text_controls.h"
 
 namespace kestrel::win32 {
@@ -7,7 +9,10 @@ namespace kestrel::win32 {
 // controls answer for any process, so no key is typed into them.
 class TextControls final : public platform::TextControls {
 public:
-    platform::ControlText ReadFocused(platform::WindowId window) override;
+    platform::ControlText ReadFocused(platform::WindowId window, const platform::ControlClasses& classes) override;
+    // The text a copy would give of `control`, an edit or rich edit by `kind`
+    // (a password box is never read); NotAnEdit for any other kind.
+    static platform::ControlText Read(HWND control, platform::ControlKind kind);
 };
 
 }  // namespace kestrel::win32
