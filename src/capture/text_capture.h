@@ -69,6 +69,8 @@ public:
     // The value the press searches, left on the clipboard in place of what was taken.
     void LeaveOnClipboard(const std::string& value) { tools_.LeaveOnClipboard(value); }
     const Report& report() const { return report_; }
+    // What the keys route learned of the sources' copies.
+    CopyLatencies& copyLatencies() { return keys_.latencies(); }
 
 private:
     // `find` brings the window to the front when `activates`, and returns it.
