@@ -187,6 +187,7 @@ public:
         Tick(ms);
     }
     std::int64_t NowMs() override { return now; }
+    std::int64_t Today() override { return 20431; }
 
     // Desktop
     // Only the source window (or, once the runner runs, its window) is

@@ -32,6 +32,12 @@ std::size_t Characters(const std::string& utf8) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// What the keys route learned of programs' copies, in a section of its own,
+// so that the first press after a start is served as well as the rest. Stored
+// at most this often while presses go on, and when the program ends.
+constexpr const char* kCopyTimesSection = "CopyTimes";
+constexpr std::int64_t kCopyTimesStoreMs = 60000;
+
 }  // namespace
 
 Application::Application(platform::Services services)
@@ -95,6 +101,7 @@ void Application::Load() {
     });
     mainWindow_.form().Hide();
     hotKey_.emplace(s_.hotKeys, s_.messageBoxes, window, [this] { HotKeyPressed(); });
+    RestoreCopyTimes();
     std::string problem;
     settings_ = LoadSettings(s_.store, &s_.policy, &problem);
     LogSettings(problem);
@@ -150,6 +157,7 @@ void Application::ReportControlClasses() {
 }
 
 void Application::Unloading() {
+    StoreCopyTimes(true);
     if (hotKey_) hotKey_->Disable();
     trayIcon_.reset();
 }
@@ -223,6 +231,40 @@ void Application::HotKeyPressed() {
         }
     }
     LogPress(runnerMs);
+    StoreCopyTimes(false);
+}
+
+void Application::RestoreCopyTimes() {
+    std::vector<std::string> texts;
+    try {
+        for (std::size_t i = 1; i <= CopyLatencies::kSourcesKept; ++i)
+            texts.push_back(s_.store.Read(kAppTitle, kCopyTimesSection, std::to_string(i), ""));
+    } catch (const std::exception& e) {
+        log_.Write(std::string("copy times not read: ") + e.what());
+        return;
+    }
+    std::vector<std::string> ignored;
+    capture_.copyLatencies().Restore(texts, s_.events.Today(), ignored);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        if (!texts[i].empty()) copyTimesInStore_ = i + 1;
+    for (const auto& why : ignored) log_.Write(std::string("copy times ignored: ") + kCopyTimesSection + "\\" + why);
+}
+
+void Application::StoreCopyTimes(bool now) {
+    auto& latencies = capture_.copyLatencies();
+    if (!latencies.Changed()) return;
+    if (!now && copyTimesStoredAt_ && s_.events.NowMs() - *copyTimesStoredAt_ < kCopyTimesStoreMs) return;
+    copyTimesStoredAt_ = s_.events.NowMs();
+    const auto texts = latencies.Stored(s_.events.Today());
+    try {
+        // Entries beyond the new ones are emptied: nothing forgotten comes back.
+        for (std::size_t i = 0; i < std::max(texts.size(), copyTimesInStore_); ++i)
+            s_.store.Write(kAppTitle, kCopyTimesSection, std::to_string(i + 1), i < texts.size() ? texts[i] : "");
+        copyTimesInStore_ = texts.size();
+        latencies.MarkStored();
+    } catch (const std::exception& e) {
+        log_.Write(std::string("copy times not stored: ") + e.what());
+    }
 }
 
 // One line a press: what was found and how, how long each step took, the

@@ -50,6 +50,8 @@ private:
     void HotKeyPressed();
     void LogPress(std::int64_t runnerMs);
     void LogSettings(const std::string& problem);
+    void RestoreCopyTimes();
+    void StoreCopyTimes(bool now);
 
     // Before the services the parts get: they show their boxes through the log.
     EventLog log_;
@@ -65,6 +67,9 @@ private:
     // A stored value did not read: the hotkey stays off until OK stores good ones.
     bool settingsUnreadable_ = false;
     SettingsDialog* openDialog_ = nullptr;
+    // When the learned copy times were last stored, and how many entries the store holds.
+    std::optional<std::int64_t> copyTimesStoredAt_;
+    std::size_t copyTimesInStore_ = 0;
 };
 
 }  // namespace kestrel

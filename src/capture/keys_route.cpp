@@ -21,11 +21,15 @@ std::optional<std::string> KeysRoute::Take(const CaptureTarget& target, std::str
                              "Press the hotkey again.");
     }
     copies_ = {};
+    // A window of a program seen before is served with what that program showed.
+    const CopySource who{target.facts.program, target.facts.className, target.window};
+    why += latencies_.Kept(who) >= kCopiesToTrust ? ", its program's copies known" : ", its program's copies not yet known";
     try {
         std::string text;
-        if (CopyWith(target.window, "^c", kFirstCopyBoundMs)) text = tools_.ReadClipboard();
+        if (CopyWith(target.window, who, "^c", kFirstCopyBoundMs)) text = tools_.ReadClipboard();
         // What is on the clipboard now, if anything, is not this window's copy.
-        if (text.empty() && CopyWith(target.window, "{home}+{end}^c", kLineCopyBoundMs)) text = tools_.ReadClipboard();
+        if (text.empty() && CopyWith(target.window, who, "{home}+{end}^c", kLineCopyBoundMs))
+            text = tools_.ReadClipboard();
         if (copies_.others) why += ", another program's copy left alone";
         if (copies_.ownerless) why += ", a copy with no owner window taken for the source's";
         return text;
@@ -65,7 +69,7 @@ void KeysRoute::WaitForModifiers() {
 // whether its copies are there by its answers tells a program that copies as
 // it takes the keys from one whose copies arrive later (a remote desktop's
 // clipboard), which only time can tell.
-bool KeysRoute::CopyWith(platform::WindowId window, const std::string& keys, int boundMs) {
+bool KeysRoute::CopyWith(platform::WindowId window, const CopySource& who, const std::string& keys, int boundMs) {
     auto& events = tools_.events();
     auto& clipboard = tools_.clipboard();
     // Only the source's program's copy counts; one that came with no window
@@ -97,14 +101,14 @@ bool KeysRoute::CopyWith(platform::WindowId window, const std::string& keys, int
     for (std::size_t asked = 0; answered && !changed() && asked < keyEvents + 2; asked += kAnswersPerProbe)
         answered = desktop_.WaitUntilAnswered(window, static_cast<int>(std::max<std::int64_t>(0, bound - events.NowMs())));
     if (changed()) {
-        latencies_.Seen(window, elapsed(), true);
+        latencies_.Seen(who, elapsed(), true, events.Today());
         return true;
     }
     const auto answeredAt = events.NowMs();
     const bool lateAnswer = answeredAt - typed > kPromptAnswerMs;
-    const bool trusted = latencies_.Kept(window) >= kCopiesToTrust;
-    const bool byAnswer = trusted && latencies_.AllByAnswer(window);
-    const int waitMs = !trusted ? boundMs : byAnswer ? kSettleMs : 2 * *latencies_.Longest(window) + kLearnedMarginMs;
+    const bool trusted = latencies_.Kept(who) >= kCopiesToTrust;
+    const bool byAnswer = trusted && latencies_.AllByAnswer(who);
+    const int waitMs = !trusted ? boundMs : byAnswer ? kSettleMs : 2 * *latencies_.Longest(who) + kLearnedMarginMs;
     // Counted from the keys, or from the answer when the thread was busy
     // meanwhile or its copies are done by its answer.
     // A thread that did not answer (hung, or busy for the whole bound) may
@@ -112,7 +116,7 @@ bool KeysRoute::CopyWith(platform::WindowId window, const std::string& keys, int
     auto giveUpAt = answered ? std::min(bound, (byAnswer || lateAnswer ? answeredAt : typed) + waitMs) : bound;
     for (;;) {
         if (changed()) {
-            latencies_.Seen(window, elapsed(), false);
+            latencies_.Seen(who, elapsed(), false, events.Today());
             return true;
         }
         const auto now = events.NowMs();

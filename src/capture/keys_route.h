@@ -53,13 +53,15 @@ public:
     KeysRoute(CaptureTools& tools, platform::Desktop& desktop, platform::Keyboard& keyboard)
         : tools_(tools), desktop_(desktop), keyboard_(keyboard) {}
     const char* name() const override { return "keys"; }
+    // What the sources' copies have shown, kept by the application across starts.
+    CopyLatencies& latencies() { return latencies_; }
     std::optional<std::string> Take(const CaptureTarget& target, std::string& why) override;
 
 private:
     const char* ModifierDown();  // the name of a modifier held down, or nullptr
     void WaitForModifiers();
     // Whether the clipboard changed after `keys`.
-    bool CopyWith(platform::WindowId window, const std::string& keys, int boundMs);
+    bool CopyWith(platform::WindowId window, const CopySource& who, const std::string& keys, int boundMs);
 
     CaptureTools& tools_;
     platform::Desktop& desktop_;

@@ -72,6 +72,8 @@ public:
     const Report& report() const { return report_; }
     // The classes the administrator added; the built-in ones are always known.
     void SetControlClasses(platform::ControlClasses classes) { classes_ = std::move(classes); }
+    // What the keys route learned of the sources' copies.
+    CopyLatencies& copyLatencies() { return keys_.latencies(); }
 
 private:
     // `find` brings the window to the front when `activates`, and returns it.

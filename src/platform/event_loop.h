@@ -14,6 +14,8 @@ public:
     virtual void WaitForEvents(int ms) = 0;
     // A monotonic clock in milliseconds.
     virtual std::int64_t NowMs() = 0;
+    // Today's date in UTC, as days since 1970-01-01: what learned values age by.
+    virtual std::int64_t Today() = 0;
 };
 
 }  // namespace kestrel::platform

@@ -181,6 +181,7 @@ public:
 
     // Time.
     std::int64_t now = 1000;
+    std::int64_t today = 20431;  // 2025-12-09, as days since 1970
     void At(std::int64_t time, std::function<void()> action) { scheduled_.push_back({time, std::move(action)}); }
 
     // Windows.
@@ -279,6 +280,7 @@ public:
     void DoEvents() override;
     void WaitForEvents(int ms) override;
     std::int64_t NowMs() override { return now; }
+    std::int64_t Today() override { return today; }
     std::vector<platform::WindowCandidate> TopLevelWindows() override;
     void Activate(WindowId window) override;
     WindowId ForegroundWindow() override { return foreground; }

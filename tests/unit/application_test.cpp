@@ -339,3 +339,39 @@ TEST_F(ApplicationTest, OneProgramPerSessionASecondStartAsksTheFirstForSettings)
 
 }  // namespace
 }  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// What a program's copies showed before a restart serves its first press
+// after it, in a window of its never seen before: a caret's line without
+// the first copy's whole bound.
+TEST_F(ApplicationTest, CopyTimesLearnedBeforeARestartServeTheFirstPressAfterIt) {
+    CompleteSettings();
+    Store("SourceWindow", "Orders*");
+    const auto press = [&](bool selected) {
+        desk.windows.clear();
+        auto& w = desk.AddWindow("Orders " + std::to_string(desk.windows.size() + desk.now), {"Account 12345"});
+        w.program = "orders.exe";
+        w.className = "TOrderForm";
+        w.copyDelayMs = 20;
+        w.selection = selected ? "12345" : "";
+        desk.foreground = w.id;
+        desk.logLines.clear();
+        const auto start = desk.now;
+        EXPECT_TRUE(desk.PressHotKey(Main().Handle()));
+        return desk.now - start;
+    };
+    Start();
+    EXPECT_GE(press(false), KeysRoute::kFirstCopyBoundMs) << "a program never seen gets the whole bound";
+    for (int i = 0; i < 3; ++i) press(true);
+    app->mainWindow().form().Unload();  // Exit, or the end of the session
+    Start();
+    EXPECT_LT(press(false), KeysRoute::kFirstCopyBoundMs) << "its copies known from before the restart";
+    ASSERT_FALSE(desk.logLines.empty());
+    EXPECT_NE(desk.logLines.back().find("its program's copies known"), std::string::npos) << desk.logLines.back();
+    EXPECT_EQ(desk.started.size(), 5u) << "every press searched";
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -173,37 +173,80 @@ TEST_F(CaptureTest, ASourceWhoseCopyTimesVaryFromPressToPressIsCapturedExactlyOn
     EXPECT_TRUE(desk.messages.empty());
 }
 
-TEST(CopyLatenciesTest, WhetherEveryKeptCopyWasThereByTheAnswerIsKept) {
+// Copies are kept by program and class: another window of the same program
+// (its name in any case) shares them, another class or program does not, and
+// a window whose program has no name is its own.
+TEST(CopyLatenciesTest, EachProgramsLastEightCopiesAreKeptAndTheLeastRecentlyUsedForgotten) {
+    constexpr std::int64_t kToday = 20431;
+    const CopySource orders{"orders.exe", "TForm1", 1}, ordersAgain{"ORDERS.EXE", "tform1", 2},
+        ordersDialog{"orders.exe", "#32770", 1}, unnamed{"", "TForm1", 3}, unnamedToo{"", "TForm1", 4};
     CopyLatencies latencies;
-    EXPECT_FALSE(latencies.AllByAnswer(1)) << "nothing seen";
-    EXPECT_EQ(latencies.Kept(1), 0u);
-    latencies.Seen(1, 30, false);  // one late copy among copies done by the answer
-    for (int i = 0; i < 7; ++i) latencies.Seen(1, 5, true);
-    EXPECT_FALSE(latencies.AllByAnswer(1)) << "still among the last eight";
-    EXPECT_EQ(latencies.Kept(1), 8u) << "the last eight";
-    latencies.Seen(1, 5, true);
-    EXPECT_TRUE(latencies.AllByAnswer(1)) << "aged out";
-    latencies.Seen(2, 5, true);
-    EXPECT_EQ(latencies.Kept(2), 1u);
-    EXPECT_TRUE(latencies.AllByAnswer(2));
-    latencies.Seen(2, 5, false);
-    EXPECT_FALSE(latencies.AllByAnswer(2)) << "the latest copy counts too";
-    EXPECT_TRUE(latencies.AllByAnswer(1)) << "each window its own";
+    EXPECT_FALSE(latencies.AllByAnswer(orders)) << "nothing seen";
+    EXPECT_EQ(latencies.Longest(orders), std::nullopt);
+    latencies.Seen(orders, 200, false, kToday);  // one slow, late copy among quick ones done by the answer
+    for (int i = 0; i < 7; ++i) latencies.Seen(ordersAgain, 10, true, kToday);
+    EXPECT_EQ(latencies.Kept(orders), 8u) << "the last eight, of either window";
+    EXPECT_EQ(latencies.Longest(ordersAgain), 200) << "still among the last eight";
+    EXPECT_FALSE(latencies.AllByAnswer(orders));
+    latencies.Seen(orders, 12, true, kToday);
+    EXPECT_EQ(latencies.Longest(orders), 12) << "aged out";
+    EXPECT_TRUE(latencies.AllByAnswer(orders));
+    EXPECT_EQ(latencies.Kept(ordersDialog), 0u) << "another class is another source";
+    latencies.Seen(unnamed, 5, true, kToday);
+    EXPECT_EQ(latencies.Kept(unnamed), 1u);
+    EXPECT_EQ(latencies.Kept(unnamedToo), 0u) << "without a program name, each window its own";
+    for (std::size_t p = 0; p + 2 < CopyLatencies::kSourcesKept; ++p)
+        latencies.Seen({"p" + std::to_string(p) + ".exe", "C", 9}, 5, true, kToday);
+    latencies.Seen(orders, 12, true, kToday);  // orders used last, unnamed least recently
+    latencies.Seen({"new.exe", "C", 9}, 5, true, kToday);
+    EXPECT_EQ(latencies.Kept(unnamed), 0u) << "the least recently used source is forgotten";
+    EXPECT_EQ(latencies.Longest(orders), 12);
 }
 
-TEST(CopyLatenciesTest, TheLongestOfEachWindowsRecentCopiesIsKept) {
-    CopyLatencies latencies;
-    EXPECT_EQ(latencies.Longest(1), std::nullopt);
-    latencies.Seen(1, 200);  // one slow copy among quick ones
-    for (int i = 0; i < 7; ++i) latencies.Seen(1, 10);
-    EXPECT_EQ(latencies.Longest(1), 200) << "still among the last eight";
-    latencies.Seen(1, 12);
-    EXPECT_EQ(latencies.Longest(1), 12) << "aged out";
-    for (platform::WindowId w = 2; w <= CopyLatencies::kWindowsKept; ++w) latencies.Seen(w, 5);
-    latencies.Seen(1, 12);  // window 1 used last, window 2 least recently
-    latencies.Seen(100, 5);
-    EXPECT_EQ(latencies.Longest(2), std::nullopt) << "the least recently used window is forgotten";
-    EXPECT_EQ(latencies.Longest(1), 12);
+// What one start stored, the next takes back; what it did not write so (by
+// hand, cut, from a day long gone or not yet come) is ignored and said.
+TEST(CopyLatenciesTest, WhatWasStoredIsTakenBackAndNothingElseIsTrusted) {
+    constexpr std::int64_t kToday = 20431;
+    CopyLatencies seen;
+    for (int ms : {30, 40, 35}) seen.Seen({"orders.exe", "TForm1", 1}, ms, false, kToday - 2);
+    seen.Seen({"crm.exe", "Chrome_WidgetWin_1", 2}, 5, true, kToday);
+    seen.Seen({"", "TForm1", 3}, 5, true, kToday);  // no program name: not stored
+    const auto stored = seen.Stored(kToday);
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[1].rfind("orders.exe|TForm1|20429|30l,40l,35l|", 0), 0u) << stored[1];
+    const auto edited = [&](std::string text, std::size_t at, char c) { return text.replace(at, 1, 1, c); };
+    struct Row {
+        std::vector<std::string> texts;
+        std::vector<std::string> ignored;
+        std::size_t ordersKept;  // of the three orders.exe copies
+    };
+    const Row rows[] = {
+        {stored, {}, 3},
+        {{edited(stored[1], 24, '9'), stored[0]}, {"1: changed since Kestrel wrote it"}, 0},
+        {{stored[1].substr(0, 30), "", stored[1]}, {"1: not as Kestrel writes it"}, 3},
+        {{stored[1], stored[1]}, {"2: a second entry for the same program"}, 3},
+        {{std::string(2000, 'x')}, {"1: too long"}, 0},
+    };
+    for (const auto& row : rows) {
+        CopyLatencies restored;
+        std::vector<std::string> said;
+        restored.Restore(row.texts, kToday, said);
+        EXPECT_EQ(said, row.ignored) << row.texts.front();
+        EXPECT_FALSE(restored.Changed());
+        const CopySource orders{"Orders.exe", "TForm1", 7};  // a new window of a known program
+        EXPECT_EQ(restored.Kept(orders), row.ordersKept) << row.texts.front();
+        if (row.ordersKept) {
+            EXPECT_EQ(restored.Longest(orders), 40);
+        }
+    }
+    std::vector<std::string> said;
+    CopyLatencies later;
+    later.Restore(stored, kToday + CopyLatencies::kDaysKept, said);
+    EXPECT_EQ(said, (std::vector<std::string>{"2: not seen for more than 30 days"}));
+    EXPECT_EQ(later.Kept({"crm.exe", "Chrome_WidgetWin_1", 0}), 1u) << "seen 30 days before";
+    said.clear();
+    later.Restore(stored, kToday - 3, said);
+    EXPECT_EQ(said, (std::vector<std::string>{"1: dated after today", "2: dated after today"}));
 }
 
 TEST_F(CaptureTest, ACopyThatNeverLandsGivesEmptyTextAfterBothTries) {

@@ -83,7 +83,7 @@ TEST_F(EventLogTest, EachPressSaysTheWindowRouteTimesLengthAndOutcomeButNeverThe
         {"the keys",
          [&](fake::FakeWindow& w) { w.selection = value; },
          {"route keys (the focused control is no edit control, no list has the focus, the window is no console, "
-          "the window is no known terminal)",
+          "the window is no known terminal, its program's copies not yet known)",
           "activation 0 ms", "runner started"}},
         {"nothing selected in a terminal",
          [&](fake::FakeWindow& w) { w.className = "mintty"; },

@@ -121,5 +121,32 @@ TEST_F(ProgramLogWinTest, AStartAPressByEachRouteAndExitAreLoggedWithoutTheValue
     EXPECT_EQ(text.find("4711"), std::string::npos) << "so is the record in a window's title";
 }
 
+// What the keys route learned of a program's copies is stored and known to
+// the program's next start, for a window of that program it never saw.
+TEST_F(ProgramLogWinTest, CopyTimesLearnedBeforeARestartAreKnownAtTheFirstPressAfterIt) {
+    program.Start();
+    for (int i = 1; i <= 3; ++i) {
+        SourceApp app(L"Customer Record " + std::to_wstring(i), L"--keys-only --text \"ACME Ltd\\n100234\" --select 10 16");
+        Press();
+        ASSERT_EQ(InstalledRunner::WaitForCalls(static_cast<std::size_t>(i)).size(), static_cast<std::size_t>(i));
+    }
+    program.mainWindow().form().Unload();
+    const auto stored = services.store.Read("Kestrel", "CopyTimes", "1", "");
+    EXPECT_EQ(stored.rfind("kestrel_source_app.exe|", 0), 0u) << stored;
+
+    Application again{services};
+    again.Start();
+    SourceApp app(L"Customer Record 4", L"--keys-only --text \"ACME Ltd\\n100234\" --caret 12");
+    Press();
+    const auto calls = InstalledRunner::WaitForCalls(4);
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_NE(calls.back().commandLine.find("='100234'"), std::string::npos) << "the caret's line";
+    if (again.mainWindow().Loaded()) again.mainWindow().form().Unload();
+    const auto text = ReadBytes(log_);
+    const auto lastPress = text.rfind(" press: ");
+    ASSERT_NE(lastPress, std::string::npos);
+    EXPECT_NE(text.find("its program's copies known", lastPress), std::string::npos) << text.substr(lastPress);
+}
+
 }  // namespace
 }  // namespace kestrel::wintest

@@ -40,4 +40,12 @@ std::int64_t EventLoop::NowMs() {
     return ticks / ticksPerSecond_ * 1000 + ticks % ticksPerSecond_ * 1000 / ticksPerSecond_;
 }
 
+std::int64_t EventLoop::Today() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    // 100 ns ticks from 1601 to 1970: 134774 days.
+    return static_cast<std::int64_t>(ticks / 864000000000ull) - 134774;
+}
+
 }  // namespace kestrel::win32

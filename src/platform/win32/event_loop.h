@@ -14,6 +14,7 @@ public:
     void DoEvents() override;
     void WaitForEvents(int ms) override;
     std::int64_t NowMs() override;
+    std::int64_t Today() override;
 
 private:
     FormHost& forms_;
