@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <cwctype>
 
 #include "platform/win32/handles.h"
 
@@ -41,11 +40,11 @@ std::optional<HANDLE> ConsoleReaderPipe(const wchar_t* arguments) {
     const std::size_t option = std::wcslen(kConsoleReaderOption);
     if (!arguments || std::wcsncmp(arguments, kConsoleReaderOption, option) != 0 || arguments[option] != L' ')
         return std::nullopt;
-    const wchar_t* digits = arguments + option + 1;
-    wchar_t* end = nullptr;
-    const unsigned long long value = std::wcstoull(digits, &end, 10);
-    if (end == digits || !std::iswdigit(*digits) || *end != L'\0' || value == 0) return std::nullopt;
-    return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(value));
+    UINT_PTR value = 0;
+    const wchar_t* digit = arguments + option + 1;
+    for (; *digit >= L'0' && *digit <= L'9'; ++digit) value = value * 10 + static_cast<UINT_PTR>(*digit - L'0');
+    if (*digit != L'\0' || value == 0) return std::nullopt;
+    return reinterpret_cast<HANDLE>(value);
 }
 
 bool ReadBefore(HANDLE pipe, void* data, std::size_t size, ULONGLONG deadline) {

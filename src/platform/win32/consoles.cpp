@@ -6,6 +6,7 @@
 
 #include "platform/console_answer.h"
 #include "platform/win32/console_pipe.h"
+#include "platform/win32/text.h"
 
 namespace kestrel::win32 {
 namespace {
@@ -75,8 +76,8 @@ std::wstring Consoles::ThisProgram() {
 bool Consoles::StartReader() {
     // One pipe instance, opened here at once for the reader: no one else can
     // be at its other end.
-    const std::wstring name = L"\\\\.\\pipe\\kestrel-consoles-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(++pipes_);
+    const std::wstring name = Widen("\\\\.\\pipe\\kestrel-consoles-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                    std::to_string(++pipes_));
     pipe_ = FileHandle(CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
                                         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
                                         64 * 1024, 64 * 1024, 0, nullptr));
@@ -101,7 +102,7 @@ bool Consoles::StartReader() {
     start.StartupInfo.dwFlags = STARTF_FORCEOFFFEEDBACK;
     start.lpAttributeList = list;
     std::wstring line = L"\"" + readerProgram_ + L"\" " + kConsoleReaderOption + L" " +
-                        std::to_wstring(reinterpret_cast<UINT_PTR>(inherited));
+                        Widen(std::to_string(reinterpret_cast<UINT_PTR>(inherited)));
     PROCESS_INFORMATION started{};
     // Its own full path: never a search.
     const bool ok = listed && CreateProcessW(readerProgram_.c_str(), line.data(), nullptr, nullptr, TRUE,
