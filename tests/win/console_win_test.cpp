@@ -58,7 +58,7 @@ TEST_F(ConsoleWinTest, TheCursorsLineReachesTheRunnerAndTheProgramGetsNoKeyNorIn
 }
 
 // The program users run, on a console whose program sends Ctrl+C and
-// Ctrl+Break to every program of its console each millisecond: each press
+// Ctrl+Break to every program of its console whenever one joins: each press
 // gives the value or says the console could not be read, and the program
 // lives on. Its reader, ended by them, comes back for the next press.
 class ConsoleProgramWinTest : public ProgramWinTest {};

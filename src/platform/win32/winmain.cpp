@@ -1,5 +1,6 @@
 // The program users run: the system's services, the application on them, and
-// its message loop until no window of the program remains loaded.
+// its message loop until no window of the program remains loaded; or,
+// started by itself with the console reader's option, that reader alone.
 #include <windows.h>
 
 #include <cstdlib>
