@@ -25,10 +25,12 @@ public:
     virtual ~Consoles() = default;
     // Whether `window` is a console's window (by the class the system's
     // console hosts give it); if so, its selection where the system can tell
-    // one, else the cursor's row, read attached to its console for no longer
-    // than the read; Unreadable when it cannot be attached or read. Other
-    // windows cost no process snapshot nor attachment. Sends no key and no
-    // control event to the console's programs, and never ends this program.
+    // one, else the cursor's row, read by another process attached to the
+    // window's own console for no longer than the read (this program never
+    // attaches); Unreadable when it cannot be attached or read, or the answer
+    // is late or malformed. Other windows cost no process nor attachment.
+    // Sends no key and no control event to the console's programs, and
+    // nothing a console does (closing, Ctrl+C, Ctrl+Break) ends this program.
     virtual ConsoleText Read(WindowId window) = 0;
 };
 

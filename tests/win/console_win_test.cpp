@@ -3,14 +3,30 @@
 // found by a title pattern, and the program gets no key and no interrupt.
 // And a window of a terminal emulator's class, which gets its own copy
 // command and never a line key.
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <cstdlib>
+
 #include "app/application.h"
 #include "capture/text_capture.h"
 #include "fixtures/chord.h"
 #include "settings/settings.h"
+#include "win/program_support.h"
 #include "win/sample_program.h"
 
 namespace kestrel::wintest {
 namespace {
+
+bool ProcessRuns(const wchar_t* file) {
+    win32::FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+        if (lstrcmpiW(entry.szExeFile, file) == 0) return true;
+    return false;
+}
 
 const wchar_t* kTitle = L"Customer Record 100234 - ACME Ledger";
 
@@ -39,6 +55,62 @@ TEST_F(ConsoleWinTest, TheCursorsLineReachesTheRunnerAndTheProgramGetsNoKeyNorIn
     EXPECT_EQ(console.Events(), "ready\n") << "no key, no Ctrl+C, no control event";
     EXPECT_TRUE(IsWindow(console.window())) << "the program still runs";
     CloseWindowsTitled(L"Document Center");
+}
+
+// The program users run, on a console whose program sends Ctrl+C and
+// Ctrl+Break to every program of its console whenever one joins: each press
+// gives the value or says the console could not be read, and the program
+// lives on. Its reader, ended by them, comes back for the next press.
+class ConsoleProgramWinTest : public ProgramWinTest {};
+
+TEST_F(ConsoleProgramWinTest, InterruptsWhileAConsoleIsReadEndOnlyTheRead) {
+    // Wine 10 ends the console's own program with its console when these
+    // events go out while a windowed program is attached, before any read.
+    using WineVersion = const char*(CDECL*)();
+    const auto version = reinterpret_cast<WineVersion>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")));
+    if (version && std::atoi(version()) >= 10) GTEST_SKIP() << "Wine " << version() << " ends the console itself";
+    Settings({{L"SourceWindow", L"* Record - ACME Ledger"}, {L"AppName", L"Claims"}, {L"Field", L"CustomerNo"},
+              {L"Hotkey", L"122"}, {L"HotKeyShift", L"3"}});
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return IconShown(Main()); }));
+    MessageBoxWatcher boxes(Pid());
+    std::size_t presses = 0;
+    // Each press ends in the runner's start or a message box, gone before the next.
+    const auto press = [&] {
+        ++presses;
+        ASSERT_TRUE(fixtures::PressChord({VK_CONTROL, VK_SHIFT, VK_F11}));
+        const bool answered = WaitFor([&] {
+            return InstalledRunner::Calls().size() + boxes.Texts().size() == presses &&
+                   !WindowOf(Pid(), L"", L"#32770");
+        });
+        ASSERT_EQ(WaitForSingleObject(program_->handle(), 0), WAIT_TIMEOUT) << "the program ended at press " << presses;
+        ASSERT_TRUE(answered) << "press " << presses;
+    };
+    {
+        ConsoleApp console(L"Interrupted Record - ACME Ledger", L"--interrupt");
+        while (presses < 20 && !HasFatalFailure()) press();
+    }
+    if (HasFatalFailure()) return;
+    for (const auto& text : boxes.Texts())
+        EXPECT_EQ(text, "error: the console window could not be read. Press the hotkey again in a moment.");
+    ConsoleApp console(L"Quiet Record - ACME Ledger");
+    const auto before = InstalledRunner::Calls().size();
+    press();
+    const auto calls = InstalledRunner::Calls();
+    EXPECT_EQ(calls.size(), before + 1) << "a reader reads the quiet console";
+    for (const auto& call : calls) EXPECT_EQ(call.commandLine, kRunner + " Index=Claims;Criteria=CustomerNo='100234'");
+    CloseWindowsTitled(L"Document Center");
+}
+
+// A reader that never answers (the source program stands in for one)
+// holds a read no longer than its bound, and is ended for it.
+TEST_F(ConsoleWinTest, AReaderThatNeverAnswersIsEndedAndTheConsoleIsUnreadable) {
+    ConsoleApp console(kTitle);
+    win32::Consoles consoles(ProgramDir() + L"\\" KESTREL_SOURCE_APP);
+    EXPECT_EQ(consoles.Read(reinterpret_cast<platform::WindowId>(console.window())).kind,
+              platform::ConsoleText::Kind::Unreadable);
+    EXPECT_TRUE(WaitFor([] { return !ProcessRuns(L"" KESTREL_SOURCE_APP); })) << "the reader was ended";
 }
 
 // Windows of Windows Terminal's and mintty's classes stand in for the

@@ -106,10 +106,10 @@ std::wstring FreshTempFile(const wchar_t* name) {
     return path;
 }
 
-ConsoleApp::ConsoleApp(const std::wstring& title)
+ConsoleApp::ConsoleApp(const std::wstring& title, const std::wstring& args)
     : log_(FreshTempFile(L"kestrel-console.log")),
       process_(L"wineconsole.exe \"" + ProgramDir() + L"\\" KESTREL_CONSOLE_APP L"\" --log \"" + log_ +
-               L"\" --title \"" + title + L"\"") {
+               L"\" --title \"" + title + L"\" " + args) {
     if (!WaitFor([&] { return (window_ = FindWindowW(nullptr, title.c_str())) && Events() == "ready\n"; }, 10000))
         throw Error("the console program did not show its record");
 }

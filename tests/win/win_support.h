@@ -53,10 +53,11 @@ private:
 };
 
 // The console fixture (console_app.cpp) in a console window of its own, its
-// record on screen and the cursor on the value's line.
+// record on screen and the cursor on the value's line; `args` are its
+// further options (see console_app.cpp).
 class ConsoleApp {
 public:
-    explicit ConsoleApp(const std::wstring& title);
+    explicit ConsoleApp(const std::wstring& title, const std::wstring& args = L"");
     ~ConsoleApp();
     ConsoleApp(const ConsoleApp&) = delete;
     ConsoleApp& operator=(const ConsoleApp&) = delete;
@@ -149,7 +150,8 @@ bool WaitFor(Condition done, int ms = 5000) {
 // `services`.
 class WinTest : public ::testing::Test {
 protected:
-    win32::Win32Services system;
+    // Consoles are read by the program's own reader, beside this one.
+    win32::Win32Services system{ProgramDir() + L"\\kestrel.exe"};
     platform::Services services = system.services();
 };
 

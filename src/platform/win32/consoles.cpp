@@ -1,14 +1,11 @@
 #include "platform/win32/consoles.h"
 
-#include <windows.h>
-
-#include <tlhelp32.h>
-
-#include <algorithm>
+#include <cstdint>
 #include <optional>
-#include <vector>
+#include <string>
 
-#include "platform/win32/handles.h"
+#include "platform/console_answer.h"
+#include "platform/win32/console_pipe.h"
 #include "platform/win32/text.h"
 
 namespace kestrel::win32 {
@@ -16,105 +13,16 @@ namespace {
 
 using Kind = platform::ConsoleText::Kind;
 
-// While attached this program is one of the console's: a Ctrl+C or Ctrl+Break
-// there, or the console closing, must not end it.
-BOOL WINAPI IgnoreControlEvents(DWORD) { return TRUE; }
-
-// Attached to another process's console from construction to destruction,
-// for no longer than a read. Attaching and freeing reset the process's
-// control handlers to the one that ends it, so the handler is registered
-// once attached and removed once free.
-class ConsoleAttachment {
-public:
-    explicit ConsoleAttachment(DWORD pid) {
-        attached_ = AttachConsole(pid) != FALSE;
-        if (attached_) SetConsoleCtrlHandler(IgnoreControlEvents, TRUE);
-    }
-    ~ConsoleAttachment() {
-        if (!attached_) return;
-        FreeConsole();
-        SetConsoleCtrlHandler(IgnoreControlEvents, FALSE);
-    }
-    ConsoleAttachment(const ConsoleAttachment&) = delete;
-    ConsoleAttachment& operator=(const ConsoleAttachment&) = delete;
-    bool attached() const { return attached_; }
-
-private:
-    bool attached_ = false;
-};
-
-// The processes that may be attached to the window's console, nearest
-// first: on Windows the window's own process may be; under Wine the window is
-// the console host's, and the console's programs are its children or, when a
-// starter made the console, the host's siblings.
-std::vector<DWORD> ProcessesToTry(DWORD windowProcess) {
-    std::vector<PROCESSENTRY32W> all;
-    FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (snapshot) {
-        PROCESSENTRY32W entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
-            all.push_back(entry);
-    }
-    DWORD parent = 0;
-    for (const auto& p : all)
-        if (p.th32ProcessID == windowProcess) parent = p.th32ParentProcessID;
-    std::vector<DWORD> pids{windowProcess};
-    const auto add = [&](DWORD pid) {
-        if (pid && pid != GetCurrentProcessId() && std::find(pids.begin(), pids.end(), pid) == pids.end())
-            pids.push_back(pid);
-    };
-    for (const auto& p : all)
-        if (p.th32ParentProcessID == windowProcess) add(p.th32ProcessID);
-    add(parent);
-    for (const auto& p : all)
-        if (parent && p.th32ParentProcessID == parent) add(p.th32ProcessID);
-    return pids;
-}
-
-// Wine exports GetConsoleSelectionInfo as a stub that aborts its caller:
-// the console's selection is asked for only where the system answers.
-bool SystemTellsSelections() {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return !ntdll || !GetProcAddress(ntdll, "wine_get_version");
-}
-
-// Nothing when the row cannot be read: the console is unreadable then.
-std::optional<std::string> ReadRow(HANDLE buffer, SHORT row, SHORT left, SHORT right) {
-    if (right < left) return std::string();
-    std::wstring text(static_cast<std::size_t>(right - left + 1), L' ');
-    DWORD read = 0;
-    if (!ReadConsoleOutputCharacterW(buffer, text.data(), static_cast<DWORD>(text.size()), COORD{left, row}, &read))
-        return std::nullopt;
-    text.resize(read);
-    return Narrow(text);
-}
-
-platform::ConsoleText ReadAttached() {
-    FileHandle buffer(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
-    CONSOLE_SCREEN_BUFFER_INFO info{};
-    if (!buffer || !GetConsoleScreenBufferInfo(buffer.get(), &info))
-        return {Kind::Unreadable, {}};
-    CONSOLE_SELECTION_INFO selection{};
-    if (SystemTellsSelections() && GetConsoleSelectionInfo(&selection) &&
-        (selection.dwFlags & CONSOLE_SELECTION_NOT_EMPTY)) {
-        const SMALL_RECT& r = selection.srSelection;
-        platform::ConsoleText text{Kind::Selection, {}};
-        for (SHORT row = r.Top; row <= r.Bottom; ++row) {
-            auto read = ReadRow(buffer.get(), row, r.Left, r.Right);
-            if (!read) return {Kind::Unreadable, {}};
-            text.rows.push_back(std::move(*read));
-        }
-        return text;
-    }
-    auto line = ReadRow(buffer.get(), info.dwCursorPosition.Y, 0, static_cast<SHORT>(info.dwSize.X - 1));
-    if (!line) return {Kind::Unreadable, {}};
-    return {Kind::CursorLine, {std::move(*line)}};
-}
+// How long a read may take: a console whose host hangs, or a reader stuck
+// in it, must not hold the press. A reader's first answer includes its
+// start, which under load or emulation takes far longer than a read.
+constexpr ULONGLONG kAnswerBoundMs = 1000;
+constexpr ULONGLONG kFirstAnswerBoundMs = 4000;
+// A reader idle for nearly its own limit may be ending as it is asked.
+constexpr ULONGLONG kReuseMs = kConsoleReaderIdleMs - 60 * 1000;
 
 // Console windows by class: Windows' console host and Wine's. Only these are
-// worth a process snapshot and the attempts to attach.
+// worth a reader.
 bool MayBeAConsole(HWND hwnd) {
     wchar_t name[64] = L"";
     if (!GetClassNameW(hwnd, name, 64)) return false;
@@ -123,24 +31,96 @@ bool MayBeAConsole(HWND hwnd) {
     return false;
 }
 
+// The text of `window`'s console as the reader at the pipe's other end
+// gives it, whole and well-formed, before `deadline`.
+std::optional<platform::ConsoleText> Ask(HANDLE pipe, HWND window, ULONGLONG deadline) {
+    const std::uint64_t request = reinterpret_cast<UINT_PTR>(window);
+    char length[platform::kConsoleAnswerLengthBytes];
+    if (!WriteBefore(pipe, &request, sizeof request, deadline) || !ReadBefore(pipe, length, sizeof length, deadline))
+        return std::nullopt;
+    const auto size = platform::ConsoleAnswerLength({length, sizeof length});
+    if (!size) return std::nullopt;
+    std::string body(*size, '\0');
+    if (!ReadBefore(pipe, body.data(), body.size(), deadline)) return std::nullopt;
+    return platform::DecodeConsoleAnswer(body);
+}
+
 }  // namespace
 
 platform::ConsoleText Consoles::Read(platform::WindowId window) {
     const HWND hwnd = reinterpret_cast<HWND>(window);
-    DWORD windowProcess = 0;
-    if (!hwnd || !MayBeAConsole(hwnd) || !GetWindowThreadProcessId(hwnd, &windowProcess)) return {};
-    // This program has no console of its own; one left from an interrupted
-    // read would stand in the way.
-    FreeConsole();
-    for (const DWORD pid : ProcessesToTry(windowProcess)) {
-        ConsoleAttachment attachment(pid);
-        if (!attachment.attached()) continue;
-        if (GetConsoleWindow() != hwnd) continue;  // another console, or a hidden one
-        return ReadAttached();
+    if (!hwnd || !MayBeAConsole(hwnd)) return {};
+    const ULONGLONG now = GetTickCount64();
+    if (!reader_ || WaitForSingleObject(reader_.get(), 0) != WAIT_TIMEOUT || now - lastAnswer_ >= kReuseMs) {
+        EndReader();
+        if (!StartReader()) return {Kind::Unreadable, {}};
     }
-    // A console's window whose console this program may not join (another
-    // user's): it is read or left alone, never typed into.
-    return {Kind::Unreadable, {}};
+    const auto text = Ask(pipe_.get(), hwnd, now + (answered_ ? kAnswerBoundMs : kFirstAnswerBoundMs));
+    if (!text) {
+        // Late, ended by its console, or speaking nonsense: none of it is
+        // trusted again.
+        EndReader();
+        return {Kind::Unreadable, {}};
+    }
+    lastAnswer_ = GetTickCount64();
+    answered_ = true;
+    return *text;
+}
+
+std::wstring Consoles::ThisProgram() {
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return path;
+}
+
+bool Consoles::StartReader() {
+    // One pipe instance, opened here at once for the reader: no one else can
+    // be at its other end.
+    const std::wstring name = Widen("\\\\.\\pipe\\kestrel-consoles-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                    std::to_string(++pipes_));
+    pipe_ = FileHandle(CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
+                                        64 * 1024, 64 * 1024, 0, nullptr));
+    if (!pipe_ || readerProgram_.empty()) return false;
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    FileHandle readersEnd(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inheritable, OPEN_EXISTING,
+                                      FILE_FLAG_OVERLAPPED, nullptr));
+    if (!readersEnd) return false;
+
+    // The reader inherits its end of the pipe and nothing else.
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    std::string attributes(size, '\0');
+    const auto list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
+    HANDLE inherited = readersEnd.get();
+    if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) return false;
+    const bool listed = UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &inherited,
+                                                  sizeof inherited, nullptr, nullptr);
+    STARTUPINFOEXW start{};
+    start.StartupInfo.cb = sizeof start;
+    // No busy cursor while it starts: it shows no window to end one.
+    start.StartupInfo.dwFlags = STARTF_FORCEOFFFEEDBACK;
+    start.lpAttributeList = list;
+    std::wstring line = L"\"" + readerProgram_ + L"\" " + kConsoleReaderOption + L" " +
+                        Widen(std::to_string(reinterpret_cast<UINT_PTR>(inherited)));
+    PROCESS_INFORMATION started{};
+    // Its own full path: never a search.
+    const bool ok = listed && CreateProcessW(readerProgram_.c_str(), line.data(), nullptr, nullptr, TRUE,
+                                             EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr, &start.StartupInfo, &started);
+    DeleteProcThreadAttributeList(list);
+    if (!ok) return false;
+    KernelHandle thread(started.hThread);
+    reader_ = KernelHandle(started.hProcess);
+    lastAnswer_ = GetTickCount64();
+    answered_ = false;
+    return true;
+}
+
+void Consoles::EndReader() {
+    // Ended by its handle: it may be stuck in a console, and holds nothing.
+    if (reader_) TerminateProcess(reader_.get(), 1);
+    reader_.reset();
+    pipe_.reset();
 }
 
 }  // namespace kestrel::win32

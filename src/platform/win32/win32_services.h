@@ -27,7 +27,10 @@ namespace kestrel::win32 {
 // built on the services.
 class Win32Services {
 public:
-    Win32Services() = default;
+    Win32Services() : Win32Services(Consoles::ThisProgram()) {}
+    // `consoleReader`: the program that reads consoles where it is not this
+    // one (a test's own).
+    explicit Win32Services(std::wstring consoleReader) : consoles_(std::move(consoleReader)) {}
     Win32Services(const Win32Services&) = delete;
     Win32Services& operator=(const Win32Services&) = delete;
 

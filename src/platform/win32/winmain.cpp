@@ -1,11 +1,14 @@
 // The program users run: the system's services, the application on them, and
-// its message loop until no window of the program remains loaded.
+// its message loop until no window of the program remains loaded; or,
+// started by itself with the console reader's option, that reader alone.
 #include <windows.h>
 
 #include <cstdlib>
 #include <exception>
 
 #include "app/application.h"
+#include "platform/win32/console_pipe.h"
+#include "platform/win32/console_reader.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_services.h"
 
@@ -17,8 +20,10 @@ namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     kestrel::win32::SystemLibrary::LoadOnlyFromSystemFolder();
+    // Started by itself to read consoles: none of the program but that.
+    if (const auto pipe = kestrel::win32::ConsoleReaderPipe(arguments)) return kestrel::win32::RunConsoleReader(*pipe);
     kestrel::win32::Win32Services services;
     kestrel::Application app(services.services());
     app.Start();
