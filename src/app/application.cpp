@@ -274,23 +274,23 @@ void Application::LogPress(std::int64_t runnerMs) {
     if (!log_.enabled()) return;
     const auto& r = capture_.report();
     std::string line = "press: ";
-    const bool several = settings_.Searchable().size() > 1;
-    const auto& first = settings_.sources.front();
-    if (!r.windowFound && several) {
-        line += "no window matched any source's title";
-    } else if (!r.windowFound) {
-        if (first.window.empty()) {
+    if (!r.windowFound) {
+        // Every title searched, not only source 1's.
+        auto searched = settings_.Searchable();
+        if (searched.empty()) searched.push_back(settings_.sources.front());
+        std::string titles;
+        for (const auto& source : searched)
+            if (!source.window.empty()) titles += (titles.empty() ? "" : ", ") + Quoted(source.window);
+        if (titles.empty())
             line += "no window in front";
-        } else {
-            line += "no window matched the title ";
-            line += Quoted(first.window);
-        }
+        else
+            line += (searched.size() > 1 ? "no window matched the titles " : "no window matched the title ") + titles;
         if (!r.why.empty()) line += " (" + r.why + ")";
     } else {
         // Never the title itself: it may carry the record ("Invoice 4711 - ...").
         const auto& source = link_.source();
-        const auto title = source ? source->window : first.window;
-        if (several) line += "source " + std::to_string(link_.grabReport().source) + ", ";
+        const auto title = source ? source->window : std::string();
+        line += "source " + std::to_string(link_.grabReport().source) + " (" + link_.grabReport().why + "), ";
         line += title.empty() ? "the window in front" : "the window matched by the title " + Quoted(title);
         line += ", of " + (r.window.program.empty() ? std::string("an unknown program") : r.window.program);
         line += " (class " + r.window.className + "), its title " + std::to_string(Characters(r.window.title)) +

@@ -20,26 +20,27 @@ bool AppLink::Grab() {
     auto sources = settings_.Searchable();
     // Not set up at all: source 1 as it is, as before there were sources.
     if (sources.empty()) sources.push_back(settings_.sources.front());
-    std::optional<std::string> text;
-    const Source* source = &sources.front();
-    if (sources.size() == 1) {
-        text = capture_.Capture(source->window, source->column);
-    } else {
-        std::vector<std::string> titles;
-        for (const auto& s : sources) titles.push_back(s.window);
-        const auto choice =
-            ChooseSource(services_.desktop.TopLevelWindows(), services_.desktop.ForegroundWindow(), titles);
-        if (!choice) {
+    std::vector<std::string> titles;
+    std::vector<int> numbers;
+    for (const auto& s : sources) titles.push_back(s.window), numbers.push_back(s.number);
+    const auto choice =
+        ChooseSource(services_.desktop.TopLevelWindows(), services_.desktop.ForegroundWindow(), titles);
+    if (!choice) {
+        if (titles.size() == 1) {
+            capture_.NoWindow(TextCapture::NotFoundMessage(titles[0]), TextCapture::NoWindowFor(titles[0]));
+        } else {
             std::string looked;
             for (std::size_t i = 0; i < titles.size(); ++i)
                 looked += (i == 0 ? "'" : i + 1 == titles.size() ? " or '" : ", '") + titles[i] + "'";
-            capture_.NoWindow("error activating: no window of " + looked + " was found.");
-            field_->value.clear();
-            return false;
+            capture_.NoWindow("error activating: no window of " + looked + " was found.",
+                              "no source's title finds a window");
         }
-        source = &sources[choice->source];
-        text = capture_.CaptureFrom(choice->window, choice->activate, source->window, source->column);
+        field_->value.clear();
+        return false;
     }
+    const Source* source = &sources[choice->source];
+    grab_.why = ChoiceReason(*choice, numbers);
+    auto text = capture_.CaptureFrom(choice->window, choice->activate, source->window, source->column);
     grab_.source = source->number;
     source_ = *source;
     field_->name = source->searchField;

@@ -49,6 +49,7 @@ public:
     struct GrabReport {
         int source = 0;            // the number of the source it served; 0: none
         const char* pattern = "";  // the value pattern's outcome: "", "matched", "no match", "invalid"
+        std::string why;           // why that source and its window were chosen
     };
     const GrabReport& grabReport() const { return grab_; }
     // The source the last grab served.
