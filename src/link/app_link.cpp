@@ -6,6 +6,7 @@
 #include "capture/window_choice.h"
 #include "link/runner.h"
 #include "platform/error.h"
+#include "settings/source_check.h"
 
 namespace kestrel {
 
@@ -40,6 +41,16 @@ bool AppLink::Grab() {
     }
     const Source* source = &sources[choice->source];
     grab_.why = ChoiceReason(*choice, numbers);
+    // Chosen all the same, so that its window is not served by another source.
+    if (const auto bad = SearchTextsProblem(*source)) {
+        grab_.source = source->number;
+        grab_.refused = std::string(bad->key) + ": " + bad->why;
+        capture_.NoWindow("error: source " + std::to_string(source->number) + " searches nothing: " + bad->why +
+                              (source->FromPolicy(bad->key) ? ". It is set by policy." : ". Mend it in Settings."),
+                          grab_.refused);
+        field_->value.clear();
+        return false;
+    }
     auto text = capture_.CaptureFrom(choice->window, choice->activate, source->window, source->column);
     grab_.source = source->number;
     source_ = *source;
@@ -55,25 +66,45 @@ bool AppLink::Grab() {
 std::optional<std::string> AppLink::PickValue(const Source& source, const std::string& taken) {
     const auto number = std::to_string(source.number);
     std::string failure;
+    const auto& compiled = Compiled(source);
     try {
-        const ValuePattern pattern(source.valuePattern);
-        if (auto value = pattern.Find(taken)) {
+        if (!compiled.pattern) {
+            grab_.pattern = "invalid";
+            failure = "error: the value pattern of source " + number + " is no regular expression: " +
+                      compiled.problem + ". Mend it in Settings.";
+        } else if (auto value = compiled.pattern->Find(taken); value && !value->empty()) {
             grab_.pattern = "matched";
             capture_.LeaveOnClipboard(*value);
             return value;
+        } else {
+            // An empty match is no value either: nothing would be searched.
+            grab_.pattern = value ? "empty match" : "no match";
+            failure = "error: what was taken from the source window holds nothing that the value pattern of source " +
+                      number + " matches.";
         }
-        grab_.pattern = "no match";
-        failure = "error: what was taken from the source window holds nothing that the value pattern of source " +
-                  number + " matches.";
     } catch (const ClipboardBusy&) {
         failure = "error: the clipboard is in use by another program. Press the hotkey again in a moment.";
-    } catch (const Error& e) {
-        grab_.pattern = "invalid";
-        failure = "error: the value pattern of source " + number + " is no regular expression: " + e.what() +
-                  ". Mend it in Settings.";
     }
     ShowMessage(services_.messageBoxes, failure, platform::Modality::System);
     return std::nullopt;
+}
+
+const AppLink::CompiledPattern& AppLink::Compiled(const Source& source) {
+    for (const auto& c : patterns_)
+        if (c.number == source.number && c.text == source.valuePattern) return c;
+    // Settings loaded anew: what the source had before goes.
+    std::erase_if(patterns_, [&](const CompiledPattern& c) { return c.number == source.number; });
+    auto& c = patterns_.emplace_back(CompiledPattern{source.number, source.valuePattern, std::nullopt, {}});
+    try {
+        c.pattern.emplace(source.valuePattern);
+    } catch (const Error& e) {
+        c.problem = e.what();
+    }
+    return c;
+}
+
+std::string AppLink::PatternProblem(const Source& source) {
+    return source.valuePattern.empty() ? std::string() : Compiled(source).problem;
 }
 
 namespace {
