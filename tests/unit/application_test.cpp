@@ -284,6 +284,10 @@ TEST_F(ApplicationTest, ASourceThatCannotSearchIsSaidAtStartAndItsPressesSearchN
                        "policy, the rest from store; Source3: from store"));
     EXPECT_TRUE(app->hotKey()->Registered()) << "the program goes on";
 
+    desk.foreground = desk.AddWindow("Mail").id;
+    ASSERT_TRUE(desk.PressHotKey(Main().Handle()));
+    EXPECT_TRUE(logged("press: no window matched the titles \"Orders\", \"Ledger*\", \"Stock\""));
+
     desk.messages.clear();
     desk.foreground = desk.AddWindow("Ledger 7").id;
     ASSERT_TRUE(desk.PressHotKey(Main().Handle()));
