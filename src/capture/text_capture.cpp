@@ -49,7 +49,8 @@ std::string TextCapture::NoWindowFor(const std::string& title) {
 }
 
 std::string TextCapture::NotFoundMessage(const std::string& title) {
-    return title.empty() ? "error activating: no program's window is in front." : "error activating: '" + title + "' window.";
+    return title.empty() ? "error activating: no program's window is in front."
+                         : "error activating: '" + title + "' window.";
 }
 
 void TextCapture::NoWindow(const std::string& message, const std::string& why) {

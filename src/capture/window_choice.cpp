@@ -149,7 +149,9 @@ std::string ChoiceReason(const SourceChoice& choice, const std::vector<int>& num
     std::string why;
     switch (choice.fit) {
     case TitleFit::Untitled: why = "no title: the window in front"; break;
-    case TitleFit::Exact: why = front ? "the window in front has its title" : "the nearest window with its title"; break;
+    case TitleFit::Exact:
+        why = front ? "the window in front has its title" : "the nearest window with its title";
+        break;
     case TitleFit::Pattern:
         why = std::string(front ? "the window in front matches" : "the nearest window to match") + " its pattern, " +
               std::to_string(choice.literals) + " literal characters";
