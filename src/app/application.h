@@ -45,7 +45,7 @@ private:
     void OpenSettings();
     void AfterSettings();
     void ArmHotKey();
-    void ReportPatterns();
+    void ReportSources();
     void ReportControlClasses();
     void HotKeyPressed();
     void LogPress(std::int64_t runnerMs);
