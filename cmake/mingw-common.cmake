@@ -1,8 +1,12 @@
 # Shared by the two MinGW-w64 toolchains. KESTREL_MINGW_TRIPLE is set by the includer.
 set(CMAKE_SYSTEM_NAME Windows)
-# The -posix compilers: the win32 thread model has no std::mutex, which GoogleTest needs.
-set(CMAKE_C_COMPILER ${KESTREL_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KESTREL_MINGW_TRIPLE}-g++-posix)
+# The thread model's compilers: posix unless the includer chose win32, whose
+# runtime has no std::thread or std::mutex but needs no winpthread either.
+if(NOT KESTREL_MINGW_THREADS)
+    set(KESTREL_MINGW_THREADS posix)
+endif()
+set(CMAKE_C_COMPILER ${KESTREL_MINGW_TRIPLE}-gcc-${KESTREL_MINGW_THREADS})
+set(CMAKE_CXX_COMPILER ${KESTREL_MINGW_TRIPLE}-g++-${KESTREL_MINGW_THREADS})
 set(CMAKE_RC_COMPILER ${KESTREL_MINGW_TRIPLE}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${KESTREL_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -19,7 +19,7 @@ kestrel_install_deps() {
     command -v g++ >/dev/null || missing+=(g++)
     [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
     command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64-posix)
-    command -v i686-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-i686-posix)
+    command -v i686-w64-mingw32-g++-win32 >/dev/null || missing+=(g++-mingw-w64-i686-win32)
     command -v x86_64-w64-mingw32-windres >/dev/null || missing+=(binutils-mingw-w64-x86-64)
     command -v i686-w64-mingw32-windres >/dev/null || missing+=(binutils-mingw-w64-i686)
     [ -x "$WINE_LOADER" ] || missing+=(wine64)

@@ -1,7 +1,6 @@
 // Other programs' windows brought to the front by the real desktop: past a
 // program that no longer answers, and to the dialog a window waits behind.
 #include <atomic>
-#include <thread>
 
 #include "capture/text_capture.h"
 #include "capture/window_choice.h"
@@ -36,7 +35,7 @@ TEST_F(DesktopWinTest, ActivationDoesNotWaitOnAForegroundProgramThatDoesNotAnswe
     EXPECT_TRUE(services.desktop.WaitUntilAnswered(reinterpret_cast<platform::WindowId>(target.window()), 100));
     // On a thread of its own, so that a hang fails the test instead of stopping the suite.
     std::atomic<bool> returned{false};
-    std::thread activation([&] {
+    test::Thread activation([&] {
         ActivateByTitle(services.desktop, "Claims Ledger");
         returned = true;
     });

@@ -240,7 +240,7 @@ public:
 
 private:
     std::atomic<bool> opened_{false};
-    std::thread thread_;
+    test::Thread thread_;
 };
 
 TEST_F(FormsWinTest, PopupMenuRoutesTheChosenItemBeforeReturning) {

@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <memory>
-#include <thread>
 
 #include "platform/forms.h"
 #include "platform/keystrokes.h"

@@ -1,6 +1,5 @@
 // The smaller services on their own: the tray icon, timers, message boxes.
 #include <atomic>
-#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -159,7 +158,7 @@ TEST_F(SystemWinTest, AMessageBoxTakesTheForegroundFromAnotherProgramAndEnterDis
         SetForegroundWindow(app.window());
         ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == app.window(); }, 2000)) << line;
         std::atomic<bool> dismissed{false};
-        std::thread shower([&] {
+        test::Thread shower([&] {
             services.messageBoxes.Show("no data found", "Kestrel", row.modality);
             dismissed = true;
         });

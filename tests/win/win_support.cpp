@@ -147,12 +147,12 @@ MessageBoxWatcher::~MessageBoxWatcher() {
 }
 
 std::vector<std::string> MessageBoxWatcher::Texts() {
-    std::lock_guard lock(mutex_);
+    test::Lock lock(mutex_);
     return texts_;
 }
 
 std::vector<std::string> MessageBoxWatcher::Captions() {
-    std::lock_guard lock(mutex_);
+    test::Lock lock(mutex_);
     return captions_;
 }
 
@@ -168,7 +168,7 @@ void MessageBoxWatcher::Run() {
             GetDlgItemTextW(box, 0xFFFF, text, 1024);  // a message box's text control
             GetWindowTextW(box, caption, 256);
             {
-                std::lock_guard lock(mutex_);
+                test::Lock lock(mutex_);
                 texts_.push_back(Utf8(text));
                 captions_.push_back(Utf8(caption));
             }

@@ -7,12 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/services.h"
+#include "support/test_thread.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_services.h"
 
@@ -86,9 +85,9 @@ private:
     void Run();
     DWORD processId_;
     std::atomic<bool> stop_{false};
-    std::mutex mutex_;
+    test::Mutex mutex_;
     std::vector<std::string> texts_, captions_;
-    std::thread thread_;
+    test::Thread thread_;
 };
 
 // The stub runner installed where the program looks for halyard, for the
