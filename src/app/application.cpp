@@ -6,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "capture/value_from.h"
 #include "platform/app_title.h"
 #include "platform/control_classes.h"
 #include "platform/error.h"
@@ -130,6 +131,16 @@ void Application::ReportSources() {
             return std::string(key) + " in " + SourceSection(source.number) +
                    (source.FromPolicy(key) ? ", set by policy" : "");
         };
+        try {
+            ParseValueFrom(source.valueFrom);
+        } catch (const Error& e) {
+            log_.Write("bad value: " + where(setting::kValueFrom) + ": " + e.what());
+            ShowMessage(s_.messageBoxes,
+                        "Where source " + number + " takes its value from (" + where(setting::kValueFrom) +
+                            ") does not read: " + e.what() +
+                            ". That source searches nothing until it is mended in Settings.",
+                        platform::Modality::System);
+        }
         if (const auto bad = SearchTextsProblem(source)) {
             log_.Write("bad value: " + where(bad->key) + ": " + bad->why);
             ShowMessage(s_.messageBoxes,

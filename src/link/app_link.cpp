@@ -51,13 +51,29 @@ bool AppLink::Grab() {
         field_->value.clear();
         return false;
     }
-    auto text = capture_.CaptureFrom(choice->window, choice->activate, source->window, source->column);
+    std::optional<std::string> text;
+    if (const auto from = WhereFrom(*source))
+        text = capture_.CaptureFrom(choice->window, choice->activate, source->window, source->column, *from);
     grab_.source = source->number;
     source_ = *source;
     field_->name = source->searchField;
     if (text && !source->valuePattern.empty()) text = PickValue(*source, *text);
     field_->value = text.value_or("");
     return text.has_value();
+}
+
+// Where the source's value is taken from; when its ValueFrom does not read,
+// said (the press takes and searches nothing) and none.
+std::optional<ValueFrom> AppLink::WhereFrom(const Source& source) {
+    try {
+        return ParseValueFrom(source.valueFrom);
+    } catch (const Error& e) {
+        const auto where = std::string(setting::kValueFrom) + " in " + SourceSection(source.number);
+        capture_.NotTaken(where + " does not read",
+                          "error: source " + std::to_string(source.number) + " cannot take a value: its " + where +
+                              " does not read: " + e.what() + ". Mend it in Settings.");
+        return std::nullopt;
+    }
 }
 
 // The value the source's pattern picks out of what was taken, left on the

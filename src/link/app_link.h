@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/value_from.h"
 #include "capture/value_pattern.h"
 #include "link/field.h"
 #include "platform/desktop.h"
@@ -89,6 +90,7 @@ private:
         std::string problem;
     };
     const CompiledPattern& Compiled(const Source& source);
+    std::optional<ValueFrom> WhereFrom(const Source& source);
 
     const Settings& settings_;
     TextCapture& capture_;
