@@ -83,6 +83,9 @@ struct Settings {
     std::set<int> removedSources = {};
     // The administrator's additions to the control classes, as written.
     std::string controlClasses = {};
+    // The values that did not read and hold their defaults, as "Section\\Key":
+    // a save writes them, changed or not.
+    std::set<std::string> unreadable = {};
 
     bool FromPolicy(const char* name) const { return fromPolicy.count(name) != 0; }
 

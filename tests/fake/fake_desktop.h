@@ -162,6 +162,9 @@ public:
     // Settings store, by "app\section\key".
     std::map<std::string, std::string> store;
     std::string failReadAt, failSaveAt;  // a key (or for a removal, a section) whose access fails
+    // Writes and removals so far; the one of number `failingWrite` (1-based) fails, as a full or
+    // locked store would, and the others go through.
+    int writes = 0, failingWrite = 0;
     static std::string StoreKey(const std::string& app, const std::string& section, const std::string& key) {
         return app + "\\" + section + "\\" + key;
     }
