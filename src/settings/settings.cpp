@@ -187,6 +187,14 @@ const Source* Numbered(const Settings& s, int number) {
     return found == s.sources.end() ? nullptr : &*found;
 }
 
+const std::string* Value(const Source& s, const std::string& key) {
+    using namespace setting;
+    if (key == kSourceWindow) return &s.window;
+    if (key == kDocumentType) return &s.documentType;
+    if (key == kSearchField) return &s.searchField;
+    return key == kValuePattern ? &s.valuePattern : &s.column;
+}
+
 // What a value absent from source 1's section reads as: written back, it
 // reads the same, since the store cannot remove a single value. (In a
 // section that holds other values, an absent source value reads as empty.)
@@ -297,6 +305,44 @@ void SaveChanges(platform::SettingsStore& store, const Settings& before, const S
         Undo(store, steps, done, fresh);
         throw;
     }
+}
+
+std::vector<SettingChange> Differences(const Settings& before, const Settings& after) {
+    using namespace setting;
+    std::vector<SettingChange> changes;
+    for (int n = 1; n <= kMaxSources; ++n) {
+        const Source* was = Numbered(before, n);
+        const Source* is = Numbered(after, n);
+        const auto prefix = "source " + std::to_string(n);
+        if (!was || !is) {
+            if (was || is) changes.push_back({prefix + (is ? " added" : " removed"), !(is ? is : was)->fromPolicy.empty()});
+            continue;
+        }
+        const std::pair<const char*, const char*> names[] = {{kSourceWindow, " window title"},
+                                                             {kDocumentType, " document type"},
+                                                             {kSearchField, " search field"},
+                                                             {kValuePattern, " value pattern"},
+                                                             {kColumn, " column"}};
+        for (const auto& [key, name] : names) {
+            const bool policy = was->FromPolicy(key) || is->FromPolicy(key);
+            if (*Value(*was, key) != *Value(*is, key) || was->FromPolicy(key) != is->FromPolicy(key))
+                changes.push_back({prefix + name, policy});
+        }
+    }
+    const auto shared = [&](bool differs, std::initializer_list<const char*> keys, const char* name) {
+        bool policy = false, moved = false;
+        for (const char* key : keys) {
+            policy = policy || before.FromPolicy(key) || after.FromPolicy(key);
+            moved = moved || before.FromPolicy(key) != after.FromPolicy(key);
+        }
+        if (differs || moved) changes.push_back({name, policy});
+    };
+    shared(before.hotKey != after.hotKey || before.hotKeyShift != after.hotKeyShift, {kHotKey, kHotKeyShift},
+           "hotkey");
+    shared(before.saveNext != after.saveNext, {kSaveNext}, "save next");
+    // The administrator's alone, in the store or policy: said as from the store.
+    shared(before.controlClasses != after.controlClasses, {}, "control classes");
+    return changes;
 }
 
 std::uint32_t RegistrationModifiers(std::int32_t shiftMask) {
