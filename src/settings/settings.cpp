@@ -246,16 +246,21 @@ void SaveChanges(platform::SettingsStore& store, const Settings& before, const S
     const auto& first = after.sources.front();
     const Source* firstBefore = Numbered(before, 1);
     if (first.number != 1 || !firstBefore) throw Error("cannot save settings: source 1 is missing");
-    change(first, kSourceWindow, firstBefore->window, first.window, false);
-    change(first, kSearchField, firstBefore->searchField, first.searchField, false);
-    change(first, kDocumentType, firstBefore->documentType, first.documentType, false);
+    // Source 1's section, saved for the first time, is written whole, as a new source's is.
+    bool firstSave = true;
+    for (const char* key : {kSourceWindow, kSearchField, kDocumentType, kHotKey, kHotKeyShift, kSaveNext,
+                            kValuePattern, kColumn})
+        firstSave = firstSave && store.Read(kAppTitle, kSection, key, kAbsent) == kAbsent;
+    change(first, kSourceWindow, firstBefore->window, first.window, firstSave);
+    change(first, kSearchField, firstBefore->searchField, first.searchField, firstSave);
+    change(first, kDocumentType, firstBefore->documentType, first.documentType, firstSave);
     Source shared;  // the values every source shares, in source 1's section
     shared.fromPolicy = after.fromPolicy;
-    change(shared, kHotKey, std::to_string(before.hotKey), std::to_string(after.hotKey), false);
-    change(shared, kHotKeyShift, std::to_string(before.hotKeyShift), std::to_string(after.hotKeyShift), false);
-    change(shared, kSaveNext, before.saveNext ? "True" : "False", after.saveNext ? "True" : "False", false);
-    change(first, kValuePattern, firstBefore->valuePattern, first.valuePattern, false);
-    change(first, kColumn, firstBefore->column, first.column, false);
+    change(shared, kHotKey, std::to_string(before.hotKey), std::to_string(after.hotKey), firstSave);
+    change(shared, kHotKeyShift, std::to_string(before.hotKeyShift), std::to_string(after.hotKeyShift), firstSave);
+    change(shared, kSaveNext, before.saveNext ? "True" : "False", after.saveNext ? "True" : "False", firstSave);
+    change(first, kValuePattern, firstBefore->valuePattern, first.valuePattern, firstSave);
+    change(first, kColumn, firstBefore->column, first.column, firstSave);
     std::set<int> numbers;
     for (const auto& source : after.sources) {
         if (source.number < 1 || source.number > kMaxSources || !numbers.insert(source.number).second)
