@@ -64,6 +64,14 @@ TEST_F(LiveChangesWinTest, APolicyRefreshAndAStoreChangeReachTheNextPress) {
     }));
     ASSERT_TRUE(program.hotKey()->Registered());
     EXPECT_EQ(press({VK_CONTROL, VK_SHIFT, VK_F9}), runner + "Index=Letters;Criteria=Account='100234'");
+
+    // The whole key removed, then written anew: still heard, the hotkey now the default F11.
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot);
+    ASSERT_TRUE(WaitFor([&] { return program.settings().sources[0].searchField.empty(); }));
+    EXPECT_FALSE(program.hotKey()->Registered()) << "nothing to search by";
+    Put(settings, L"Field", L"Ledger");
+    ASSERT_TRUE(WaitFor([&] { return program.hotKey()->Registered(); }));
+    EXPECT_EQ(press({VK_F11}), runner + "Index=Letters;Criteria=Ledger='100234'");
 }
 
 }  // namespace
