@@ -6,11 +6,11 @@
 #include <string_view>
 #include <utility>
 
-#include "capture/value_pattern.h"
 #include "platform/app_title.h"
 #include "platform/control_classes.h"
 #include "platform/error.h"
 #include "settings/hotkey_names.h"
+#include "settings/source_check.h"
 #include "settings/store_text.h"
 
 namespace kestrel {
@@ -131,30 +131,37 @@ void Application::Load() {
         settingsUnreadable_ = true;
         ShowMessage(s_.messageBoxes, "error in Main: " + problem, platform::Modality::System);
     } else if (settings_.Complete()) {
-        ReportPatterns();
+        ReportSources();
         ArmHotKey();
     } else {
         OpenSettings();
     }
 }
 
-// A value pattern that is no regular expression is said at start, naming its
-// source and value; the program goes on, and that source's presses say it again.
-void Application::ReportPatterns(const Settings* before) {
+// A source that cannot search is said at start, naming its source and
+// value (from policy or an old store, which no dialog checked); the program
+// goes on, and that source's presses say it again and search nothing.
+void Application::ReportSources(const Settings* before) {
     for (const auto& source : settings_.Searchable()) {
-        if (source.valuePattern.empty()) continue;
-        if (before && std::any_of(before->sources.begin(), before->sources.end(), [&](const Source& s) {
-                return s.number == source.number && s.valuePattern == source.valuePattern;
-            }))
+        if (before && std::find(before->sources.begin(), before->sources.end(), source) != before->sources.end())
             continue;
-        try {
-            const ValuePattern pattern(source.valuePattern);
-        } catch (const Error& e) {
-            const auto where = std::string(setting::kValuePattern) + " in " + SourceSection(source.number);
-            log_.Write("bad value: " + where + ": " + e.what());
+        const auto number = std::to_string(source.number);
+        const auto where = [&](const char* key) {
+            return std::string(key) + " in " + SourceSection(source.number) +
+                   (source.FromPolicy(key) ? ", set by policy" : "");
+        };
+        if (const auto bad = SearchTextsProblem(source)) {
+            log_.Write("bad value: " + where(bad->key) + ": " + bad->why);
             ShowMessage(s_.messageBoxes,
-                        "The value pattern of source " + std::to_string(source.number) + " (" + where +
-                            ") is no regular expression: " + e.what() +
+                        "Source " + number + " (" + where(bad->key) + ") cannot search: " + bad->why +
+                            ". That source searches nothing until it is mended.",
+                        platform::Modality::System);
+        }
+        if (const auto problem = link_.PatternProblem(source); !problem.empty()) {
+            log_.Write("bad value: " + where(setting::kValuePattern) + ": " + problem);
+            ShowMessage(s_.messageBoxes,
+                        "The value pattern of source " + number + " (" + where(setting::kValuePattern) +
+                            ") is no regular expression: " + problem +
                             ". That source searches nothing until it is mended in Settings.",
                         platform::Modality::System);
         }
@@ -257,7 +264,7 @@ void Application::Reload() {
                             platform::Modality::System);
             continue;
         }
-        ReportPatterns(&before);
+        ReportSources(&before);
         if (!hotKey_->Registered()) ArmHotKey();
     }
 }
@@ -342,23 +349,25 @@ void Application::LogPress(std::int64_t runnerMs) {
     if (!log_.enabled()) return;
     const auto& r = capture_.report();
     std::string line = "press: ";
-    const bool several = settings_.Searchable().size() > 1;
-    const auto& first = settings_.sources.front();
-    if (!r.windowFound && several) {
-        line += "no window matched any source's title";
+    if (const auto& grab = link_.grabReport(); !grab.refused.empty()) {
+        line += "source " + std::to_string(grab.source) + " (" + grab.why + ") searches nothing: " + grab.refused;
     } else if (!r.windowFound) {
-        if (first.window.empty()) {
+        // Every title searched, not only source 1's.
+        auto searched = settings_.Searchable();
+        if (searched.empty()) searched.push_back(settings_.sources.front());
+        std::string titles;
+        for (const auto& source : searched)
+            if (!source.window.empty()) titles += (titles.empty() ? "" : ", ") + Quoted(source.window);
+        if (titles.empty())
             line += "no window in front";
-        } else {
-            line += "no window matched the title ";
-            line += Quoted(first.window);
-        }
+        else
+            line += (searched.size() > 1 ? "no window matched the titles " : "no window matched the title ") + titles;
         if (!r.why.empty()) line += " (" + r.why + ")";
     } else {
         // Never the title itself: it may carry the record ("Invoice 4711 - ...").
         const auto& source = link_.source();
-        const auto title = source ? source->window : first.window;
-        if (several) line += "source " + std::to_string(link_.grabReport().source) + ", ";
+        const auto title = source ? source->window : std::string();
+        line += "source " + std::to_string(link_.grabReport().source) + " (" + link_.grabReport().why + "), ";
         line += title.empty() ? "the window in front" : "the window matched by the title " + Quoted(title);
         line += ", of " + (r.window.program.empty() ? std::string("an unknown program") : r.window.program);
         line += " (class " + r.window.className + "), its title " + std::to_string(Characters(r.window.title)) +
@@ -394,6 +403,15 @@ void Application::LogSettings(const std::string& problem) {
         line += std::string(" ") + key + " from " + from + ",";
     }
     line.pop_back();
+    // The other sources: what policy sets of each, the rest from the store.
+    for (const auto& source : settings_.sources) {
+        if (source.number == 1) continue;
+        line += "; " + SourceSection(source.number) + ":";
+        for (const auto& key : source.fromPolicy)
+            line += " " + key + " from " +
+                    (s_.policy.MachineSets(SourcePolicySection(source.number), key) ? "machine" : "user") + " policy,";
+        line += source.fromPolicy.empty() ? " from store" : " the rest from store";
+    }
     for (const auto& skipped : settings_.Skipped())
         line += "; " + SourceSection(skipped.number) + " skipped: " + skipped.Missing();
     log_.Write(line);

@@ -45,8 +45,8 @@ private:
     void OpenSettings();
     void AfterSettings();
     void ArmHotKey();
-    // Those of sources whose pattern is not the same in `before`.
-    void ReportPatterns(const Settings* before = nullptr);
+    // Those not the same in `before`, when given.
+    void ReportSources(const Settings* before = nullptr);
     void SettingsChanged();
     void Reload();
     void ReportControlClasses();

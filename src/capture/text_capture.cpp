@@ -26,8 +26,13 @@ TextCapture::TextCapture(Services services)
       keys_(tools_, services.desktop, services.keyboard) {}
 
 std::optional<std::string> TextCapture::Capture(const std::string& title, const std::string& column) {
+    // The same choice as a press with several sources makes, so that adding
+    // one never changes which window this title reads.
     return Press(title, column, !title.empty(), [&] {
-        return title.empty() ? s_.desktop.ForegroundWindow() : ActivateByTitle(s_.desktop, title);
+        const auto choice = ChooseSource(s_.desktop.TopLevelWindows(), s_.desktop.ForegroundWindow(), {title});
+        if (!choice) throw Error(NoWindowFor(title));
+        if (choice->activate) s_.desktop.Activate(choice->window);
+        return choice->window;
     });
 }
 
@@ -39,9 +44,18 @@ std::optional<std::string> TextCapture::CaptureFrom(platform::WindowId window, b
     });
 }
 
-void TextCapture::NoWindow(const std::string& message) {
+std::string TextCapture::NoWindowFor(const std::string& title) {
+    return title.empty() ? "no program's window is in front" : "no window is titled \"" + title + "\"";
+}
+
+std::string TextCapture::NotFoundMessage(const std::string& title) {
+    return title.empty() ? "error activating: no program's window is in front."
+                         : "error activating: '" + title + "' window.";
+}
+
+void TextCapture::NoWindow(const std::string& message, const std::string& why) {
     report_ = {};
-    report_.why = "no source's title finds a window";
+    report_.why = why;
     try {
         s_.clipboard.Clear();  // as on every press, nothing earlier stays to be searched
     } catch (const std::exception&) {
@@ -79,7 +93,7 @@ std::optional<std::string> TextCapture::Press(const std::string& title, const st
         return text;
     } catch (const NotActivated& e) {
         report_.why = e.what();
-        failure = "error activating: '" + title + "' window.";
+        failure = NotFoundMessage(title);
     } catch (const ClipboardBusy&) {
         failure = "error: the clipboard is in use by another program. Press the hotkey again in a moment.";
     } catch (const CaptureFailure& e) {

@@ -65,8 +65,13 @@ public:
     // `activate`; `title` is what found it, for the messages.
     std::optional<std::string> CaptureFrom(platform::WindowId window, bool activate, const std::string& title,
                                            const std::string& column = {});
-    // A press that found no window to take the value from: said in `message`.
-    void NoWindow(const std::string& message);
+    // A press that found no window to take the value from: said in
+    // `message`, `why` for the log.
+    void NoWindow(const std::string& message, const std::string& why);
+    // What a press says when `title` (empty: the window in front) finds no
+    // window, to the user and in the log.
+    static std::string NotFoundMessage(const std::string& title);
+    static std::string NoWindowFor(const std::string& title);
     // The value the press searches, left on the clipboard in place of what was taken.
     void LeaveOnClipboard(const std::string& value) { tools_.LeaveOnClipboard(value); }
     const Report& report() const { return report_; }

@@ -155,15 +155,19 @@ private:
     Fragment Alternation(int depth) {
         std::vector<Fragment> alternatives;
         alternatives.push_back(Sequence(depth));
+        // Checked as they come: the whole must fit, so no alternative is
+        // compiled once the ones before have taken the room.
+        std::size_t steps = alternatives.back().code.size();
         while (At('|')) {
             ++i_;
             alternatives.push_back(Sequence(depth));
+            steps += alternatives.back().code.size() + 2;
+            CheckSize(steps);
         }
         // Split(this one, the rest); this one; Jump past the rest; the rest.
         Fragment rest = std::move(alternatives.back());
         for (std::size_t k = alternatives.size() - 1; k-- > 0;) {
             const Fragment& first = alternatives[k];
-            CheckSize(first.code.size() + rest.code.size() + 2);
             Fragment both;
             both.nullable = first.nullable || rest.nullable;
             both.code.push_back({Op::Split, 0, 1, static_cast<std::int32_t>(first.code.size() + 2)});
@@ -385,6 +389,9 @@ private:
             } else {
                 set.push_back({first.c, first.c});
             }
+            if (set.size() > ValuePattern::kMaxClassRanges)
+                Refuse("the [", at, " holds more than " + std::to_string(ValuePattern::kMaxClassRanges) +
+                                        " characters and ranges");
         }
         ++i_;
         return negated ? Complement(std::move(set)) : set;
@@ -453,7 +460,13 @@ private:
 }  // namespace
 
 ValuePattern::ValuePattern(std::string_view pattern) {
+    std::size_t length = 0;
+    for (const char c : pattern) length += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    if (length > kMaxPatternCharacters)
+        throw Error("the pattern is " + std::to_string(length) + " characters long, over the " +
+                    std::to_string(kMaxPatternCharacters) + " a value pattern may have");
     std::vector<char32_t> characters;
+    characters.reserve(length);
     for (std::size_t i = 0; i < pattern.size();) {
         const Decoded d = DecodeUtf8(pattern, i);
         if (d.c == kNotUtf8)

@@ -40,6 +40,11 @@ public:
     static constexpr std::size_t kMaxSteps = 1000;
     static constexpr int kMaxCount = 1000;   // the largest n or m in {n,m}
     static constexpr int kMaxNesting = 32;   // groups within groups
+    // A longer pattern is refused before anything is compiled: a value's
+    // pattern is a line or two. Compiling keeps every piece within kMaxSteps
+    // as it goes, and each [ ] within kMaxClassRanges before it is sorted.
+    static constexpr std::size_t kMaxPatternCharacters = 4096;
+    static constexpr std::size_t kMaxClassRanges = 1000;
 
     // Compiles the pattern (UTF-8); a kestrel::Error whose what() says what
     // is wrong and at which character, if it cannot.

@@ -6,6 +6,7 @@
 #include "capture/window_choice.h"
 #include "link/runner.h"
 #include "platform/error.h"
+#include "settings/source_check.h"
 
 namespace kestrel {
 
@@ -20,26 +21,37 @@ bool AppLink::Grab() {
     auto sources = settings_.Searchable();
     // Not set up at all: source 1 as it is, as before there were sources.
     if (sources.empty()) sources.push_back(settings_.sources.front());
-    std::optional<std::string> text;
-    const Source* source = &sources.front();
-    if (sources.size() == 1) {
-        text = capture_.Capture(source->window, source->column);
-    } else {
-        std::vector<std::string> titles;
-        for (const auto& s : sources) titles.push_back(s.window);
-        const auto choice =
-            ChooseSource(services_.desktop.TopLevelWindows(), services_.desktop.ForegroundWindow(), titles);
-        if (!choice) {
+    std::vector<std::string> titles;
+    std::vector<int> numbers;
+    for (const auto& s : sources) titles.push_back(s.window), numbers.push_back(s.number);
+    const auto choice =
+        ChooseSource(services_.desktop.TopLevelWindows(), services_.desktop.ForegroundWindow(), titles);
+    if (!choice) {
+        if (titles.size() == 1) {
+            capture_.NoWindow(TextCapture::NotFoundMessage(titles[0]), TextCapture::NoWindowFor(titles[0]));
+        } else {
             std::string looked;
             for (std::size_t i = 0; i < titles.size(); ++i)
                 looked += (i == 0 ? "'" : i + 1 == titles.size() ? " or '" : ", '") + titles[i] + "'";
-            capture_.NoWindow("error activating: no window of " + looked + " was found.");
-            field_->value.clear();
-            return false;
+            capture_.NoWindow("error activating: no window of " + looked + " was found.",
+                              "no source's title finds a window");
         }
-        source = &sources[choice->source];
-        text = capture_.CaptureFrom(choice->window, choice->activate, source->window, source->column);
+        field_->value.clear();
+        return false;
     }
+    const Source* source = &sources[choice->source];
+    grab_.why = ChoiceReason(*choice, numbers);
+    // Chosen all the same, so that its window is not served by another source.
+    if (const auto bad = SearchTextsProblem(*source)) {
+        grab_.source = source->number;
+        grab_.refused = std::string(bad->key) + ": " + bad->why;
+        capture_.NoWindow("error: source " + std::to_string(source->number) + " searches nothing: " + bad->why +
+                              (source->FromPolicy(bad->key) ? ". It is set by policy." : ". Mend it in Settings."),
+                          grab_.refused);
+        field_->value.clear();
+        return false;
+    }
+    auto text = capture_.CaptureFrom(choice->window, choice->activate, source->window, source->column);
     grab_.source = source->number;
     source_ = *source;
     field_->name = source->searchField;
@@ -54,25 +66,45 @@ bool AppLink::Grab() {
 std::optional<std::string> AppLink::PickValue(const Source& source, const std::string& taken) {
     const auto number = std::to_string(source.number);
     std::string failure;
+    const auto& compiled = Compiled(source);
     try {
-        const ValuePattern pattern(source.valuePattern);
-        if (auto value = pattern.Find(taken)) {
+        if (!compiled.pattern) {
+            grab_.pattern = "invalid";
+            failure = "error: the value pattern of source " + number + " is no regular expression: " +
+                      compiled.problem + ". Mend it in Settings.";
+        } else if (auto value = compiled.pattern->Find(taken); value && !value->empty()) {
             grab_.pattern = "matched";
             capture_.LeaveOnClipboard(*value);
             return value;
+        } else {
+            // An empty match is no value either: nothing would be searched.
+            grab_.pattern = value ? "empty match" : "no match";
+            failure = "error: what was taken from the source window holds nothing that the value pattern of source " +
+                      number + " matches.";
         }
-        grab_.pattern = "no match";
-        failure = "error: what was taken from the source window holds nothing that the value pattern of source " +
-                  number + " matches.";
     } catch (const ClipboardBusy&) {
         failure = "error: the clipboard is in use by another program. Press the hotkey again in a moment.";
-    } catch (const Error& e) {
-        grab_.pattern = "invalid";
-        failure = "error: the value pattern of source " + number + " is no regular expression: " + e.what() +
-                  ". Mend it in Settings.";
     }
     ShowMessage(services_.messageBoxes, failure, platform::Modality::System);
     return std::nullopt;
+}
+
+const AppLink::CompiledPattern& AppLink::Compiled(const Source& source) {
+    for (const auto& c : patterns_)
+        if (c.number == source.number && c.text == source.valuePattern) return c;
+    // Settings loaded anew: what the source had before goes.
+    std::erase_if(patterns_, [&](const CompiledPattern& c) { return c.number == source.number; });
+    auto& c = patterns_.emplace_back(CompiledPattern{source.number, source.valuePattern, std::nullopt, {}});
+    try {
+        c.pattern.emplace(source.valuePattern);
+    } catch (const Error& e) {
+        c.problem = e.what();
+    }
+    return c;
+}
+
+std::string AppLink::PatternProblem(const Source& source) {
+    return source.valuePattern.empty() ? std::string() : Compiled(source).problem;
 }
 
 namespace {

@@ -2,7 +2,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "capture/value_pattern.h"
 #include "link/field.h"
 #include "platform/desktop.h"
 #include "platform/event_loop.h"
@@ -49,8 +51,14 @@ public:
     struct GrabReport {
         int source = 0;            // the number of the source it served; 0: none
         const char* pattern = "";  // the value pattern's outcome: "", "matched", "no match", "invalid"
+        std::string why;           // why that source and its window were chosen
+        std::string refused;       // why that source searches nothing, its value named; empty: it can search
     };
     const GrabReport& grabReport() const { return grab_; }
+    // Why the source's value pattern does not compile; empty when it does or
+    // is empty. Each source's pattern is compiled once for the settings in
+    // force, here or at its first press, never again on each press.
+    std::string PatternProblem(const Source& source);
     // The source the last grab served.
     const std::optional<Source>& source() const { return source_; }
 
@@ -74,6 +82,13 @@ private:
     void WriteScript();
     void StartRunner(const std::string& commandLine);
     std::optional<std::string> PickValue(const Source& source, const std::string& taken);
+    struct CompiledPattern {
+        int number;
+        std::string text;
+        std::optional<ValuePattern> pattern;  // none: `problem` says why
+        std::string problem;
+    };
+    const CompiledPattern& Compiled(const Source& source);
 
     const Settings& settings_;
     TextCapture& capture_;
@@ -83,6 +98,7 @@ private:
     std::optional<std::uint32_t> runnerProcess_;
     GrabReport grab_;
     std::optional<Source> source_;
+    std::vector<CompiledPattern> patterns_;
 };
 
 }  // namespace kestrel

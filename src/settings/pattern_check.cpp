@@ -18,7 +18,9 @@ std::string PatternProblem(const std::string& pattern) {
 std::optional<std::string> ValueFromSample(const std::string& pattern, const std::string& sample) {
     if (pattern.empty()) return sample;
     try {
-        return ValuePattern(pattern).Find(sample);
+        auto value = ValuePattern(pattern).Find(sample);
+        if (value && value->empty()) return std::nullopt;  // as a press: an empty match is no value
+        return value;
     } catch (const Error&) {
         return std::nullopt;
     }

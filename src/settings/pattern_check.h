@@ -10,7 +10,8 @@ namespace kestrel {
 // fine (an empty pattern is: the whole captured text is the value).
 std::string PatternProblem(const std::string& pattern);
 
-// The value the pattern picks out of a sample line; nothing when it finds none.
+// The value the pattern picks out of a sample line; nothing when it finds
+// none or only an empty one.
 std::optional<std::string> ValueFromSample(const std::string& pattern, const std::string& sample);
 
 }  // namespace kestrel

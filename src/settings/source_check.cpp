@@ -1,5 +1,7 @@
 #include "settings/source_check.h"
 
+#include <tuple>
+
 #include "platform/text_case.h"
 #include "settings/pattern_check.h"
 
@@ -38,16 +40,22 @@ std::string SearchTextProblem(const char* what, const std::string& text) {
     return {};
 }
 
+std::optional<SearchTextFault> SearchTextsProblem(const Source& source) {
+    for (const auto& [key, what, text] :
+         {std::tuple<const char*, const char*, const std::string&>{setting::kDocumentType, "document type",
+                                                                   source.documentType},
+          {setting::kSearchField, "search field", source.searchField}}) {
+        if (auto why = SearchTextProblem(what, text); !why.empty()) return SearchTextFault{key, std::move(why)};
+    }
+    return std::nullopt;
+}
+
 std::string SourceProblem(const Source& source) {
     if (source.searchField.empty()) return "Please enter a field to search.";
     if (source.documentType.empty()) return "Please enter a Document Type.";
-    for (const auto& [what, text] : {std::pair<const char*, const std::string&>{"document type", source.documentType},
-                                     {"search field", source.searchField}}) {
-        auto problem = SearchTextProblem(what, text);
-        if (!problem.empty()) {
-            problem[0] = 'T';
-            return problem + ".";
-        }
+    if (auto problem = SearchTextsProblem(source)) {
+        problem->why[0] = 'T';
+        return problem->why + ".";
     }
     if (const auto problem = PatternProblem(source.valuePattern); !problem.empty())
         return "The value pattern does not read: " + problem;

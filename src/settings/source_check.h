@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "settings/settings.h"
@@ -16,6 +17,15 @@ inline constexpr std::size_t kMaxSearchTextCharacters = 255;
 // a search, as words for the user ("the search field holds ';'"); empty when
 // it can. An empty text is no problem here.
 std::string SearchTextProblem(const char* what, const std::string& text);
+
+// The first of the source's document type and search field that a search
+// cannot carry (as SearchTextProblem says), with its value's name; none when
+// both can.
+struct SearchTextFault {
+    const char* key;  // setting::kDocumentType or setting::kSearchField
+    std::string why;
+};
+std::optional<SearchTextFault> SearchTextsProblem(const Source& source);
 
 // The first thing that keeps `source` from being saved or searched, as a
 // sentence for the user; empty when nothing does. Missing values say what the

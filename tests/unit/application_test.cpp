@@ -259,6 +259,54 @@ TEST_F(ApplicationTest, ControlClassesThatDoNotReadAreSaidAndTheOthersAreKnown) 
     EXPECT_EQ(source.programKeys, 0);
 }
 
+// A document type or search field that would break the search, from policy
+// or an old store, is said at start; that source's presses search nothing,
+// the others' go on. The log names where each source's values came from.
+TEST_F(ApplicationTest, ASourceThatCannotSearchIsSaidAtStartAndItsPressesSearchNothing) {
+    CompleteSettings();
+    desk.policy = {{"Source2\\SourceWindow", "Ledger*"}, {"Source2\\AppName", "Ledger"}, {"Source2\\Field", "Acc'No"}};
+    desk.userPolicy = {"Source2\\Field"};
+    for (const auto& [key, value] : {std::pair{"SourceWindow", "Stock"}, {"AppName", "St;ock"}, {"Field", "Item"}})
+        desk.store[fake::FakeDesktop::StoreKey("Kestrel", "Source3", key)] = value;
+    Start();
+    ASSERT_EQ(desk.messages.size(), 2u);
+    EXPECT_EQ(desk.messages[0].text,
+              "Source 2 (Field in Source2, set by policy) cannot search: the search field holds ''', which a search "
+              "cannot carry. That source searches nothing until it is mended.");
+    EXPECT_EQ(desk.messages[1].text.rfind("Source 3 (AppName in Source3) cannot search: the document type holds ';'", 0),
+              0u)
+        << desk.messages[1].text;
+    const auto logged = [&](const std::string& part) {
+        return std::any_of(desk.logLines.begin(), desk.logLines.end(),
+                           [&](const std::string& l) { return l.find(part) != std::string::npos; });
+    };
+    EXPECT_TRUE(logged("; Source2: AppName from machine policy, Field from user policy, SourceWindow from machine "
+                       "policy, the rest from store; Source3: from store"));
+    EXPECT_TRUE(app->hotKey()->Registered()) << "the program goes on";
+
+    desk.foreground = desk.AddWindow("Mail").id;
+    ASSERT_TRUE(desk.PressHotKey(Main().Handle()));
+    EXPECT_TRUE(logged("press: no window matched the titles \"Orders\", \"Ledger*\", \"Stock\""));
+
+    desk.messages.clear();
+    desk.foreground = desk.AddWindow("Ledger 7").id;
+    ASSERT_TRUE(desk.PressHotKey(Main().Handle()));
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_EQ(desk.messages[0].text,
+              "error: source 2 searches nothing: the search field holds ''', which a search cannot carry. "
+              "It is set by policy.");
+    EXPECT_TRUE(logged("press: source 2 (the window in front matches its pattern, 6 literal characters) searches "
+                       "nothing: Field: the search field holds '''"));
+    EXPECT_TRUE(desk.started.empty());
+
+    auto& orders = desk.AddWindow("Orders");
+    orders.control = fake::FocusedControl::Edit;
+    orders.selection = "12345";
+    desk.foreground = orders.id;
+    ASSERT_TRUE(desk.PressHotKey(Main().Handle()));
+    EXPECT_EQ(desk.started.size(), 1u) << "source 1 searches as before";
+}
+
 TEST_F(ApplicationTest, ABadStoredValueIsReportedAndSettingsCanRepairIt) {
     CompleteSettings();
     Store("Hotkey", "F11");

@@ -66,7 +66,8 @@ TEST_F(EventLogTest, EachPressSaysTheWindowRouteTimesLengthAndOutcomeButNeverThe
              w.control = FocusedControl::Edit;
              w.selection = value;
          },
-         {"the window matched by the title \"Orders*\", of orders.exe (class OrdersForm), its title 11 characters",
+         {"press: source 1 (the window in front matches its pattern, 6 literal characters), "
+          "the window matched by the title \"Orders*\", of orders.exe (class OrdersForm), its title 11 characters",
           "route asked control", "value 11 characters", "runner started, process 4001"}},
         {"a list",
          [&](fake::FakeWindow& w) { w.list = fake::FakeWindow::List{platform::ListText::Control::ListView, {{value}}, {}, {0}, 0, false}; },

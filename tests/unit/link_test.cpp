@@ -237,6 +237,8 @@ TEST(SourcesTest, APressServesTheSourceOfItsWindowWithThatSourcesPatternAndColum
         {"a named column, case-blind", "Customers - CRM", "", "city", " Index=Customers;Criteria=CustomerNo='Leeds'"},
         {"a pattern that matches nothing", "Customers - CRM", "\\d{9}", "",
          "error: what was taken from the source window holds nothing that the value pattern of source 2 matches."},
+        {"a pattern that matches only the empty text", "Customers - CRM", "\\d*", "",
+         "error: what was taken from the source window holds nothing that the value pattern of source 2 matches."},
         {"a pattern that is no regular expression", "Customers - CRM", "(\\d+", "",
          "error: the value pattern of source 2 is no regular expression: "},
         {"a column no header has", "Customers - CRM", "", "Postcode",

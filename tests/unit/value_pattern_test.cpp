@@ -90,6 +90,8 @@ struct RefusedRow {
 };
 
 TEST(ValuePattern, RefusesWhatItWouldMisreadAndSaysWhere) {
+    std::string manyClasses;  // 100 times the 11 ranges of \S
+    for (int i = 0; i < 100; ++i) manyClasses += "\\S";
     const RefusedRow rows[] = {
         {"x(ab", "the ( at character 2 is never closed"},
         {"ab)", ") at character 3 has no ("},
@@ -114,6 +116,11 @@ TEST(ValuePattern, RefusesWhatItWouldMisreadAndSaysWhere) {
         {"a{3,2}", "out of order"},
         {"a{1001}", "larger than"},
         {"(?:a{999}){999}", "too large"},
+        {"a{600}|b|a{600}", "too large"},  // alternatives add up as they come
+        {"[" + manyClasses + "]",
+         "the [ at character 1 holds more than 1000 characters and ranges"},
+        {std::string(ValuePattern::kMaxPatternCharacters, 'a'), "too large"},  // long enough to be compiled
+        {std::string(ValuePattern::kMaxPatternCharacters - 1, 'a') + "ää", "the pattern is 4097 characters long"},
         {std::string(ValuePattern::kMaxNesting + 1, '(') + std::string(ValuePattern::kMaxNesting + 1, ')'),
          "nested deeper"},
         {R"(\q)", R"(\q at character 1 is not a known escape)"},

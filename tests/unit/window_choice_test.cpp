@@ -70,15 +70,18 @@ TEST(ChooseWindowByTitle, APatternMatchesTheWholeTitleAndTheFrontMostMatchWins) 
     for (const auto& row : rows) EXPECT_EQ(ChooseWindowByTitle(windows, row.title), row.expected) << row.title;
 }
 
-// One press, several sources: the window in front when a titled source
-// finds it, else a source without a title takes the window in front, else
-// the titled source whose window is nearest the front.
-TEST(ChooseSource, TheWindowInFrontFirstThenAnUntitledSourceThenTheNearestWindow) {
+// One rule for one source and several: the most specific source that finds
+// the window in front, else the most specific source's best window.
+TEST(ChooseSource, TheMostSpecificSourceWinsTheWindowInFrontFirstForOneSourceAndSeveralAlike) {
     const std::vector<platform::WindowCandidate> windows = {  // in z-order
         {1, "Mail - Inbox", true, false},
-        {2, "Customer 100234 - CRM", true, false},
-        {3, "Invoice 4711 - ACME ERP", true, false},
-        {4, "Claims", true, false},
+        {2, "ACME Claims - 4711", true, false},
+        {3, "ACME", true, false},
+        {4, "Ledger 2", true, false},
+        {5, "Ledger", true, false},
+        {6, "Taskbar", true, false, false, true},  // the shell's
+        {7, "Kestrel", true, true},                // this program's own
+        {8, "Ledger", true, false, true},          // cloaked
     };
     struct Row {
         const char* what;
@@ -86,15 +89,25 @@ TEST(ChooseSource, TheWindowInFrontFirstThenAnUntitledSourceThenTheNearestWindow
         std::vector<std::string> titles;
         std::optional<std::size_t> source;  // none: no source finds a window
         platform::WindowId window;
-        bool activate;
+        const char* reason;  // part of why, with the sources numbered 1, 2, ...
     };
     const Row rows[] = {
-        {"the front window's source, though listed second", 3, {"Customer *", "Invoice *"}, 1, 3, false},
-        {"the first of two that find the front window", 3, {"Invoice *", "invoice 4711*"}, 0, 3, false},
-        {"nearest the front, not first in order", 1, {"Invoice *", "Customer *"}, 1, 2, true},
-        {"an untitled source takes the window in front", 1, {"Invoice *", ""}, 1, 1, false},
-        {"a titled source in front beats the untitled one", 2, {"", "Customer *"}, 1, 2, false},
-        {"no window for any source", 1, {"Orders", "Stock *"}, std::nullopt, 0, false},
+        {"the longer prefix, though listed second", 2, {"ACME", "ACME Claims"}, 1, 2, "more specific than source 1"},
+        {"an exact title before a pattern", 3, {"ACME*", "acme"}, 1, 3, "the window in front has its title"},
+        {"a pattern before a prefix", 2, {"ACME Claims", "ACME*"}, 1, 2, "matches its pattern, 4 literal"},
+        {"more literal characters", 2, {"ACME*", "ACME C* - ????"}, 1, 2, "9 literal characters"},
+        {"a tie goes to the lower number", 2, {"acme claims*", "ACME CLAIMS*"}, 0, 2, "source 2 fits as well"},
+        {"the window in front before a better fit behind", 2, {"Ledger", "ACME*"}, 1, 2, "in front"},
+        {"one source: the window in front, by prefix alone", 4, {"Ledger"}, 0, 4, "begins with its title"},
+        {"a second source changes nothing for source 1", 4, {"Ledger", "Mail*"}, 0, 4, "begins with its title"},
+        {"none in front: the exact title, not the nearer prefix", 1, {"Ledger"}, 0, 5, "the nearest window with"},
+        {"none in front: the most specific, not the nearest", 1, {"ACME*", "Ledger"}, 1, 5, "more specific than"},
+        {"an untitled source takes the window in front", 1, {"Ledger", ""}, 1, 1, "no title"},
+        {"a titled source in front beats the untitled one", 4, {"", "Ledger"}, 1, 4, "more specific than source 1"},
+        {"the untitled source never takes the taskbar", 6, {"", "Ledger"}, 1, 5, "no source finds the window in front"},
+        {"nor Kestrel's own window", 7, {""}, std::nullopt, 0, ""},
+        {"nor a cloaked one", 8, {""}, std::nullopt, 0, ""},
+        {"no window for any source", 1, {"Orders", "Stock *"}, std::nullopt, 0, ""},
     };
     for (const auto& row : rows) {
         const auto chosen = ChooseSource(windows, row.front, row.titles);
@@ -102,7 +115,9 @@ TEST(ChooseSource, TheWindowInFrontFirstThenAnUntitledSourceThenTheNearestWindow
         if (!chosen) continue;
         EXPECT_EQ(chosen->source, *row.source) << row.what;
         EXPECT_EQ(chosen->window, row.window) << row.what;
-        EXPECT_EQ(chosen->activate, row.activate) << row.what;
+        EXPECT_EQ(chosen->activate, row.window != row.front) << row.what;
+        const auto reason = ChoiceReason(*chosen, {1, 2});
+        EXPECT_NE(reason.find(row.reason), std::string::npos) << row.what << ": " << reason;
     }
 }
 
