@@ -20,7 +20,8 @@ namespace {
 platform::Services WithBoxes(const platform::Services& s, platform::MessageBoxes& boxes) {
     return {s.store,     s.clipboard,        s.events,   s.desktop, s.keyboard,  boxes,
             s.forms,     s.programs,         s.files,    s.hotKeys, s.notificationArea,
-            s.registry,  s.timers,           s.instances, s.textControls, s.listControls, s.consoles, s.policy, s.logFile, s.settingsChanges};
+            s.registry,  s.timers,           s.instances, s.textControls, s.listControls, s.consoles, s.policy, s.logFile,
+            s.settingsChanges};
 }
 
 // Characters, not bytes: what the user would count.
@@ -247,7 +248,10 @@ void Application::Reload() {
         const auto changes = Differences(settings_, fresh);
         if (changes.empty() && fresh.unreadable == settings_.unreadable) continue;
         std::string lines[2];  // the store's, policy's
-        for (const auto& change : changes) lines[change.policy] += (lines[change.policy].empty() ? "" : ", ") + change.what;
+        for (const auto& change : changes) {
+            auto& line = lines[change.policy];
+            line += (line.empty() ? "" : ", ") + change.what;
+        }
         if (!lines[0].empty()) log_.Write("settings changed (store): " + lines[0]);
         if (!lines[1].empty()) log_.Write("settings changed (policy): " + lines[1]);
         const auto before = std::exchange(settings_, std::move(fresh));
