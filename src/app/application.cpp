@@ -21,7 +21,8 @@ namespace {
 platform::Services WithBoxes(const platform::Services& s, platform::MessageBoxes& boxes) {
     return {s.store,     s.clipboard,        s.events,   s.desktop, s.keyboard,  boxes,
             s.forms,     s.programs,         s.files,    s.hotKeys, s.notificationArea,
-            s.registry,  s.timers,           s.instances, s.textControls, s.listControls, s.consoles, s.policy, s.logFile};
+            s.registry,  s.timers,           s.instances, s.textControls, s.listControls, s.consoles, s.policy, s.logFile,
+            s.settingsChanges};
 }
 
 // Characters, not bytes: what the user would count.
@@ -38,6 +39,18 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 // at most this often while presses go on, and when the program ends.
 constexpr const char* kCopyTimesSection = "CopyTimes";
 constexpr std::int64_t kCopyTimesStoreMs = 60000;
+
+// Set while something runs that a reload must wait for, however it ends.
+class Holding {
+public:
+    explicit Holding(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Holding() { flag_ = false; }
+    Holding(const Holding&) = delete;
+    Holding& operator=(const Holding&) = delete;
+
+private:
+    bool& flag_;
+};
 
 }  // namespace
 
@@ -109,6 +122,12 @@ void Application::Load() {
     ReportControlClasses();
     link_.SetField({settings_.sources.front().searchField, {}});
     link_.SetProcedure(AppLink::Procedure::Search);
+    try {
+        s_.settingsChanges.Listen(window, kAppTitle, [this] { SettingsChanged(); });
+    } catch (const std::exception& e) {
+        // The program works on with what it read; only later changes go unheard.
+        log_.Write(std::string("settings changes not heard: ") + e.what());
+    }
     if (!problem.empty()) {
         // Said, but the program stays: Settings is the way to repair it.
         settingsUnreadable_ = true;
@@ -124,8 +143,10 @@ void Application::Load() {
 // A source that cannot search is said at start, naming its source and
 // value (from policy or an old store, which no dialog checked); the program
 // goes on, and that source's presses say it again and search nothing.
-void Application::ReportSources() {
+void Application::ReportSources(const Settings* before) {
     for (const auto& source : settings_.Searchable()) {
+        if (before && std::find(before->sources.begin(), before->sources.end(), source) != before->sources.end())
+            continue;
         const auto number = std::to_string(source.number);
         const auto where = [&](const char* key) {
             return std::string(key) + " in " + SourceSection(source.number) +
@@ -215,6 +236,52 @@ void Application::AfterSettings() {
     if (!mainWindow_.Loaded()) return;  // Exit while the dialog was open
     link_.SetField({settings_.sources.front().searchField, {}});
     ArmHotKey();
+    if (reloadWanted_) Reload();
+}
+
+void Application::SettingsChanged() {
+    reloadWanted_ = true;
+    // A dialog saves what the user changed in what it found, and a press
+    // serves the settings it began with: the reading waits for both.
+    if (openDialog_ || pressing_ || reloading_) return;
+    Reload();
+}
+
+// Reads the settings again and takes what changed; a reading that changes
+// nothing (the program's own writes are heard too) says nothing.
+void Application::Reload() {
+    const Holding holding(reloading_);
+    // A box shown here lets a later change in: it is read on the next round.
+    while (reloadWanted_ && mainWindow_.Loaded()) {
+        reloadWanted_ = false;
+        std::string problem;
+        auto fresh = LoadSettings(s_.store, &s_.policy, &problem);
+        const auto changes = Differences(settings_, fresh);
+        if (changes.empty() && fresh.unreadable == settings_.unreadable) continue;
+        std::string lines[2];  // the store's, policy's
+        for (const auto& change : changes) {
+            auto& line = lines[change.policy];
+            line += (line.empty() ? "" : ", ") + change.what;
+        }
+        if (!lines[0].empty()) log_.Write("settings changed (store): " + lines[0]);
+        if (!lines[1].empty()) log_.Write("settings changed (policy): " + lines[1]);
+        const auto before = std::exchange(settings_, std::move(fresh));
+        if (settings_.controlClasses != before.controlClasses) ReportControlClasses();
+        link_.SetField({settings_.sources.front().searchField, {}});
+        const bool wasUnreadable = settingsUnreadable_;
+        settingsUnreadable_ = !problem.empty();
+        const bool keyMoved = settings_.hotKey != before.hotKey || settings_.hotKeyShift != before.hotKeyShift;
+        if (keyMoved || settingsUnreadable_ || !settings_.Complete()) hotKey_->Disable();
+        if (settingsUnreadable_) {
+            log_.Write("bad value: " + problem);
+            if (!wasUnreadable)
+                ShowMessage(s_.messageBoxes, "error: the settings changed and do not read: " + problem,
+                            platform::Modality::System);
+            continue;
+        }
+        ReportSources(&before);
+        if (!hotKey_->Registered()) ArmHotKey();
+    }
 }
 
 // Arms the hotkey and says so when another program holds the combination:
@@ -239,6 +306,7 @@ void Application::ArmHotKey() {
 }
 
 void Application::HotKeyPressed() {
+    const Holding holding(pressing_);
     boxes_.lastText.clear();
     std::int64_t runnerMs = 0;
     if (link_.Grab()) {  // else the capture has said why
@@ -252,6 +320,8 @@ void Application::HotKeyPressed() {
     }
     LogPress(runnerMs);
     StoreCopyTimes(false);
+    pressing_ = false;
+    if (reloadWanted_) Reload();
 }
 
 void Application::RestoreCopyTimes() {

@@ -45,7 +45,10 @@ private:
     void OpenSettings();
     void AfterSettings();
     void ArmHotKey();
-    void ReportSources();
+    // Those not the same in `before`, when given.
+    void ReportSources(const Settings* before = nullptr);
+    void SettingsChanged();
+    void Reload();
     void ReportControlClasses();
     void HotKeyPressed();
     void LogPress(std::int64_t runnerMs);
@@ -67,6 +70,11 @@ private:
     // A stored value did not read: the hotkey stays off until OK stores good ones.
     bool settingsUnreadable_ = false;
     SettingsDialog* openDialog_ = nullptr;
+    // A change was heard that the settings have not been read again for yet,
+    // and what holds the reading back meanwhile.
+    bool reloadWanted_ = false;
+    bool reloading_ = false;
+    bool pressing_ = false;
     // When the learned copy times were last stored, and how many entries the store holds.
     std::optional<std::int64_t> copyTimesStoredAt_;
     std::size_t copyTimesInStore_ = 0;

@@ -19,6 +19,7 @@
 #include "platform/policy.h"
 #include "platform/programs.h"
 #include "platform/registry.h"
+#include "platform/settings_changes.h"
 #include "platform/settings_store.h"
 #include "platform/text_controls.h"
 #include "platform/timers.h"
@@ -47,6 +48,7 @@ struct Services {
     Consoles& consoles;
     Policy& policy;
     LogFile& logFile;
+    SettingsChanges& settingsChanges;
 };
 
 }  // namespace kestrel::platform

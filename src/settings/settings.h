@@ -86,6 +86,9 @@ struct Settings {
     std::set<int> removedSources = {};
     // The administrator's additions to the control classes, as written.
     std::string controlClasses = {};
+    // The values that did not read and hold their defaults, as "Section\\Key":
+    // a save writes them, changed or not.
+    std::set<std::string> unreadable = {};
 
     bool FromPolicy(const char* name) const { return fromPolicy.count(name) != 0; }
 
@@ -115,9 +118,23 @@ Settings LoadSettings(platform::SettingsStore& store, platform::Policy* policy =
 // the failing one are written, and nothing is removed).
 void SaveSettings(platform::SettingsStore& store, const Settings& settings);
 // What a dialog saves: the values `after` changes of `before` (the settings
-// as the dialog found them), and the removal of the sources `after` lacks,
-// so that what changed elsewhere meanwhile is not written back. Throws Error.
+// as the dialog found them) and those of `before` that did not read, and the
+// removal of the sources `after` lacks, so that what changed elsewhere
+// meanwhile is not written back. A new source's document type goes last.
+// Throws Error, having written nothing when a changed source cannot search
+// or the store cannot be read, and having taken back what it wrote when a
+// write fails.
 void SaveChanges(platform::SettingsStore& store, const Settings& before, const Settings& after);
+
+// A value that differs between two loads of the settings, for the log.
+struct SettingChange {
+    std::string what;     // "source 1 document type", "hotkey", "source 3 added"
+    bool policy = false;  // policy sets it, before or now
+};
+// Every value `after` holds otherwise than `before`, or from elsewhere
+// (policy, the store), by source and then shared; a source added or removed
+// as one.
+std::vector<SettingChange> Differences(const Settings& before, const Settings& after);
 
 // The modifier mask (1 Shift, 2 Ctrl, 4 Alt) as hotkey registration wants it
 // (1 Alt, 2 Ctrl, 4 Shift). Only the three low bits count.

@@ -154,7 +154,8 @@ void SettingsDialog::Ok() {
                     platform::Modality::System);
         return;
     }
-    edited.removedSources.clear();  // gone from the store now
+    edited.removedSources.clear();  // gone from the store now, as are the values that did not read
+    edited.unreadable.clear();
     settings_ = edited;
     saved_ = true;
     form_->Unload();

@@ -10,7 +10,7 @@ namespace kestrel::fake {
 
 platform::Services FakeDesktop::Services(forms::FormHost& forms) {
     return {*this, *this, *this, *this, *this, *this, forms, *this, *this,
-            *this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
+            *this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
 }
 
 namespace {
@@ -217,13 +217,13 @@ std::string FakeDesktop::Read(const std::string& app, const std::string& section
 void FakeDesktop::Write(const std::string& app, const std::string& section, const std::string& key,
                               const std::string& value) {
     log.push_back("save:" + LoggedKey(section, key) + "=" + value);
-    if (key == failSaveAt) throw Error("the store cannot be written");
+    if (key == failSaveAt || ++writes == failingWrite) throw Error("the store cannot be written");
     store[StoreKey(app, section, key)] = value;
 }
 
 void FakeDesktop::RemoveSection(const std::string& app, const std::string& section) {
     log.push_back("remove:" + section);
-    if (section == failSaveAt) throw Error("the store cannot be written");
+    if (section == failSaveAt || ++writes == failingWrite) throw Error("the store cannot be written");
     const auto prefix = StoreKey(app, section, "");
     for (auto it = store.lower_bound(prefix); it != store.end() && it->first.rfind(prefix, 0) == 0;)
         it = store.erase(it);

@@ -139,7 +139,8 @@ class FakeDesktop final : public platform::SettingsStore,
                           public platform::ListControls,
                           public platform::Consoles,
                           public platform::LogFile,
-                          public platform::Policy {
+                          public platform::Policy,
+                          public platform::SettingsChanges {
 public:
     // Every service but the forms, which a test brings.
     platform::Services Services(forms::FormHost& forms);
@@ -172,6 +173,9 @@ public:
     // Settings store, by "app\section\key".
     std::map<std::string, std::string> store;
     std::string failReadAt, failSaveAt;  // a key (or for a removal, a section) whose access fails
+    // Writes and removals so far; the one of number `failingWrite` (1-based) fails, as a full or
+    // locked store would, and the others go through.
+    int writes = 0, failingWrite = 0;
     static std::string StoreKey(const std::string& app, const std::string& section, const std::string& key) {
         return app + "\\" + section + "\\" + key;
     }
@@ -269,6 +273,17 @@ public:
         return true;
     }
 
+    // Who hears that the settings may have changed, and the change heard, as
+    // the window's messages would deliver it; false when nobody listens.
+    WindowId settingsChangesWindow = 0;
+    std::function<void()> settingsChanged;
+    bool SettingsChanged() {
+        if (!settingsChanged) return false;
+        auto heard = settingsChanged;  // the handler may listen anew
+        heard();
+        return true;
+    }
+
     // Called when a message box is shown, while it is "open".
     std::function<void(const ShownMessage&)> onMessage;
 
@@ -320,6 +335,10 @@ public:
         settingsWanted = std::move(onSettingsWanted);
     }
     void Listen(WindowId window, std::function<void()> onPress) override;
+    void Listen(WindowId window, const std::string&, std::function<void()> onChanged) override {
+        settingsChangesWindow = window;
+        settingsChanged = std::move(onChanged);
+    }
     void StopListening(WindowId window) override;
     bool Register(WindowId window, std::int32_t id, std::uint32_t modifiers, std::uint32_t key) override;
     bool Unregister(WindowId window, std::int32_t id) override;

@@ -437,3 +437,58 @@ TEST_F(ApplicationTest, CopyTimesLearnedBeforeARestartServeTheFirstPressAfterIt)
 
 }  // namespace
 }  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// Settings changed outside the program are taken when heard, said once with
+// where they came from, and wait for an open dialog; the program's own
+// writes, heard as well, say nothing.
+TEST_F(ApplicationTest, ChangesHeardAreTakenSaidByWhereFromAndWaitForAnOpenDialog) {
+    CompleteSettings();
+    Start();
+    const auto changed = [&] {
+        Log lines;
+        for (const auto& line : desk.logLines)
+            if (line.rfind("settings changed", 0) == 0 || line.rfind("hotkey", 0) == 0) lines.push_back(line);
+        desk.logLines.clear();
+        return lines;
+    };
+    changed();
+    Steps();
+    ASSERT_TRUE(desk.SettingsChanged());
+    EXPECT_EQ(changed(), Log{}) << "nothing changed, nothing said";
+    EXPECT_EQ(Steps(), Log{});
+
+    Store("AppName", "Letters");
+    Store("Hotkey", "116");
+    desk.SettingsChanged();
+    EXPECT_EQ(changed(), (Log{"settings changed (store): source 1 document type, hotkey",
+                              "hotkey Ctrl-Shift F5 registered"}));
+    EXPECT_EQ(Steps(), (Log{"unregister", "unhook", "hook", "register:49153,6,116"}));
+
+    host.onShowModal = [&](fake::FakeForm& dialog) {
+        desk.policy = {{"Field", "PolicyNo"}};
+        desk.SettingsChanged();
+        EXPECT_EQ(app->settings().sources[0].searchField, "Account") << "not under the open dialog";
+        EXPECT_EQ(changed(), Log{});
+        dialog.KeyDown("txtHotKey", 117, 3);
+        dialog.Click("cmdOK");
+    };
+    Main().Click("cmdConfigure");
+    EXPECT_EQ(Stored("Field"), "Account") << "the dialog wrote only the hotkey";
+    EXPECT_EQ(changed(), (Log{"hotkey Ctrl-Shift F6 registered", "settings changed (policy): source 1 search field"}));
+    desk.SettingsChanged();  // the dialog's own save, heard
+    EXPECT_EQ(changed(), Log{});
+
+    auto& window = desk.AddWindow("Orders", {"12345"});
+    window.selection = "12345";
+    desk.foreground = window.id;
+    ASSERT_TRUE(desk.PressHotKey(Main().Handle()));
+    ASSERT_FALSE(desk.started.empty());
+    EXPECT_NE(desk.started.back().commandLine.find("Index=Letters;Criteria=PolicyNo="), std::string::npos)
+        << desk.started.back().commandLine;
+}
+
+}  // namespace
+}  // namespace kestrel

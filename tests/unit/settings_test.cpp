@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fake/fake_fixture.h"
 #include "platform/error.h"
 #include "settings/settings.h"
@@ -301,6 +303,83 @@ TEST(SourceCheck, ATypeOrFieldThatWouldBreakTheSearchIsRefusedNamingTheCharacter
     EXPECT_EQ(SourceProblem(Source{1, "", "", "Account"}), "Please enter a Document Type.");
     EXPECT_EQ(SourceProblem(Source{1, "", "Claims", "Account", "(\\d+"}).rfind("The value pattern does not read: ", 0),
               0u);
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// A dialog's save writes only what it changed, and a store that fails at any
+// one of those writes is left as it was: no section half new, no new section
+// left behind as a skipped one.
+TEST_F(SettingsTest, ASaveWritesOnlyTheChangesAndAFailureAnywhereLeavesTheStoreAsItWas) {
+    const auto at = [](const std::string& section, const std::string& key) {
+        return fake::FakeDesktop::StoreKey("Kestrel", section, key);
+    };
+    const std::map<std::string, std::string> stored = {
+        {at("Settings", "SourceWindow"), "Orders"}, {at("Settings", "AppName"), "Claims"},
+        {at("Settings", "Field"), "Account"},       {at("Settings", "Hotkey"), "122"},
+        {at("Source2", "SourceWindow"), "Mail"},    {at("Source2", "AppName"), "Letters"},
+        {at("Source2", "Field"), "Ref"},            {at("Source4", "AppName"), "Old"},
+        {at("Source4", "Field"), "Old"},            {at("Source5", "AppName"), "Half"},
+        {at("CopyTimes", "1"), "learned"},
+    };
+    desk.store = stored;
+    const auto before = LoadSettings(desk);
+    auto after = before;
+    after.sources[0].documentType = "Claims 2";
+    after.sources[0].column = "2";  // absent before
+    after.hotKey = 116;
+    after.sources[1].window = "Mail*";
+    after.sources.insert(after.sources.begin() + 2, Source{3, "Ledger", "Ledgers", "Entry"});
+    after.sources.erase(after.sources.begin() + 3);  // source 4
+    after.removedSources = {4};
+    // Changed elsewhere while the dialog was open: not the dialog's to write back.
+    desk.store[at("Source2", "Field")] = "Reference";
+    const auto meanwhile = LoadSettings(desk);
+
+    const std::vector<std::string> changes = {
+        "save:AppName=Claims 2",      "save:Hotkey=116",         "save:Column=2",
+        "save:Source2\\SourceWindow=Mail*", "save:Source3\\SourceWindow=Ledger", "save:Source3\\ValuePattern=",
+        "save:Source3\\Column=",      "save:Source3\\Field=Entry", "save:Source3\\AppName=Ledgers",
+        "remove:Source4"};
+    const auto start = desk.store;
+    for (int failing = 1; failing <= static_cast<int>(changes.size()) + 1; ++failing) {
+        SCOPED_TRACE("write " + std::to_string(failing) + " fails");
+        desk.store = start;
+        desk.writes = 0;
+        desk.failingWrite = failing;
+        desk.log.clear();
+        if (failing > static_cast<int>(changes.size())) {
+            SaveChanges(desk, before, after);
+            std::vector<std::string> writes;
+            for (const auto& e : desk.log)
+                if (e.rfind("read:", 0) != 0) writes.push_back(e);
+            EXPECT_EQ(writes, changes) << "the new source's document type last";
+            auto expected = after;
+            expected.removedSources.clear();
+            expected.sources[1].searchField = "Reference";
+            EXPECT_EQ(LoadSettings(desk), expected);
+            EXPECT_EQ(desk.store.at(at("CopyTimes", "1")), "learned");
+            continue;
+        }
+        EXPECT_THROW(SaveChanges(desk, before, after), Error);
+        EXPECT_EQ(LoadSettings(desk), meanwhile);
+        EXPECT_FALSE(desk.store.count(at("Source3", "SourceWindow"))) << "no new section left half written";
+        EXPECT_EQ(desk.store.at(at("Source4", "AppName")), "Old");
+    }
+
+    // A changed source that cannot search is refused before anything is written.
+    desk.store = start;
+    desk.failingWrite = 0;
+    desk.log.clear();
+    auto half = before;
+    half.sources.back().window = "Half*";  // source 5, still without a search field
+    EXPECT_THROW(SaveChanges(desk, before, half), Error);
+    EXPECT_TRUE(std::none_of(desk.log.begin(), desk.log.end(),
+                             [](const std::string& e) { return e.rfind("save:", 0) == 0; }));
 }
 
 }  // namespace

@@ -53,6 +53,13 @@ struct KernelHandleTraits {
 };
 using KernelHandle = Owned<HANDLE, KernelHandleTraits>;
 
+// A wait of the thread pool; its end waits for a callback under way.
+struct PoolWaitTraits {
+    static HANDLE none() { return nullptr; }
+    static void close(HANDLE h) { UnregisterWaitEx(h, INVALID_HANDLE_VALUE); }
+};
+using PoolWait = Owned<HANDLE, PoolWaitTraits>;
+
 // CreateFile's and CreateToolhelp32Snapshot's: INVALID_HANDLE_VALUE is their "none".
 struct FileHandleTraits {
     static HANDLE none() { return INVALID_HANDLE_VALUE; }

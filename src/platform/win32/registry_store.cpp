@@ -7,10 +7,12 @@
 #include "platform/win32/text.h"
 
 namespace kestrel::win32 {
+std::wstring StoreKeyPath(const std::string& app) { return L"Software\\VB and VBA Program Settings\\" + Widen(app); }
+
 namespace {
 
 std::wstring KeyPath(const std::string& app, const std::string& section) {
-    return L"Software\\VB and VBA Program Settings\\" + Widen(app) + L"\\" + Widen(section);
+    return StoreKeyPath(app) + L"\\" + Widen(section);
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 
 namespace kestrel::win32 {
 
+// The per-user key under which `app` keeps its sections.
+std::wstring StoreKeyPath(const std::string& app);
+
 // Settings kept per user by application and section, where programs of this
 // kind have always kept them, so that an earlier install's settings are found.
 class RegistryStore final : public platform::SettingsStore {

@@ -17,6 +17,7 @@
 #include "platform/win32/programs.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/registry_store.h"
+#include "platform/win32/settings_changes.h"
 #include "platform/win32/text_controls.h"
 #include "platform/win32/timers.h"
 
@@ -37,7 +38,7 @@ public:
     platform::Services services() {
         return {store_,    clipboard_, events_,  desktop_,          keyboard_,  messageBoxes_, forms_,
                 programs_, files_,     hotKeys_, notificationArea_, registry_,  timers_,       instances_,
-                textControls_, listControls_, consoles_, policy_, logFile_};
+                textControls_, listControls_, consoles_, policy_, logFile_, settingsChanges_};
     }
     FormHost& forms() { return forms_; }
 
@@ -63,6 +64,7 @@ private:
     Consoles consoles_;
     Policy policy_;
     LogFile logFile_;
+    SettingsChanges settingsChanges_;
 };
 
 }  // namespace kestrel::win32
