@@ -196,6 +196,7 @@ const std::string* Value(const Source& s, const std::string& key) {
     if (key == kSourceWindow) return &s.window;
     if (key == kDocumentType) return &s.documentType;
     if (key == kSearchField) return &s.searchField;
+    if (key == kValueFrom) return &s.valueFrom;
     return key == kValuePattern ? &s.valuePattern : &s.column;
 }
 
@@ -253,7 +254,7 @@ void SaveChanges(platform::SettingsStore& store, const Settings& before, const S
     // Source 1's section, saved for the first time, is written whole, as a new source's is.
     bool firstSave = true;
     for (const char* key : {kSourceWindow, kSearchField, kDocumentType, kHotKey, kHotKeyShift, kSaveNext,
-                            kValuePattern, kColumn})
+                            kValuePattern, kColumn, kValueFrom})
         firstSave = firstSave && store.Read(kAppTitle, kSection, key, kAbsent) == kAbsent;
     change(first, kSourceWindow, firstBefore->window, first.window, firstSave);
     change(first, kSearchField, firstBefore->searchField, first.searchField, firstSave);
@@ -265,6 +266,7 @@ void SaveChanges(platform::SettingsStore& store, const Settings& before, const S
     change(shared, kSaveNext, before.saveNext ? "True" : "False", after.saveNext ? "True" : "False", firstSave);
     change(first, kValuePattern, firstBefore->valuePattern, first.valuePattern, firstSave);
     change(first, kColumn, firstBefore->column, first.column, firstSave);
+    change(first, kValueFrom, firstBefore->valueFrom, first.valueFrom, firstSave);
     std::set<int> numbers;
     for (const auto& source : after.sources) {
         if (source.number < 1 || source.number > kMaxSources || !numbers.insert(source.number).second)
@@ -280,6 +282,7 @@ void SaveChanges(platform::SettingsStore& store, const Settings& before, const S
         change(source, kSourceWindow, old.window, source.window, whole);
         change(source, kValuePattern, old.valuePattern, source.valuePattern, whole);
         change(source, kColumn, old.column, source.column, whole);
+        change(source, kValueFrom, old.valueFrom, source.valueFrom, whole);
         change(source, kSearchField, old.searchField, source.searchField, whole);
         change(source, kDocumentType, old.documentType, source.documentType, whole);
         // A skipped section the user left alone stays as it is; one changed
@@ -331,7 +334,8 @@ std::vector<SettingChange> Differences(const Settings& before, const Settings& a
                                                              {kDocumentType, " document type"},
                                                              {kSearchField, " search field"},
                                                              {kValuePattern, " value pattern"},
-                                                             {kColumn, " column"}};
+                                                             {kColumn, " column"},
+                                                             {kValueFrom, " value from"}};
         for (const auto& [key, name] : names) {
             const bool policy = was->FromPolicy(key) || is->FromPolicy(key);
             if (*Value(*was, key) != *Value(*is, key) || was->FromPolicy(key) != is->FromPolicy(key))

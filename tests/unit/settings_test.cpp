@@ -343,7 +343,7 @@ TEST_F(SettingsTest, ASaveWritesOnlyTheChangesAndAFailureAnywhereLeavesTheStoreA
     const std::vector<std::string> changes = {
         "save:AppName=Claims 2",      "save:Hotkey=116",         "save:Column=2",
         "save:Source2\\SourceWindow=Mail*", "save:Source3\\SourceWindow=Ledger", "save:Source3\\ValuePattern=",
-        "save:Source3\\Column=",      "save:Source3\\Field=Entry", "save:Source3\\AppName=Ledgers",
+        "save:Source3\\Column=",      "save:Source3\\ValueFrom=", "save:Source3\\Field=Entry", "save:Source3\\AppName=Ledgers",
         "remove:Source4"};
     const auto start = desk.store;
     for (int failing = 1; failing <= static_cast<int>(changes.size()) + 1; ++failing) {
