@@ -20,7 +20,8 @@ namespace {
 platform::Services WithBoxes(const platform::Services& s, platform::MessageBoxes& boxes) {
     return {s.store,     s.clipboard,        s.events,   s.desktop, s.keyboard,  boxes,
             s.forms,     s.programs,         s.files,    s.hotKeys, s.notificationArea,
-            s.registry,  s.timers,           s.instances, s.textControls, s.listControls, s.consoles, s.policy, s.logFile};
+            s.registry,  s.timers,           s.instances, s.textControls, s.listControls, s.consoles, s.policy, s.logFile,
+            s.fieldPicker};
 }
 
 // Characters, not bytes: what the user would count.
@@ -49,7 +50,14 @@ Application::Application(platform::Services services)
       aboutBox_({s_.forms, s_.programs, s_.registry, s_.files, s_.messageBoxes}),
       mainWindow_(s_.forms, s_.messageBoxes, s_.desktop,
                   {[this] { Load(); }, [this] { OpenSettings(); }, [this] { aboutBox_.Show(); }, [this] { Exit(); },
-                   [this] { Unloading(); }}) {}
+                   [this] { Unloading(); }}),
+      picking_{s_.fieldPicker,
+               [this](std::int16_t key, std::int16_t shift, std::function<void()> onPress) {
+                   return LendHotKey(key, shift, std::move(onPress));
+               },
+               [this](platform::WindowId window, const std::string& valueFrom) {
+                   return ReadField(window, valueFrom);
+               }} {}
 
 void Application::Start() {
     // The administrator may turn the log off; a policy that cannot be read leaves it on.
@@ -175,7 +183,7 @@ void Application::OpenSettings() {
         return;
     }
     if (hotKey_) hotKey_->Disable();
-    SettingsDialog dialog(s_.forms, s_.messageBoxes, s_.events, s_.store, settings_);
+    SettingsDialog dialog(s_.forms, s_.messageBoxes, s_.events, s_.store, settings_, &picking_);
     openDialog_ = &dialog;
     bool saved = false;
     try {
@@ -218,7 +226,27 @@ void Application::ArmHotKey() {
                 platform::Modality::System);
 }
 
+// The hotkey for the Sources dialog's pick, while Settings has it off.
+bool Application::LendHotKey(std::int16_t key, std::int16_t shift, std::function<void()> onPress) {
+    pickPress_ = {};
+    if (!hotKey_) return false;
+    hotKey_->Disable();
+    if (!onPress || key == 0) return false;
+    hotKey_->Enable(RegistrationModifiers(shift), static_cast<std::uint32_t>(static_cast<std::int32_t>(key)));
+    if (!hotKey_->Registered()) {
+        hotKey_->Disable();
+        return false;
+    }
+    pickPress_ = std::move(onPress);
+    return true;
+}
+
 void Application::HotKeyPressed() {
+    if (pickPress_) {
+        const auto press = pickPress_;  // which may give the hotkey back
+        press();
+        return;
+    }
     boxes_.lastText.clear();
     std::int64_t runnerMs = 0;
     if (link_.Grab()) {  // else the capture has said why

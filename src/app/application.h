@@ -48,6 +48,8 @@ private:
     void ReportPatterns();
     void ReportControlClasses();
     void HotKeyPressed();
+    bool LendHotKey(std::int16_t key, std::int16_t shift, std::function<void()> onPress);
+    std::string ReadField(platform::WindowId window, const std::string& valueFrom);
     void LogPress(std::int64_t runnerMs);
     void LogSettings(const std::string& problem);
     void RestoreCopyTimes();
@@ -67,6 +69,9 @@ private:
     // A stored value did not read: the hotkey stays off until OK stores good ones.
     bool settingsUnreadable_ = false;
     SettingsDialog* openDialog_ = nullptr;
+    FieldPicking picking_;
+    // While the Sources dialog waits for a pick: a press is that, not a search.
+    std::function<void()> pickPress_;
     // When the learned copy times were last stored, and how many entries the store holds.
     std::optional<std::int64_t> copyTimesStoredAt_;
     std::size_t copyTimesInStore_ = 0;

@@ -1,0 +1,51 @@
+#pragma once
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/window_id.h"
+
+namespace kestrel::platform {
+
+// A window inside a top-level window, as a pick names it.
+struct Descendant {
+    WindowId window = 0;
+    std::string className;
+    std::string realClassName;  // the base class the system reports, where it does
+    int controlId = 0;
+};
+
+// The field a pick found: its top-level window, with that window's
+// descendants in the order the system enumerates them.
+struct PickedField {
+    WindowId window = 0;  // 0: the control has gone
+    std::string title;
+    std::vector<Descendant> descendants;
+    std::size_t index = 0;  // the picked control among them
+};
+
+// Lets the administrator point at a field of another program, by mouse or
+// by putting the focus in it.
+class FieldPicker {
+public:
+    virtual ~FieldPicker() = default;
+    // From now on the left button pressed on `button` (one of the program's
+    // own) starts the mouse way: a crosshair, and the control of another
+    // program under it outlined; released over it, it is picked: `picked` is
+    // called with it. Released on the button itself, the press is the
+    // button's click as always.
+    virtual void Arm(WindowId button, std::function<void(WindowId control)> picked) = 0;
+    // The mouse way without the drag: the next click picks the control under
+    // the pointer; a click on one of the program's own windows gives 0.
+    virtual void Track() = 0;
+    // Ends the tracking (no call of `picked`), and with `disarm` the arming.
+    virtual void Stop(bool disarm) = 0;
+    // The control with the keyboard focus in the foreground window's thread
+    // (that window itself when nothing in it has the focus); 0 when the
+    // foreground window is the program's own.
+    virtual WindowId FocusedControl() = 0;
+    virtual PickedField Describe(WindowId control) = 0;
+};
+
+}  // namespace kestrel::platform
