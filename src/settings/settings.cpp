@@ -113,6 +113,7 @@ Settings LoadSettings(platform::SettingsStore& store, platform::Policy* policy, 
     reader.Read(1, kSaveNext, "False", s.saveNext, ParseBool, "True, False or a number", shared);
     reader.Read(1, kValuePattern, "", first.valuePattern, AnyText, "", first.fromPolicy);
     reader.Read(1, kColumn, "", first.column, AnyText, "", first.fromPolicy);
+    reader.Read(1, kValueFrom, "", first.valueFrom, AnyText, "", first.fromPolicy);
     std::set<std::string> administrators;  // not the user's to see or save
     reader.Read(1, kControlClasses, "", s.controlClasses, AnyText, "", administrators);
     for (int n = 2; n <= kMaxSources; ++n) {
@@ -127,6 +128,7 @@ Settings LoadSettings(platform::SettingsStore& store, platform::Policy* policy, 
         read(kDocumentType, source.documentType);
         read(kValuePattern, source.valuePattern);
         read(kColumn, source.column);
+        read(kValueFrom, source.valueFrom);
         if (present) s.sources.push_back(std::move(source));
     }
     return s;
@@ -149,6 +151,7 @@ void SaveSettings(platform::SettingsStore& store, const Settings& s) {
     write(shared, kSaveNext, s.saveNext ? "True" : "False");
     write(first, kValuePattern, first.valuePattern);
     write(first, kColumn, first.column);
+    write(first, kValueFrom, first.valueFrom);
     for (const auto& source : s.sources) {
         // A skipped section is left as it is.
         if (source.number == 1 || !source.Complete()) continue;
@@ -157,6 +160,7 @@ void SaveSettings(platform::SettingsStore& store, const Settings& s) {
         write(source, kDocumentType, source.documentType);
         write(source, kValuePattern, source.valuePattern);
         write(source, kColumn, source.column);
+        write(source, kValueFrom, source.valueFrom);
     }
     // Only once every value is written: a failure before leaves the old sections.
     for (const int number : s.removedSources) {

@@ -25,10 +25,12 @@ inline constexpr std::array<const char*, 6> kAll = {kSourceWindow, kSearchField,
 // the captured text, and the list column it is taken from.
 inline constexpr const char* kValuePattern = "ValuePattern";
 inline constexpr const char* kColumn = "Column";
+// Where the value is taken from (see ValueFrom): empty, the selection.
+inline constexpr const char* kValueFrom = "ValueFrom";
 // What each source has, source 1 in section "Settings" (beside the values
 // every source shares), sources 2 to 9 in sections "Source2" to "Source9".
-inline constexpr std::array<const char*, 5> kSourceValues = {kSourceWindow, kSearchField, kDocumentType,
-                                                             kValuePattern, kColumn};
+inline constexpr std::array<const char*, 6> kSourceValues = {kSourceWindow, kSearchField, kDocumentType,
+                                                             kValuePattern, kColumn,       kValueFrom};
 inline constexpr int kMaxSources = 9;
 // Policy's alone, not one of the user's settings: whether the program keeps
 // its log for the help desk (0 off, 1 on; on when not set).
@@ -52,6 +54,7 @@ struct Source {
     std::string searchField = {};
     std::string valuePattern = {};  // empty: the whole captured text
     std::string column = {};        // empty: none asked for
+    std::string valueFrom = {};     // as written (see ValueFrom); empty: the selection
     // The names of the values policy set: shown read-only, never saved.
     std::set<std::string> fromPolicy = {};
 

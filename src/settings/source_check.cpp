@@ -1,5 +1,7 @@
 #include "settings/source_check.h"
 
+#include "capture/value_from.h"
+#include "platform/error.h"
 #include "platform/text_case.h"
 #include "settings/pattern_check.h"
 
@@ -51,6 +53,11 @@ std::string SourceProblem(const Source& source) {
     }
     if (const auto problem = PatternProblem(source.valuePattern); !problem.empty())
         return "The value pattern does not read: " + problem;
+    try {
+        ParseValueFrom(source.valueFrom);
+    } catch (const Error& e) {
+        return std::string("The place to take the value from (ValueFrom) does not read: ") + e.what() + ".";
+    }
     return {};
 }
 

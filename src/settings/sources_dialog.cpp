@@ -23,7 +23,7 @@ struct Box {
 constexpr Box kBoxes[] = {
     {"txtWindow", setting::kSourceWindow}, {"txtDocType", setting::kDocumentType},
     {"txtSearchField", setting::kSearchField}, {"txtPattern", setting::kValuePattern},
-    {"txtColumn", setting::kColumn},
+    {"txtColumn", setting::kColumn}, {"txtValueFrom", setting::kValueFrom},
 };
 
 std::string* Value(Source& s, const char* name) {
@@ -33,6 +33,7 @@ std::string* Value(Source& s, const char* name) {
     if (key == kDocumentType) return &s.documentType;
     if (key == kSearchField) return &s.searchField;
     if (key == kValuePattern) return &s.valuePattern;
+    if (key == kValueFrom) return &s.valueFrom;
     return &s.column;
 }
 
@@ -44,6 +45,7 @@ Source Blamed(Source s, bool policy, bool missingCounts) {
                              {kSearchField, &s.searchField}})
         if (s.FromPolicy(key) == policy || (!missingCounts && text->empty())) *text = "-";
     if (s.FromPolicy(kValuePattern) == policy) s.valuePattern.clear();
+    if (s.FromPolicy(kValueFrom) == policy) s.valueFrom.clear();
     return s;
 }
 
@@ -56,7 +58,7 @@ std::string PolicysProblem(const Source& source) {
 
 bool Empty(const Source& s) {
     return s.window.empty() && s.documentType.empty() && s.searchField.empty() && s.valuePattern.empty() &&
-           s.column.empty();
+           s.column.empty() && s.valueFrom.empty();
 }
 
 // One warning per complete source that a lower one always wins over: the
@@ -105,7 +107,7 @@ forms::FormDesign SourcesDialog::Design() {
     d.caption = "Sources";
     d.border = forms::Border::FixedDialog;
     d.clientWidth = 6735;
-    d.clientHeight = 6480;
+    d.clientHeight = 6960;
     d.start = forms::StartPosition::CenterScreen;
     d.defaultButton = "cmdOK";
     d.cancelButton = "cmdCancel";
@@ -124,13 +126,16 @@ forms::FormDesign SourcesDialog::Design() {
         MakeControl("txtPattern", ControlKind::TextBox, "", 2160, 3840, 4335, 375, 11),
         MakeControl("lblColumn", ControlKind::Label, "Co&lumn", 240, 4440, 1815, 255, 12),
         MakeControl("txtColumn", ControlKind::TextBox, "", 2160, 4320, 4335, 375, 13),
-        MakeControl("lblSample", ControlKind::Label, "Sa&mple line", 240, 4920, 1815, 255, 14),
-        MakeControl("txtSample", ControlKind::TextBox, "", 2160, 4800, 2895, 375, 15),
-        MakeControl("cmdTry", ControlKind::Button, "&Try", 5280, 4800, 1215, 375, 16),
+        // As wide as the sample line: the button to its right picks the field.
+        MakeControl("lblValueFrom", ControlKind::Label, "Value fr&om", 240, 4920, 1815, 255, 14),
+        MakeControl("txtValueFrom", ControlKind::TextBox, "", 2160, 4800, 2895, 375, 15),
+        MakeControl("lblSample", ControlKind::Label, "Sa&mple line", 240, 5400, 1815, 255, 16),
+        MakeControl("txtSample", ControlKind::TextBox, "", 2160, 5280, 2895, 375, 17),
+        MakeControl("cmdTry", ControlKind::Button, "&Try", 5280, 5280, 1215, 375, 18),
         // Two lines: what Try found, or what is wrong with policy's values.
-        MakeControl("lblValue", ControlKind::Label, "", 2160, 5280, 4335, 495, 17),
-        MakeControl("cmdOK", ControlKind::Button, "OK", 3840, 5880, 1215, 375, 18),
-        MakeControl("cmdCancel", ControlKind::Button, "Cancel", 5280, 5880, 1215, 375, 19),
+        MakeControl("lblValue", ControlKind::Label, "", 2160, 5760, 4335, 495, 19),
+        MakeControl("cmdOK", ControlKind::Button, "OK", 3840, 6360, 1215, 375, 20),
+        MakeControl("cmdCancel", ControlKind::Button, "Cancel", 5280, 6360, 1215, 375, 21),
     };
     for (auto& c : d.controls) {
         // Each label's access key goes to the box after it in tab order.

@@ -122,7 +122,8 @@ TEST_F(SettingsDialogTest, CtrlShiftF5IsShownAndSavedWithTheTextsInOrder) {
     EXPECT_EQ(settings.hotKeyShift, 3);
     EXPECT_EQ(Saves(), (std::vector<std::string>{"save:SourceWindow=Orders - ACME", "save:Field=Account",
                                                  "save:AppName=Claims", "save:Hotkey=116", "save:HotKeyShift=3",
-                                                 "save:SaveNext=False", "save:ValuePattern=", "save:Column="}));
+                                                 "save:SaveNext=False", "save:ValuePattern=", "save:Column=",
+                                                 "save:ValueFrom="}));
 }
 
 TEST_F(SettingsDialogTest, WhichKeyDownsAreAccepted) {
@@ -307,12 +308,12 @@ protected:
     bool sourcesOpen = false;
 };
 
-// Each source as "number window/type/field/pattern".
+// Each source as "number window/type/field/pattern", and " from <ValueFrom>" when set.
 std::vector<std::string> Described(const std::vector<Source>& sources) {
     std::vector<std::string> lines;
     for (const auto& s : sources)
         lines.push_back(std::to_string(s.number) + " " + s.window + "/" + s.documentType + "/" + s.searchField + "/" +
-                        s.valuePattern);
+                        s.valuePattern + (s.valueFrom.empty() ? "" : " from " + s.valueFrom));
     return lines;
 }
 
@@ -352,10 +353,17 @@ TEST_F(SourcesDialogTest, EachFlowSavesWhatTheUserMeantAndNamesTheSourceItRefuse
              f.PressEnter("txtSample");
              EXPECT_EQ(f.Text("lblValue"), "Value: 4711") << "Enter in the sample line tries the pattern";
              ASSERT_TRUE(f.Loaded());
+             f.SetText("txtValueFrom", "control Edit 0");
+             f.PressEnter("txtPattern");
+             ASSERT_TRUE(f.Loaded());
+             EXPECT_EQ(f.Text("txtValueFrom"), "control Edit 0");
+             f.SetText("txtValueFrom", "control #1001");
              f.PressEnter("txtPattern");
          },
-         {"error: cannot save settings.  Source 2: The search field holds ''', which a search cannot carry."},
-         {"1 /Claims/Account/", "2 CRM*/Letters/Customer/No\\.:\\s*(\\d+)"}},
+         {"error: cannot save settings.  Source 2: The search field holds ''', which a search cannot carry.",
+          "error: cannot save settings.  Source 2: The place to take the value from (ValueFrom) does not read: the "
+          "number after the class counts from 1, not 0."},
+         {"1 /Claims/Account/", "2 CRM*/Letters/Customer/No\\.:\\s*(\\d+) from control #1001"}},
         {"a policy's bad pattern is shown, never refused", one,
          {{"Source3\\SourceWindow", "Orders*"}, {"Source3\\AppName", "Orders"}, {"Source3\\Field", "OrderNo"},
           {"Source3\\ValuePattern", "(\\d+"}},

@@ -47,7 +47,8 @@ TEST_F(SettingsTest, LoadsEveryKey) {
 TEST_F(SettingsTest, SavesEveryKeyInOrder) {
     SaveSettings(desk, {{Source{1, "", "Claims", "Policy No"}}, 123, 3, true});
     EXPECT_EQ(desk.log, (Log{"save:SourceWindow=", "save:Field=Policy No", "save:AppName=Claims", "save:Hotkey=123",
-                             "save:HotKeyShift=3", "save:SaveNext=True", "save:ValuePattern=", "save:Column="}));
+                             "save:HotKeyShift=3", "save:SaveNext=True", "save:ValuePattern=", "save:Column=",
+                             "save:ValueFrom="}));
 }
 
 TEST_F(SettingsTest, ASaveReadsBackUnchanged) {
@@ -118,7 +119,7 @@ TEST_F(SettingsTest, PolicyValuesOverrideTheStoreAndAreNeverSaved) {
     desk.log.clear();
     SaveSettings(desk, s);
     EXPECT_EQ(desk.log, (Log{"save:SourceWindow=", "save:Field=Account", "save:SaveNext=False", "save:ValuePattern=",
-                             "save:Column="}));
+                             "save:Column=", "save:ValueFrom="}));
     EXPECT_EQ(Stored("AppName"), "Mine") << "a policy value is never copied into the user's own";
 }
 
@@ -166,7 +167,7 @@ TEST_F(SettingsTest, SourcesLoadFromTheirSectionsValueByValue) {
     struct Row {
         const char* what;
         Values store, policy;
-        std::vector<std::string> sources;  // number:window|type|field|pattern|column|policy names
+        std::vector<std::string> sources;  // number:window|type|field|pattern|column[ from ValueFrom]|policy names
         std::vector<std::string> skipped;
     };
     const Row rows[] = {
@@ -178,9 +179,10 @@ TEST_F(SettingsTest, SourcesLoadFromTheirSectionsValueByValue) {
         {"source 1's optional values and a second source",
          {{"Settings\\AppName", "Claims"}, {"Settings\\Field", "Account"}, {"Settings\\ValuePattern", "\\d+"},
           {"Settings\\Column", "No."}, {"Source2\\SourceWindow", "CRM*"}, {"Source2\\AppName", "Letters"},
-          {"Source2\\Field", "Customer"}, {"Source2\\Column", "Id"}},
+          {"Source2\\Field", "Customer"}, {"Source2\\Column", "Id"}, {"Settings\\ValueFrom", "title"},
+          {"Source2\\ValueFrom", "control #1001"}},
          {},
-         {"1:|Claims|Account|\\d+|No.|", "2:CRM*|Letters|Customer||Id|"},
+         {"1:|Claims|Account|\\d+|No. from title|", "2:CRM*|Letters|Customer||Id from control #1001|"},
          {}},
         {"sections without a document type or search field are skipped and said",
          {{"Source3\\SourceWindow", "Mail"}, {"Source3\\Field", "From"}, {"Source5\\AppName", "Claims"},
@@ -191,9 +193,10 @@ TEST_F(SettingsTest, SourcesLoadFromTheirSectionsValueByValue) {
           "Source9 skipped: no document type and no search field"}},
         {"policy per value: a section's policy beats its store; source 1's under the key itself",
          {{"Settings\\AppName", "Mine"}, {"Settings\\Field", "Mine"}, {"Source2\\AppName", "Mine"},
-          {"Source2\\Field", "Mine"}, {"Source2\\SourceWindow", "Mine"}},
-         {{"ValuePattern", "[0-9]+"}, {"Source2\\AppName", "Claims"}, {"Source2\\Column", "No."}},
-         {"1:|Mine|Mine|[0-9]+||ValuePattern", "2:Mine|Claims|Mine||No.|AppName Column"},
+          {"Source2\\Field", "Mine"}, {"Source2\\SourceWindow", "Mine"}, {"Source2\\ValueFrom", "title"}},
+         {{"ValuePattern", "[0-9]+"}, {"Source2\\AppName", "Claims"}, {"Source2\\Column", "No."},
+          {"Source2\\ValueFrom", "control edit 2"}},
+         {"1:|Mine|Mine|[0-9]+||ValuePattern", "2:Mine|Claims|Mine||No. from control edit 2|AppName Column ValueFrom"},
          {}},
         {"policy alone makes a source; a section's policy stays in its section",
          {},
@@ -211,7 +214,8 @@ TEST_F(SettingsTest, SourcesLoadFromTheirSectionsValueByValue) {
             std::string names;
             for (const auto& name : source.fromPolicy) names += (names.empty() ? "" : " ") + name;
             sources.push_back(std::to_string(source.number) + ":" + source.window + "|" + source.documentType + "|" +
-                              source.searchField + "|" + source.valuePattern + "|" + source.column + "|" + names);
+                              source.searchField + "|" + source.valuePattern + "|" + source.column +
+                              (source.valueFrom.empty() ? "" : " from " + source.valueFrom) + "|" + names);
         }
         EXPECT_EQ(sources, row.sources) << row.what;
         std::vector<std::string> skipped;
@@ -241,9 +245,10 @@ TEST_F(SettingsTest, SavingSourcesWritesTheirSectionsAndRemovesOnlyTheRemoved) {
     s.sources[2].searchField = "Mine";  // policy's: never saved
     desk.log.clear();
     SaveSettings(desk, s);
-    const Log tail(desk.log.end() - 5, desk.log.end());
+    const Log tail(desk.log.end() - 6, desk.log.end());
     EXPECT_EQ(tail, (Log{"save:Source4\\SourceWindow=Orders*", "save:Source4\\AppName=Orders",
-                         "save:Source4\\ValuePattern=", "save:Source4\\Column=", "remove:Source2"}));
+                         "save:Source4\\ValuePattern=", "save:Source4\\Column=", "save:Source4\\ValueFrom=",
+                         "remove:Source2"}));
     EXPECT_FALSE(desk.store.count("Kestrel\\Source2\\AppName"));
     EXPECT_EQ(desk.store.at("Kestrel\\Source3\\AppName"), "Mail") << "a section the user did not remove stays";
     EXPECT_EQ(desk.store.at("Kestrel\\Source4\\Field"), "Order");
