@@ -55,8 +55,8 @@ Application::Application(platform::Services services)
                [this](std::int16_t key, std::int16_t shift, std::function<void()> onPress) {
                    return LendHotKey(key, shift, std::move(onPress));
                },
-               [this](platform::WindowId window, const std::string& valueFrom) {
-                   return ReadField(window, valueFrom);
+               [this](platform::WindowId control, platform::ControlKind kind, const std::string& column) {
+                   return ReadField(control, kind, column);
                }} {}
 
 void Application::Start() {
@@ -239,6 +239,30 @@ bool Application::LendHotKey(std::int16_t key, std::int16_t shift, std::function
     }
     pickPress_ = std::move(onPress);
     return true;
+}
+
+// What a pick shows of the field: read as a press reads it, by asking.
+std::string Application::ReadField(platform::WindowId control, platform::ControlKind kind, const std::string& column) {
+    using K = platform::ControlKind;
+    if (kind == K::ListView || kind == K::ListBox || kind == K::TreeView) {
+        using L = platform::ListText::Kind;
+        const auto list = s_.listControls.ReadList(control, kind, column);
+        switch (list.kind) {
+        case L::Text: return list.text;
+        case L::NothingSelected: return {};
+        case L::NoAnswer: throw Error("That field did not answer. Pick it again in a moment.");
+        case L::NoSuchColumn: throw Error("That list has no column \"" + column + "\".");
+        default: throw Error("That list cannot be read.");
+        }
+    }
+    using T = platform::ControlText::Kind;
+    const auto text = s_.textControls.ReadWhole(control, kind);
+    switch (text.kind) {
+    case T::Text: return text.text;
+    case T::Password: throw Error("That field is a password box, which Kestrel never reads.");
+    case T::NoAnswer: throw Error("That field did not answer. Pick it again in a moment.");
+    default: throw Error("That field cannot be read.");
+    }
 }
 
 void Application::HotKeyPressed() {

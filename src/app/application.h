@@ -49,7 +49,7 @@ private:
     void ReportControlClasses();
     void HotKeyPressed();
     bool LendHotKey(std::int16_t key, std::int16_t shift, std::function<void()> onPress);
-    std::string ReadField(platform::WindowId window, const std::string& valueFrom);
+    std::string ReadField(platform::WindowId control, platform::ControlKind kind, const std::string& column);
     void LogPress(std::int64_t runnerMs);
     void LogSettings(const std::string& problem);
     void RestoreCopyTimes();

@@ -129,13 +129,14 @@ forms::FormDesign SourcesDialog::Design() {
         // As wide as the sample line: the button to its right picks the field.
         MakeControl("lblValueFrom", ControlKind::Label, "Value fr&om", 240, 4920, 1815, 255, 14),
         MakeControl("txtValueFrom", ControlKind::TextBox, "", 2160, 4800, 2895, 375, 15),
-        MakeControl("lblSample", ControlKind::Label, "Sa&mple line", 240, 5400, 1815, 255, 16),
-        MakeControl("txtSample", ControlKind::TextBox, "", 2160, 5280, 2895, 375, 17),
-        MakeControl("cmdTry", ControlKind::Button, "&Try", 5280, 5280, 1215, 375, 18),
+        MakeControl("cmdPick", ControlKind::Button, "Pic&k field…", 5280, 4800, 1215, 375, 16),
+        MakeControl("lblSample", ControlKind::Label, "Sa&mple line", 240, 5400, 1815, 255, 17),
+        MakeControl("txtSample", ControlKind::TextBox, "", 2160, 5280, 2895, 375, 18),
+        MakeControl("cmdTry", ControlKind::Button, "&Try", 5280, 5280, 1215, 375, 19),
         // Two lines: what Try found, or what is wrong with policy's values.
-        MakeControl("lblValue", ControlKind::Label, "", 2160, 5760, 4335, 495, 19),
-        MakeControl("cmdOK", ControlKind::Button, "OK", 3840, 6360, 1215, 375, 20),
-        MakeControl("cmdCancel", ControlKind::Button, "Cancel", 5280, 6360, 1215, 375, 21),
+        MakeControl("lblValue", ControlKind::Label, "", 2160, 5760, 4335, 495, 20),
+        MakeControl("cmdOK", ControlKind::Button, "OK", 3840, 6360, 1215, 375, 21),
+        MakeControl("cmdCancel", ControlKind::Button, "Cancel", 5280, 6360, 1215, 375, 22),
     };
     for (auto& c : d.controls) {
         // Each label's access key goes to the box after it in tab order.
@@ -314,7 +315,8 @@ void SourcesDialog::Picked(platform::WindowId control) {
         return;
     }
     const auto field = picking_->picker.Describe(control);
-    const auto valueFrom = PickedValueFrom(field, platform::ControlClasses(settings_.controlClasses));
+    const platform::ControlClasses classes(settings_.controlClasses);
+    const auto valueFrom = PickedValueFrom(field, classes);
     if (!valueFrom) {
         form_->SetText("lblValue", field.window ? "That field cannot be read: it draws itself or is of another "
                                                   "toolkit. Value from is as it was."
@@ -324,7 +326,9 @@ void SourcesDialog::Picked(platform::WindowId control) {
     form_->SetText("txtValueFrom", *valueFrom);
     std::string text;
     try {
-        text = picking_->readField(field.window, *valueFrom);
+        const auto& picked = field.descendants[field.index];
+        text = picking_->readField(picked.window, classes.KindOf(picked.className, picked.realClassName),
+                                   form_->Text("txtColumn"));
     } catch (const std::exception& e) {
         form_->SetText("lblValue", e.what());
         return;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/control_classes.h"
 #include "platform/field_picker.h"
 #include "platform/forms.h"
 #include "platform/message_boxes.h"
@@ -25,9 +26,11 @@ struct FieldPicking {
     // the settings keep them) to `onPress` until called with none; false when
     // the combination is no hotkey now.
     std::function<bool(std::int16_t key, std::int16_t shift, std::function<void()> onPress)> lendHotKey;
-    // The text of the field that `valueFrom` names in `window`, as a press
-    // reads it; throws Error saying why it cannot be read.
-    std::function<std::string(platform::WindowId window, const std::string& valueFrom)> readField;
+    // The text of `control`, of that kind, as a press reads it (a list's
+    // chosen item, in `column` of a list view); throws Error saying why it
+    // cannot be read. Nothing else changes: no key, no clipboard.
+    std::function<std::string(platform::WindowId control, platform::ControlKind kind, const std::string& column)>
+        readField;
     // The hotkey the administrator presses in the field.
     std::int16_t hotKey = 0;
     std::int16_t hotKeyShift = 0;

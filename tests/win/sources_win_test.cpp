@@ -158,5 +158,38 @@ TEST_F(SourcesWinTest, ASecondSourceIsAddedByKeyboardAndSavedWithSettingsOk) {
     EXPECT_EQ(Get(store + L"\\Source2", L"ValuePattern"), L"\\d+");
 }
 
+TEST_F(SourcesWinTest, TheHotkeyInAFieldOfTheSourceWhileTheDialogWaitsPicksIt) {
+    Process app(L"\"" + ProgramDir() + L"\\" KESTREL_CONTROLS_APP L"\" --title \"Invoice 4711 - ACME ERP\" --focus wrapped"
+                L" --text \"Invoice No.: 4711\"");
+    HWND form = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (form = FindWindowW(L"KestrelControlsApp", L"Invoice 4711 - ACME ERP")); }));
+    WaitForInputIdle(app.handle(), Scaled(2000));
+    Start();
+    HWND settings = WaitForWindow(L"Settings");
+    ASSERT_NE(settings, nullptr);
+    Front(settings);
+    Chord({VK_MENU, 'S'});
+    HWND sources = WaitForWindow(L"Sources");
+    ASSERT_NE(sources, nullptr);
+    const auto boxes = Controls(sources, L"Edit");
+    ASSERT_EQ(boxes.size(), 7u);
+    HWND valueFrom = boxes[5];
+    SetTextOf(boxes[3], L"No\\.:\\s*(\\d+)");  // the value pattern
+    Chord({VK_MENU, 'K'});
+    const auto labels = Controls(sources, L"Static");
+    EXPECT_TRUE(WaitFor([&] { return TextOf(labels.back()).find(L"press the hotkey") != std::wstring::npos; }))
+        << "Alt+K waits for the pick";
+    Chord({VK_F11});  // in the dialog: no pick yet
+    EXPECT_TRUE(WaitFor([&] { return TextOf(labels.back()).find(L"Put the focus in the field") == 0; }));
+    Front(form);
+    Chord({VK_F11});  // the first start's hotkey, as the Settings dialog shows it
+    EXPECT_TRUE(WaitFor([&] { return TextOf(valueFrom) == L"control #102"; })) << Utf8(TextOf(valueFrom));
+    EXPECT_TRUE(WaitFor([&] { return TextOf(labels.back()) == L"Field: Invoice No.: 4711\nValue: 4711"; }))
+        << Utf8(TextOf(labels.back()));
+    Front(sources);
+    Chord({VK_ESCAPE});
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(sources); }));
+}
+
 }  // namespace
 }  // namespace kestrel::wintest

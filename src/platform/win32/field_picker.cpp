@@ -71,6 +71,7 @@ void FieldPicker::Arm(platform::WindowId button, std::function<void(platform::Wi
         throw Error("the Pick field button cannot be listened to");
     button_ = ToHwnd(button);
     picked_ = std::move(picked);
+    PointAt({INT_MIN, INT_MIN});  // the outline's window made now, not in the middle of a drag
 }
 
 void FieldPicker::Track() {
@@ -249,6 +250,9 @@ LRESULT CALLBACK FieldPicker::ButtonProcedure(HWND hwnd, UINT msg, WPARAM wParam
 LRESULT FieldPicker::ButtonMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     ClientToScreen(hwnd, &screen);
+    // A move the system makes up when a window shows (the outline) may carry
+    // an old position; the pointer's own is the one that counts.
+    if (msg == WM_MOUSEMOVE) GetCursorPos(&screen);
     RECT own;
     GetWindowRect(hwnd, &own);
     const bool onButton = PtInRect(&own, screen) != FALSE;
