@@ -166,6 +166,10 @@ public:
         const auto facts = Describe(window);
         return {{window, facts.className, facts.program}};
     }
+    // No source here takes its value from a field.
+    std::vector<platform::ChildWindow> Descendants(WindowId) override { return {}; }
+    platform::ListText ReadList(WindowId, platform::ControlKind, const std::string&) override { return {}; }
+    platform::ControlText ReadWhole(WindowId, platform::ControlKind) override { return {}; }
     platform::ListText ReadFocused(WindowId window, const std::string&, const platform::ControlClasses&) override {
         using Kind = platform::ListText::Kind;
         FUZZ_CHECK(window == kSourceWindow);

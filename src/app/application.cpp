@@ -6,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "capture/value_from.h"
 #include "capture/value_pattern.h"
 #include "platform/app_title.h"
 #include "platform/control_classes.h"
@@ -128,10 +129,21 @@ void Application::Load() {
     }
 }
 
-// A value pattern that is no regular expression is said at start, naming its
-// source and value; the program goes on, and that source's presses say it again.
+// A value pattern that is no regular expression, or a ValueFrom that does not
+// read, is said at start, naming its source and value; the program goes on,
+// and that source's presses say it again.
 void Application::ReportPatterns() {
     for (const auto& source : settings_.Searchable()) {
+        try {
+            ParseValueFrom(source.valueFrom);
+        } catch (const Error& e) {
+            const auto where = std::string(setting::kValueFrom) + " in " + SourceSection(source.number);
+            log_.Write("bad value: " + where + ": " + e.what());
+            ShowMessage(s_.messageBoxes,
+                        "Where source " + std::to_string(source.number) + " takes its value from (" + where +
+                            ") does not read: " + e.what() + ". That source searches nothing until it is mended in Settings.",
+                        platform::Modality::System);
+        }
         if (source.valuePattern.empty()) continue;
         try {
             const ValuePattern pattern(source.valuePattern);

@@ -23,25 +23,34 @@ TextCapture::TextCapture(Services services)
       list_(tools_, services.listControls),
       console_(tools_, services.consoles),
       terminal_(tools_, services.desktop, lastPress_),
-      keys_(tools_, services.desktop, services.keyboard) {}
+      keys_(tools_, services.desktop, services.keyboard),
+      fields_(tools_, services.desktop, services.textControls, services.listControls) {}
 
-std::optional<std::string> TextCapture::Capture(const std::string& title, const std::string& column) {
-    return Press(title, column, !title.empty(), [&] {
-        return title.empty() ? s_.desktop.ForegroundWindow() : ActivateByTitle(s_.desktop, title);
+std::optional<std::string> TextCapture::Capture(const std::string& title, const std::string& column,
+                                                const ValueFrom& from) {
+    // A title or a field is read where the window is: nothing needs it in front.
+    const bool selection = from.place == ValueFrom::Place::Selection;
+    return Press(title, column, from, !title.empty() && selection, [&] {
+        if (title.empty()) return s_.desktop.ForegroundWindow();
+        if (selection) return ActivateByTitle(s_.desktop, title);
+        const auto id = ChooseWindowByTitle(s_.desktop.TopLevelWindows(), title);
+        if (!id) throw Error("no window is titled \"" + title + "\"");
+        return id;
     });
 }
 
 std::optional<std::string> TextCapture::CaptureFrom(platform::WindowId window, bool activate, const std::string& title,
-                                                    const std::string& column) {
-    return Press(title, column, activate, [&] {
+                                                    const std::string& column, const ValueFrom& from) {
+    activate = activate && from.place == ValueFrom::Place::Selection;
+    return Press(title, column, from, activate, [&] {
         if (activate) s_.desktop.Activate(window);
         return window;
     });
 }
 
-void TextCapture::NoWindow(const std::string& message) {
+void TextCapture::NotTaken(const std::string& why, const std::string& message) {
     report_ = {};
-    report_.why = "no source's title finds a window";
+    report_.why = why;
     try {
         s_.clipboard.Clear();  // as on every press, nothing earlier stays to be searched
     } catch (const std::exception&) {
@@ -50,8 +59,8 @@ void TextCapture::NoWindow(const std::string& message) {
 }
 
 template <typename Find>
-std::optional<std::string> TextCapture::Press(const std::string& title, const std::string& column, bool activates,
-                                              Find find) {
+std::optional<std::string> TextCapture::Press(const std::string& title, const std::string& column,
+                                              const ValueFrom& from, bool activates, Find find) {
     std::string failure;
     report_ = {};
     const auto started = s_.events.NowMs();
@@ -73,7 +82,7 @@ std::optional<std::string> TextCapture::Press(const std::string& title, const st
         report_.activationMs = s_.events.NowMs() - started;
         if (activates) s_.events.DoEvents();
         report_.windowFound = true;
-        auto text = Take(window, column);
+        auto text = Take(window, column, from);
         report_.captureMs = s_.events.NowMs() - started - report_.activationMs;
         lastPress_ = s_.clipboard.SequenceNumber();
         return text;
@@ -96,9 +105,13 @@ std::optional<std::string> TextCapture::Press(const std::string& title, const st
 
 // The first route that takes the window gives the value; the log has its
 // name and why, or why none of those before it did.
-std::string TextCapture::Take(platform::WindowId window, const std::string& column) {
+std::string TextCapture::Take(platform::WindowId window, const std::string& column, const ValueFrom& from) {
     const CaptureTarget target{window, s_.desktop.Describe(window), column, classes_};
     report_.window = target.facts;
+    if (from.place != ValueFrom::Place::Selection) {
+        report_.route = from.place == ValueFrom::Place::Title ? "title" : "field";
+        return fields_.Take(target, from, report_.why);
+    }
     std::string passed;
     for (auto* route : routes_) {
         std::string why;

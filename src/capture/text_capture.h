@@ -8,6 +8,7 @@
 #include "capture/ask_route.h"
 #include "capture/capture_tools.h"
 #include "capture/console_route.h"
+#include "capture/field_reader.h"
 #include "capture/keys_route.h"
 #include "capture/list_route.h"
 #include "capture/terminal_route.h"
@@ -48,7 +49,7 @@ public:
     struct Report {
         bool windowFound = false;  // false: no window matched the title
         platform::WindowFacts window;
-        const char* route = "";  // "asked control", "list", "console", "terminal", "keys"
+        const char* route = "";  // "asked control", "list", "console", "terminal", "keys", "title", "field"
         std::string why;
         std::int64_t activationMs = 0, captureMs = 0;
     };
@@ -60,13 +61,19 @@ public:
     // was none. `column` names the list column to take. Reports its own
     // failures (the window not in front, the clipboard busy, a key held down,
     // a console or list that cannot be read) and returns nothing then.
-    std::optional<std::string> Capture(const std::string& title, const std::string& column = {});
+    // A source whose `from` is its title or a control takes that instead,
+    // with the window left where it is: nothing is typed into it.
+    std::optional<std::string> Capture(const std::string& title, const std::string& column = {},
+                                       const ValueFrom& from = {});
     // The same for a window already chosen: brought to the front first when
-    // `activate`; `title` is what found it, for the messages.
+    // `activate` (and the value is the selection); `title` is what found it,
+    // for the messages.
     std::optional<std::string> CaptureFrom(platform::WindowId window, bool activate, const std::string& title,
-                                           const std::string& column = {});
+                                           const std::string& column = {}, const ValueFrom& from = {});
     // A press that found no window to take the value from: said in `message`.
-    void NoWindow(const std::string& message);
+    void NoWindow(const std::string& message) { NotTaken("no source's title finds a window", message); }
+    // A press that takes nothing, for the log's `why`: said in `message`.
+    void NotTaken(const std::string& why, const std::string& message);
     // The value the press searches, left on the clipboard in place of what was taken.
     void LeaveOnClipboard(const std::string& value) { tools_.LeaveOnClipboard(value); }
     const Report& report() const { return report_; }
@@ -78,8 +85,9 @@ public:
 private:
     // `find` brings the window to the front when `activates`, and returns it.
     template <typename Find>
-    std::optional<std::string> Press(const std::string& title, const std::string& column, bool activates, Find find);
-    std::string Take(platform::WindowId window, const std::string& column);
+    std::optional<std::string> Press(const std::string& title, const std::string& column, const ValueFrom& from,
+                                     bool activates, Find find);
+    std::string Take(platform::WindowId window, const std::string& column, const ValueFrom& from);
 
     Services s_;
     CaptureTools tools_;
@@ -92,6 +100,7 @@ private:
     ConsoleRoute console_;
     TerminalRoute terminal_;
     KeysRoute keys_;
+    FieldReader fields_;
     // The order the routes are tried in: controls that answer, consoles read
     // from their buffer, terminals that copy as the user selects, and only
     // then keys.

@@ -22,8 +22,9 @@ bool AppLink::Grab() {
     if (sources.empty()) sources.push_back(settings_.sources.front());
     std::optional<std::string> text;
     const Source* source = &sources.front();
+    std::optional<ValueFrom> from;
     if (sources.size() == 1) {
-        text = capture_.Capture(source->window, source->column);
+        if ((from = WhereFrom(*source))) text = capture_.Capture(source->window, source->column, *from);
     } else {
         std::vector<std::string> titles;
         for (const auto& s : sources) titles.push_back(s.window);
@@ -38,7 +39,8 @@ bool AppLink::Grab() {
             return false;
         }
         source = &sources[choice->source];
-        text = capture_.CaptureFrom(choice->window, choice->activate, source->window, source->column);
+        if ((from = WhereFrom(*source)))
+            text = capture_.CaptureFrom(choice->window, choice->activate, source->window, source->column, *from);
     }
     grab_.source = source->number;
     source_ = *source;
@@ -46,6 +48,20 @@ bool AppLink::Grab() {
     if (text && !source->valuePattern.empty()) text = PickValue(*source, *text);
     field_->value = text.value_or("");
     return text.has_value();
+}
+
+// Where the source's value is taken from; when its ValueFrom does not read,
+// said (the press takes and searches nothing) and none.
+std::optional<ValueFrom> AppLink::WhereFrom(const Source& source) {
+    try {
+        return ParseValueFrom(source.valueFrom);
+    } catch (const Error& e) {
+        const auto where = std::string(setting::kValueFrom) + " in " + SourceSection(source.number);
+        capture_.NotTaken(where + " does not read",
+                          "error: source " + std::to_string(source.number) + " cannot take a value: its " + where +
+                              " does not read: " + e.what() + ". Mend it in Settings.");
+        return std::nullopt;
+    }
 }
 
 // The value the source's pattern picks out of what was taken, left on the

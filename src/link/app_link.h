@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "capture/value_from.h"
 #include "link/field.h"
 #include "platform/desktop.h"
 #include "platform/event_loop.h"
@@ -74,6 +75,7 @@ private:
     void WriteScript();
     void StartRunner(const std::string& commandLine);
     std::optional<std::string> PickValue(const Source& source, const std::string& taken);
+    std::optional<ValueFrom> WhereFrom(const Source& source);
 
     const Settings& settings_;
     TextCapture& capture_;

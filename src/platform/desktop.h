@@ -23,6 +23,14 @@ struct ControlFacts {
     std::string program;  // the file name of the program that owns it
 };
 
+// A window inside another, as a source's ValueFrom names it.
+struct ChildWindow {
+    WindowId id = 0;
+    int controlId = 0;  // as its parent numbers it (a dialog's control ID)
+    std::string className;
+    std::string realClassName;  // the system's base class, where it reports one
+};
+
 // A top-level window as activation by title sees it.
 struct WindowCandidate {
     WindowId id = 0;
@@ -52,6 +60,9 @@ public:
     // window it lies in, up to and with `window` itself (just that when the
     // focus is elsewhere): a program may host another's window in its own.
     virtual std::vector<ControlFacts> FocusPath(WindowId window) = 0;
+    // Every window inside `window`, at any depth, in the order the system
+    // enumerates them (each one before those inside it). Asks the program nothing.
+    virtual std::vector<ChildWindow> Descendants(WindowId window) = 0;
     // Whether the window is in front, or a window of its program with the
     // same root owner is (its dialog): keys typed now reach that program.
     virtual bool IsInFront(WindowId window) = 0;

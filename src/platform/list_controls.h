@@ -45,6 +45,9 @@ public:
     // about a second and a half at most. The selection, focus and scroll
     // position stay exactly as they were.
     virtual ListText ReadFocused(WindowId window, const std::string& column, const ControlClasses& classes) = 0;
+    // The same of `control`, a list of `kind`, focused or not; NotAList for
+    // a kind that is no list.
+    virtual ListText ReadList(WindowId control, ControlKind kind, const std::string& column) = 0;
 };
 
 }  // namespace kestrel::platform

@@ -29,6 +29,10 @@ public:
     // Every question waits about a second at most; a control that does not
     // answer says NoAnswer. Its selection and caret stay as they were.
     virtual ControlText ReadFocused(WindowId window, const ControlClasses& classes) = 0;
+    // The whole text of `control`, an edit, rich edit, static text, button or
+    // combo box by `kind`, as it answers for its text (NotAnEdit for any other
+    // kind; a password box is never read). Waits about a second at most.
+    virtual ControlText ReadWhole(WindowId control, ControlKind kind) = 0;
 };
 
 }  // namespace kestrel::platform

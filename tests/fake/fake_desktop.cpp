@@ -321,15 +321,56 @@ platform::ControlText FakeDesktop::ReadFocused(WindowId window, const platform::
     return {Kind::Text, onALine ? w->lines[static_cast<std::size_t>(w->caretLine)] : std::string()};
 }
 
-// As the system's list controls answer: the item the user chose, by the
-// rules every list route shares.
+std::vector<platform::ChildWindow> FakeDesktop::Descendants(WindowId window) {
+    log.push_back("descendants");
+    std::vector<platform::ChildWindow> children;
+    if (const FakeWindow* w = Find(window))
+        for (const auto& child : w->children) children.push_back(child.window);
+    return children;
+}
+
+const FakeWindow::Child* FakeDesktop::FindChild(WindowId id) const {
+    for (const auto& w : windows)
+        for (const auto& child : w.children)
+            if (child.window.id == id) return &child;
+    return nullptr;
+}
+
+platform::ControlText FakeDesktop::ReadWhole(WindowId control, platform::ControlKind kind) {
+    log.push_back("ask-text:" + std::to_string(control));
+    using Kind = platform::ControlText::Kind;
+    using platform::ControlKind;
+    const auto* child = FindChild(control);
+    const bool text = kind == ControlKind::Edit || kind == ControlKind::RichEdit || kind == ControlKind::StaticText ||
+                      kind == ControlKind::Button || kind == ControlKind::ComboBox;
+    if (!child || !text) return {Kind::NotAnEdit, {}};
+    if (child->control == FocusedControl::Password) return {Kind::Password, {}};
+    if (child->control == FocusedControl::Silent) {
+        now += 1000;
+        return {Kind::NoAnswer, {}};
+    }
+    return {Kind::Text, child->text};
+}
+
+platform::ListText FakeDesktop::ReadList(WindowId control, platform::ControlKind, const std::string& column) {
+    log.push_back("ask-list:" + std::to_string(control));
+    const auto* child = FindChild(control);
+    if (!child || !child->list) return {};
+    return Answer(*child->list, column);
+}
+
 platform::ListText FakeDesktop::ReadFocused(WindowId window, const std::string& column,
                                             const platform::ControlClasses&) {
     log.push_back("ask-list");
     const FakeWindow* w = Find(IsInFront(window) ? foreground : window);
-    using Kind = platform::ListText::Kind;
     if (!w || !w->list) return {};
-    const auto& l = *w->list;
+    return Answer(*w->list, column);
+}
+
+// As the system's list controls answer: the item the user chose, by the
+// rules every list route shares.
+platform::ListText FakeDesktop::Answer(const FakeWindow::List& l, const std::string& column) {
+    using Kind = platform::ListText::Kind;
     if (l.silent) {
         now += 1500;  // the read's time limit
         return {Kind::NoAnswer, l.control, {}};

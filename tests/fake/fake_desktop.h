@@ -86,6 +86,16 @@ struct FakeWindow {
         std::optional<platform::ListText::Kind> fails = {};
     };
     std::optional<List> list;
+    // The controls inside it, in the system's order, for sources that name
+    // one: each with its whole text, or a list; `control` says whether it
+    // answers (Edit), is a password box or never answers.
+    struct Child {
+        platform::ChildWindow window;
+        std::string text;
+        FocusedControl control = FocusedControl::Edit;
+        std::optional<List> list = {};
+    };
+    std::vector<Child> children;
     // Keys that reached the program in a console, terminal or list, and of
     // them the Ctrl+C taken for an interrupt.
     int programKeys = 0;
@@ -190,6 +200,8 @@ public:
     WindowId foreground = 0;
     FakeWindow& AddWindow(const std::string& title, std::vector<std::string> lines = {});
     FakeWindow* Find(WindowId id);
+    const FakeWindow::Child* FindChild(WindowId id) const;
+    platform::ListText Answer(const FakeWindow::List& list, const std::string& column);
 
     // Keyboard: a key the user holds down until the given time.
     std::map<int, std::int64_t> heldUntil;
@@ -276,6 +288,9 @@ public:
     std::uint32_t SequenceNumber() override { return sequence; }
     Copier CopiedBy(WindowId window) override;
     std::vector<platform::ControlFacts> FocusPath(WindowId window) override;
+    std::vector<platform::ChildWindow> Descendants(WindowId window) override;
+    platform::ControlText ReadWhole(WindowId control, platform::ControlKind kind) override;
+    platform::ListText ReadList(WindowId control, platform::ControlKind kind, const std::string& column) override;
     platform::WindowFacts Describe(WindowId window) override;
     platform::ConsoleText Read(WindowId window) override;
     void DoEvents() override;

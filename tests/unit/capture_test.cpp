@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "capture/text_capture.h"
+#include "capture/value_from.h"
 #include "fake/fake_fixture.h"
 #include "link/app_link.h"
 #include "platform/error.h"
@@ -707,6 +708,76 @@ TEST_F(CaptureTest, AListIsAskedForTheChosenItemAndNeverTypedInto) {
     }
 }
 
+// A source that names its field reads it wherever the user's focus is: the
+// window is not brought to the front and no key is typed.
+TEST_F(CaptureTest, ANamedFieldIsAskedForWhereverTheFocusIsAndNothingIsTyped) {
+    using Child = fake::FakeWindow::Child;
+    using fake::FocusedControl;
+    const auto child = [](platform::WindowId id, int controlId, const char* className, const char* real, std::string text,
+                          FocusedControl control = FocusedControl::Edit) {
+        return Child{{id, controlId, className, real}, std::move(text), control};
+    };
+    auto list = child(907, 1006, "SysListView32", "SysListView32", "");
+    list.list = fake::FakeWindow::List{platform::ListText::Control::ListView, {{"100231", "ACME"}, {"100232", "Bolt"}},
+                                       {"Customer", "Name"}, {1}, 1};
+    const std::vector<Child> children = {
+        child(901, 1000, "Static", "Static", "Invoice No."),
+        child(902, 1001, "Edit", "Edit", "4711"),
+        child(903, 1002, "ThunderRT6TextBox", "", "ACME Ltd"),  // VB's edit: an edit by the class table
+        child(904, 1003, "Edit", "Edit", "secret", FocusedControl::Password),
+        child(905, 1004, "Edit", "Edit", "", FocusedControl::Silent),
+        child(906, 1005, "MyGrid", "", "drawn"),
+        list,
+    };
+    const std::string in = " in 'Invoice 4711 - ACME ERP'";
+    struct Row {
+        const char* from;
+        std::string value;  // or the message, when failed
+        bool failed = false;
+    };
+    const Row rows[] = {
+        {"control #1001", "4711"},
+        {"control edit 1", "4711"},
+        {"control edit 2", "ACME Ltd"},
+        {"control thunderrt6textbox 1", "ACME Ltd"},
+        {"control static 1", "Invoice No."},
+        {"control #1006", "100232"},
+        {"control list view 1", "100232"},
+        {"title", "Invoice 4711 - ACME ERP"},
+        {"control #2000", "error: the field control #2000 was not found" + in + ".", true},
+        {"control edit 5", "error: the field control edit 5 was not found" + in + ".", true},
+        {"control #1003", "error: the field control #1003" + in + " is a password box, which Kestrel never reads.", true},
+        {"control #1004", "error: the field control #1004" + in + " did not answer", true},
+        {"control MyGrid 1", "error: the field control MyGrid 1" + in + " is no control Kestrel can read.", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.from);
+        desk.windows.resize(1);
+        desk.chords.clear();
+        desk.messages.clear();
+        desk.log.clear();
+        desk.clipboard = "before";
+        auto& w = desk.AddWindow("Invoice 4711 - ACME ERP", {"notes"});
+        w.children = children;
+        const auto text = capture.Capture("Invoice*", {}, ParseValueFrom(row.from));
+        if (row.failed) {
+            EXPECT_FALSE(text);
+            ASSERT_EQ(desk.messages.size(), 1u);
+            EXPECT_EQ(desk.messages[0].text.rfind(row.value, 0), 0u) << desk.messages[0].text;
+            EXPECT_NE(capture.report().why.find(row.from), std::string::npos) << capture.report().why;
+        } else {
+            EXPECT_EQ(text, row.value);
+            EXPECT_EQ(desk.clipboard, row.value) << "the value on the clipboard, as a copy leaves it";
+            EXPECT_TRUE(desk.messages.empty());
+        }
+        EXPECT_TRUE(desk.chords.empty()) << "no key typed";
+        EXPECT_EQ(desk.foreground, desk.windows[0].id) << "the window in front stays in front";
+        for (const auto& asked : desk.log) EXPECT_NE(asked.rfind("activate", 0), 0u) << asked;
+    }
+    EXPECT_EQ(desk.log, (Log{"descendants", "ask-text:906", "message:" + desk.messages[0].text}))
+        << "the focus is not asked, nor the clipboard emptied";
+}
+
 class GrabTest : public fake::FakeTest {
 protected:
     Settings settings{{Source{1, "Orders", "Claims", "Account"}}};
@@ -724,6 +795,26 @@ TEST_F(GrabTest, StoresTheCaptureAsTheFieldsValueEvenWhenEmpty) {
     desk.Find(w.id)->lines = {""};
     link.Grab();
     EXPECT_EQ(link.field()->value, "") << "the previous value is gone";
+}
+
+TEST_F(GrabTest, ATitleSourceTakesThePatternsValueAndOneThatDoesNotReadSaysSoAtEachPress) {
+    settings.sources[0] = Source{1, "", "Claims", "Account", "Invoice (\\d+)", "", "title"};
+    link.SetField({"Account", {}});
+    desk.foreground = desk.AddWindow("Invoice 4711 - ACME ERP", {"notes"}).id;
+    EXPECT_TRUE(link.Grab()) << "an empty window title: the window in front";
+    EXPECT_EQ(link.field()->value, "4711");
+    EXPECT_TRUE(desk.chords.empty());
+    settings.sources[0].valueFrom = "control #";
+    for (int press = 0; press < 2; ++press) {
+        desk.messages.clear();
+        desk.log.clear();
+        EXPECT_FALSE(link.Grab());
+        ASSERT_EQ(desk.messages.size(), 1u);
+        EXPECT_EQ(desk.messages[0].text, "error: source 1 cannot take a value: its ValueFrom in Settings does not "
+                                         "read: control # needs the control ID after it. Mend it in Settings.");
+        EXPECT_EQ(desk.log, (Log{"clear", "message:" + desk.messages[0].text})) << "nothing asked of the window";
+        EXPECT_EQ(capture.report().why, "ValueFrom in Settings does not read");
+    }
 }
 
 TEST_F(GrabTest, WithoutAFieldNothingIsCaptured) {

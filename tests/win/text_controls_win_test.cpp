@@ -100,6 +100,7 @@ bool IsEdit(const ControlCase& c) { return c.control != kCustomText; }
 class NoEditControls final : public platform::TextControls {
 public:
     platform::ControlText ReadFocused(platform::WindowId, const platform::ControlClasses&) override { return {Kind::NotAnEdit, {}}; }
+    platform::ControlText ReadWhole(platform::WindowId, platform::ControlKind) override { return {Kind::NotAnEdit, {}}; }
 };
 
 class TextControlsWinTest : public WinTest {

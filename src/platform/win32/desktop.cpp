@@ -194,6 +194,24 @@ std::vector<platform::ControlFacts> Desktop::FocusPath(platform::WindowId window
     return path;
 }
 
+std::vector<platform::ChildWindow> Desktop::Descendants(platform::WindowId window) {
+    std::vector<platform::ChildWindow> children;
+    const HWND top = ToHwnd(window);
+    if (!top) return children;
+    // Class names and IDs are the window manager's: no message reaches the program.
+    EnumChildWindows(
+        top,
+        [](HWND child, LPARAM into) -> BOOL {
+            wchar_t real[256] = L"";
+            RealGetWindowClassW(child, real, 256);
+            reinterpret_cast<std::vector<platform::ChildWindow>*>(into)->push_back(
+                {reinterpret_cast<platform::WindowId>(child), GetDlgCtrlID(child), Narrow(ClassOf(child)), Narrow(real)});
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
 bool Desktop::IsInFront(platform::WindowId window) {
     const HWND hwnd = ToHwnd(window);
     const HWND front = GetForegroundWindow();

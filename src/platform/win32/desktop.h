@@ -13,6 +13,7 @@ public:
     platform::WindowId ForegroundWindow() override;
     platform::WindowFacts Describe(platform::WindowId window) override;
     std::vector<platform::ControlFacts> FocusPath(platform::WindowId window) override;
+    std::vector<platform::ChildWindow> Descendants(platform::WindowId window) override;
     bool IsInFront(platform::WindowId window) override;
     bool WaitUntilAnswered(platform::WindowId window, int boundMs) override;
     void BringToFront(platform::WindowId window) override;

@@ -20,6 +20,10 @@ public:
     // The chosen item (its `column`'s text, in a list view) of `control`, a
     // list of `kind`; NotAList for a kind that is no list.
     platform::ListText Read(HWND control, platform::ControlKind kind, const std::string& column);
+    platform::ListText ReadList(platform::WindowId control, platform::ControlKind kind,
+                                const std::string& column) override {
+        return Read(reinterpret_cast<HWND>(control), kind, column);
+    }
 
     class Questions;
 

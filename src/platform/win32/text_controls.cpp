@@ -127,6 +127,19 @@ platform::ControlText TextControls::Read(HWND control, platform::ControlKind kin
     return {Kind::Text, Narrow(*text)};
 }
 
+platform::ControlText TextControls::ReadWhole(platform::WindowId window, platform::ControlKind kind) {
+    using platform::ControlKind;
+    const HWND control = reinterpret_cast<HWND>(window);
+    if (kind != ControlKind::Edit && kind != ControlKind::RichEdit && kind != ControlKind::StaticText &&
+        kind != ControlKind::Button && kind != ControlKind::ComboBox)
+        return {Kind::NotAnEdit, {}};
+    const bool edit = kind == ControlKind::Edit || kind == ControlKind::RichEdit;
+    if (edit && (GetWindowLongPtrW(control, GWL_STYLE) & ES_PASSWORD)) return {Kind::Password, {}};
+    const auto text = WholeText(control);
+    if (!text) return {Kind::NoAnswer, {}};
+    return {Kind::Text, Narrow(*text)};
+}
+
 platform::ControlText TextControls::ReadFocused(platform::WindowId window, const platform::ControlClasses& classes) {
     const HWND source = reinterpret_cast<HWND>(window);
     const DWORD thread = source ? GetWindowThreadProcessId(source, nullptr) : 0;
