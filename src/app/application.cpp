@@ -52,7 +52,7 @@ Application::Application(platform::Services services)
       mainWindow_(s_.forms, s_.messageBoxes, s_.desktop,
                   {[this] { Load(); }, [this] { OpenSettings(); }, [this] { aboutBox_.Show(); }, [this] { Exit(); },
                    [this] { Unloading(); }}),
-      picking_{s_.fieldPicker,
+      picking_{s_.fieldPicker, s_.desktop,
                [this](std::int16_t key, std::int16_t shift, std::function<void()> onPress) {
                    return LendHotKey(key, shift, std::move(onPress));
                },

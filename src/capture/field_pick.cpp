@@ -31,10 +31,11 @@ bool Naming(int id) { return id > 0 && id != 0xFFFF; }
 
 }  // namespace
 
-std::optional<std::string> PickedValueFrom(const platform::PickedField& field, const platform::ControlClasses& classes) {
-    const auto& all = field.descendants;
-    if (field.window == 0 || field.index >= all.size()) return std::nullopt;
-    const auto& picked = all[field.index];
+std::optional<std::string> PickedValueFrom(const std::vector<platform::ChildWindow>& all, platform::WindowId control,
+                                           const platform::ControlClasses& classes) {
+    const auto at = std::find_if(all.begin(), all.end(), [&](const auto& d) { return d.id == control; });
+    if (at == all.end()) return std::nullopt;
+    const auto& picked = *at;
     const auto kind = classes.KindOf(picked.className, picked.realClassName);
     if (!Readable(kind)) return std::nullopt;
     const auto id = picked.controlId;
@@ -42,11 +43,11 @@ std::optional<std::string> PickedValueFrom(const platform::PickedField& field, c
         return "control #" + std::to_string(id);
     // The kind, not the class: some toolkits' class names change from run to run.
     const std::string name = platform::KindName(kind);
-    const auto same = [&](const platform::Descendant& d) {
+    const auto same = [&](const platform::ChildWindow& d) {
         return platform::EqualsIgnoringCase(d.className, name) ||
                classes.KindOf(d.className, d.realClassName) == kind;
     };
-    const auto n = std::count_if(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(field.index) + 1, same);
+    const auto n = std::count_if(all.begin(), at + 1, same);
     return "control " + name + " " + std::to_string(n);
 }
 

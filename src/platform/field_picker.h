@@ -1,29 +1,9 @@
 #pragma once
-#include <cstddef>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "platform/window_id.h"
 
 namespace kestrel::platform {
-
-// A window inside a top-level window, as a pick names it.
-struct Descendant {
-    WindowId window = 0;
-    std::string className;
-    std::string realClassName;  // the base class the system reports, where it does
-    int controlId = 0;
-};
-
-// The field a pick found: its top-level window, with that window's
-// descendants in the order the system enumerates them.
-struct PickedField {
-    WindowId window = 0;  // 0: the control has gone
-    std::string title;
-    std::vector<Descendant> descendants;
-    std::size_t index = 0;  // the picked control among them
-};
 
 // Lets the administrator point at a field of another program, by mouse or
 // by putting the focus in it.
@@ -45,7 +25,8 @@ public:
     // (that window itself when nothing in it has the focus); 0 when the
     // foreground window is the program's own.
     virtual WindowId FocusedControl() = 0;
-    virtual PickedField Describe(WindowId control) = 0;
+    // The top-level window the control is in; 0 when it has gone.
+    virtual WindowId WindowOf(WindowId control) = 0;
 };
 
 }  // namespace kestrel::platform

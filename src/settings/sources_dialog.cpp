@@ -314,20 +314,21 @@ void SourcesDialog::Picked(platform::WindowId control) {
         form_->SetText("lblValue", "No field picked.");
         return;
     }
-    const auto field = picking_->picker.Describe(control);
+    const auto window = picking_->picker.WindowOf(control);
+    const auto fields = picking_->desktop.Descendants(window);
     const platform::ControlClasses classes(settings_.controlClasses);
-    const auto valueFrom = PickedValueFrom(field, classes);
+    const auto valueFrom = PickedValueFrom(fields, control, classes);
     if (!valueFrom) {
-        form_->SetText("lblValue", field.window ? "That field cannot be read: it draws itself or is of another "
-                                                  "toolkit. Value from is as it was."
-                                                : "That field has gone. Value from is as it was.");
+        form_->SetText("lblValue", window ? "That field cannot be read: it draws itself or is of another "
+                                            "toolkit. Value from is as it was."
+                                          : "That field has gone. Value from is as it was.");
         return;
     }
     form_->SetText("txtValueFrom", *valueFrom);
     std::string text;
     try {
-        const auto& picked = field.descendants[field.index];
-        text = picking_->readField(picked.window, classes.KindOf(picked.className, picked.realClassName),
+        const auto& picked = *std::find_if(fields.begin(), fields.end(), [&](const auto& f) { return f.id == control; });
+        text = picking_->readField(control, classes.KindOf(picked.className, picked.realClassName),
                                    form_->Text("txtColumn"));
     } catch (const std::exception& e) {
         form_->SetText("lblValue", e.what());

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/control_classes.h"
+#include "platform/desktop.h"
 #include "platform/field_picker.h"
 #include "platform/forms.h"
 #include "platform/message_boxes.h"
@@ -22,6 +23,7 @@ std::string UsersProblem(const Source& source, const std::vector<Source>& source
 // What Pick field... needs besides the dialog.
 struct FieldPicking {
     platform::FieldPicker& picker;
+    platform::Desktop& desktop;  // the picked field's window and its fields
     // Sends the presses of the combination (a key code and modifier mask, as
     // the settings keep them) to `onPress` until called with none; false when
     // the combination is no hotkey now.

@@ -9,7 +9,7 @@ namespace kestrel::fake {
 // The administrator's pointer and the scripted fields it can point at.
 class FakeFieldPicker final : public platform::FieldPicker {
 public:
-    std::map<platform::WindowId, platform::PickedField> fields;  // by control
+    std::map<platform::WindowId, platform::WindowId> windows;  // each control's top-level window
     platform::WindowId focused = 0;  // the focus in the window in front
     platform::WindowId armed = 0;    // the button a drag starts from
     bool tracking = false;           // a click would pick
@@ -24,9 +24,9 @@ public:
         if (disarm) armed = 0, picked_ = {};
     }
     platform::WindowId FocusedControl() override { return focused; }
-    platform::PickedField Describe(platform::WindowId control) override {
-        const auto found = fields.find(control);
-        return found == fields.end() ? platform::PickedField{} : found->second;
+    platform::WindowId WindowOf(platform::WindowId control) override {
+        const auto found = windows.find(control);
+        return found == windows.end() ? 0 : found->second;
     }
 
     // A drag from the armed button released over `control` (0: over the program's own).

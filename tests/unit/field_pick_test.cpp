@@ -9,24 +9,22 @@ namespace kestrel {
 namespace {
 
 TEST(FieldPick, NamesThePickedFieldByAUniqueIdElseByKindAndNumber) {
-    platform::PickedField form;
-    form.window = 7;
-    form.descendants = {
-        {1, "Static", "", 0xFFFF},  // 0: a label of a dialog template
-        {2, "Edit", "", 1001},
-        {3, "Static", "", 0xFFFF},
-        {4, "Edit", "", 1002},
-        {5, "WindowsForms10.EDIT.app.0.1a2b", "", 1002},  // 4: the same ID twice
-        {6, "Button", "", 1},
-        {7, "KestrelCustom", "", 1003},  // 6: draws itself
-        {8, "KestrelDerivedEdit", "Edit", 0},
-        {9, "TEdit", "", 0},
-        {10, "RichEdit20W", "", 1004},
-        {11, "SysListView32", "", -5},
+    const std::vector<platform::ChildWindow> form = {
+        {1, 0xFFFF, "Static", ""},  // 0: a label of a dialog template
+        {2, 1001, "Edit", ""},
+        {3, 0xFFFF, "Static", ""},
+        {4, 1002, "Edit", ""},
+        {5, 1002, "WindowsForms10.EDIT.app.0.1a2b", ""},  // 4: the same ID twice
+        {6, 1, "Button", ""},
+        {7, 1003, "KestrelCustom", ""},  // 6: draws itself
+        {8, 0, "KestrelDerivedEdit", "Edit"},
+        {9, 0, "TEdit", ""},
+        {10, 1004, "RichEdit20W", ""},
+        {11, -5, "SysListView32", ""},
     };
     const platform::ControlClasses builtIn, custom("KestrelCustom=edit");
     const struct {
-        std::size_t picked;
+        platform::WindowId picked;  // the place among them, from 0
         const platform::ControlClasses& classes;
         std::optional<std::string> valueFrom;
     } rows[] = {
@@ -43,17 +41,10 @@ TEST(FieldPick, NamesThePickedFieldByAUniqueIdElseByKindAndNumber) {
         {6, builtIn, std::nullopt},
         {6, custom, "control #1003"},
         {7, custom, "control edit 5"},  // the administrator's edit counts too
-        {form.descendants.size(), builtIn, std::nullopt},
+        {99, builtIn, std::nullopt},  // the window itself, no field of it
     };
-    for (const auto& row : rows) {
-        auto field = form;
-        field.index = row.picked;
-        EXPECT_EQ(PickedValueFrom(field, row.classes), row.valueFrom) << "picked " << row.picked;
-    }
-    auto gone = form;
-    gone.window = 0;
-    gone.index = 1;
-    EXPECT_EQ(PickedValueFrom(gone, builtIn), std::nullopt);
+    for (const auto& row : rows)
+        EXPECT_EQ(PickedValueFrom(form, row.picked + 1, row.classes), row.valueFrom) << "picked " << row.picked;
 }
 
 }  // namespace

@@ -515,17 +515,15 @@ TEST_F(SourcesDialogTest, ClosingSettingsFromOutsideClosesTheSourcesDialogToo) {
 // a form of another program and what reading them gives.
 TEST_F(SourcesDialogTest, APickedFieldFillsInValueFromAndShowsWhatItGives) {
     auto& picker = desk.picker;
-    constexpr platform::WindowId kForm = 50, kNumber = 51, kNotes = 52, kCustom = 53, kOther = 54;
-    platform::PickedField form;
-    form.window = kForm;
-    form.descendants = {{kNumber, "Edit", "", 1001}, {kNotes, "Edit", "", 7}, {kOther, "Edit", "", 7},
-                        {kCustom, "AcmeGrid", "", 1003}};
-    for (std::size_t i = 0; i < form.descendants.size(); ++i) {
-        picker.fields[form.descendants[i].window] = form;
-        picker.fields[form.descendants[i].window].index = i;
+    auto& form = desk.AddWindow("Invoice 4711 - ACME ERP");
+    constexpr platform::WindowId kNumber = 51, kNotes = 52, kOther = 53, kCustom = 54;
+    for (const platform::ChildWindow& field : std::vector<platform::ChildWindow>{
+             {kNumber, 1001, "Edit", ""}, {kNotes, 7, "Edit", ""}, {kOther, 7, "Edit", ""}, {kCustom, 1003, "AcmeGrid", ""}}) {
+        form.children.push_back({field, ""});
+        picker.windows[field.id] = form.id;
     }
     std::vector<std::string> calls;  // what the dialog asked of the program
-    FieldPicking picking{picker,
+    FieldPicking picking{picker, desk,
                          [&](std::int16_t key, std::int16_t shift, std::function<void()> onPress) {
                              calls.push_back(onPress ? "lend " + std::to_string(key) + "/" + std::to_string(shift)
                                                      : "give back");
@@ -588,7 +586,7 @@ TEST_F(SourcesDialogTest, APickedFieldFillsInValueFromAndShowsWhatItGives) {
     EXPECT_EQ(picker.armed, 0u);
     EXPECT_FALSE(picker.tracking);
     EXPECT_EQ(calls, (std::vector<std::string>{"read 51 edit", "lend 122/2", "give back", "read 52 edit", "lend 122/2",
-                                               "give back", "lend 122/2", "give back", "read 54 edit", "lend 122/2",
+                                               "give back", "lend 122/2", "give back", "read 53 edit", "lend 122/2",
                                                "give back"}));
 
     // What policy sets is not the administrator's to pick here.

@@ -8,7 +8,6 @@
 
 #include "platform/error.h"
 #include "platform/win32/dispatch.h"
-#include "platform/win32/text.h"
 
 namespace kestrel::win32 {
 namespace {
@@ -53,12 +52,6 @@ HWND ControlAt(POINT screen) {
         if (!best) return at;
         at = best;
     }
-}
-
-std::string ClassOf(HWND window) {
-    wchar_t name[256] = L"";
-    GetClassNameW(window, name, 256);
-    return Narrow(name);
 }
 
 }  // namespace
@@ -112,34 +105,9 @@ platform::WindowId FieldPicker::FocusedControl() {
     return ToId(front);
 }
 
-platform::PickedField FieldPicker::Describe(platform::WindowId control) {
-    platform::PickedField field;
+platform::WindowId FieldPicker::WindowOf(platform::WindowId control) {
     HWND hwnd = ToHwnd(control);
-    HWND root = IsWindow(hwnd) ? GetAncestor(hwnd, GA_ROOT) : nullptr;
-    if (!root) return field;
-    field.window = ToId(root);
-    // Never a message: the program may not answer.
-    wchar_t title[512] = L"";
-    InternalGetWindowText(root, title, 512);
-    field.title = Narrow(title);
-    struct Walk {
-        HWND picked;
-        platform::PickedField* field;
-    } walk{hwnd, &field};
-    field.index = SIZE_MAX;
-    EnumChildWindows(
-        root,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto& w = *reinterpret_cast<Walk*>(data);
-            wchar_t real[256] = L"";
-            RealGetWindowClassW(child, real, 256);
-            if (child == w.picked) w.field->index = w.field->descendants.size();
-            w.field->descendants.push_back({ToId(child), ClassOf(child), Narrow(real), GetDlgCtrlID(child)});
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&walk));
-    if (field.index == SIZE_MAX) field.index = field.descendants.size();
-    return field;
+    return IsWindow(hwnd) ? ToId(GetAncestor(hwnd, GA_ROOT)) : 0;
 }
 
 void FieldPicker::PointAt(POINT screen) {

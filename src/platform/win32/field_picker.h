@@ -24,7 +24,7 @@ public:
     void Track() override;
     void Stop(bool disarm) override;
     platform::WindowId FocusedControl() override;
-    platform::PickedField Describe(platform::WindowId control) override;
+    platform::WindowId WindowOf(platform::WindowId control) override;
 
     // The outline while it shows, else none: for the tests.
     HWND Outline() const { return outline_ && IsWindowVisible(outline_.get()) ? outline_.get() : nullptr; }
