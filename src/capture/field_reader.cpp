@@ -21,14 +21,15 @@ platform::WindowId FieldReader::Find(const CaptureTarget& target, const ValueFro
     return 0;
 }
 
-std::string FieldReader::Take(const CaptureTarget& target, const ValueFrom& from, std::string& why) {
+std::string FieldReader::Take(const CaptureTarget& target, const ValueFrom& from, const std::string& title,
+                              std::string& why) {
     if (from.place == ValueFrom::Place::Title) {
         why = "the source takes the window's title";
         tools_.LeaveOnClipboard(target.facts.title);
         return target.facts.title;
     }
     const auto field = "error: the field " + from.written + " ";
-    const auto in = "in '" + target.facts.title + "'";
+    const auto in = title.empty() ? std::string("in the window in front") : "in '" + title + "'";
     auto kind = platform::ControlKind::Unknown;
     const auto control = Find(target, from, kind);
     if (!control) {

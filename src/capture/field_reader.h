@@ -21,8 +21,10 @@ public:
 
     // The value, left on the clipboard as a copy would leave it; `why` says
     // for the log where it came from, or why nothing was. Throws
-    // CaptureFailure naming the field as configured when it cannot be read.
-    std::string Take(const CaptureTarget& target, const ValueFrom& from, std::string& why);
+    // CaptureFailure naming the field and the window's title as configured
+    // (`title`; empty: the window in front) when it cannot be read: the
+    // window's own title may carry a customer's name, and messages are logged.
+    std::string Take(const CaptureTarget& target, const ValueFrom& from, const std::string& title, std::string& why);
 
 private:
     // The control `from` names among the window's, 0 when none is.

@@ -82,7 +82,7 @@ std::optional<std::string> TextCapture::Press(const std::string& title, const st
         report_.activationMs = s_.events.NowMs() - started;
         if (activates) s_.events.DoEvents();
         report_.windowFound = true;
-        auto text = Take(window, column, from);
+        auto text = Take(window, title, column, from);
         report_.captureMs = s_.events.NowMs() - started - report_.activationMs;
         lastPress_ = s_.clipboard.SequenceNumber();
         return text;
@@ -105,12 +105,13 @@ std::optional<std::string> TextCapture::Press(const std::string& title, const st
 
 // The first route that takes the window gives the value; the log has its
 // name and why, or why none of those before it did.
-std::string TextCapture::Take(platform::WindowId window, const std::string& column, const ValueFrom& from) {
+std::string TextCapture::Take(platform::WindowId window, const std::string& title, const std::string& column,
+                              const ValueFrom& from) {
     const CaptureTarget target{window, s_.desktop.Describe(window), column, classes_};
     report_.window = target.facts;
     if (from.place != ValueFrom::Place::Selection) {
         report_.route = from.place == ValueFrom::Place::Title ? "title" : "field";
-        return fields_.Take(target, from, report_.why);
+        return fields_.Take(target, from, title, report_.why);
     }
     std::string passed;
     for (auto* route : routes_) {

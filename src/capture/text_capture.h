@@ -87,7 +87,8 @@ private:
     template <typename Find>
     std::optional<std::string> Press(const std::string& title, const std::string& column, const ValueFrom& from,
                                      bool activates, Find find);
-    std::string Take(platform::WindowId window, const std::string& column, const ValueFrom& from);
+    std::string Take(platform::WindowId window, const std::string& title, const std::string& column,
+                     const ValueFrom& from);
 
     Services s_;
     CaptureTools tools_;

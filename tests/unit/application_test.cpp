@@ -259,6 +259,20 @@ TEST_F(ApplicationTest, ControlClassesThatDoNotReadAreSaidAndTheOthersAreKnown) 
     EXPECT_EQ(source.programKeys, 0);
 }
 
+TEST_F(ApplicationTest, AValueFromThatDoesNotReadIsSaidAtStartAndTheProgramGoesOn) {
+    CompleteSettings();
+    Store("ValueFrom", "control edit 0");
+    Start();
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_EQ(desk.messages[0].text,
+              "Where source 1 takes its value from (ValueFrom in Settings) does not read: the number after the class "
+              "counts from 1, not 0. That source searches nothing until it is mended in Settings.");
+    EXPECT_EQ(std::count(desk.logLines.begin(), desk.logLines.end(),
+                         "bad value: ValueFrom in Settings: the number after the class counts from 1, not 0"),
+              1);
+    EXPECT_TRUE(app->hotKey()->Registered()) << "the program goes on";
+}
+
 TEST_F(ApplicationTest, ABadStoredValueIsReportedAndSettingsCanRepairIt) {
     CompleteSettings();
     Store("Hotkey", "F11");

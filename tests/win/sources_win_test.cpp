@@ -116,7 +116,7 @@ TEST_F(SourcesWinTest, ASecondSourceIsAddedByKeyboardAndSavedWithSettingsOk) {
     ASSERT_EQ(lists.size(), 1u);
     EXPECT_EQ(SendMessageW(lists[0], LB_GETCOUNT, 0, 0), 1) << "source 1 alone";
     const auto boxes = Controls(sources, L"Edit");
-    ASSERT_EQ(boxes.size(), 6u);
+    ASSERT_EQ(boxes.size(), 7u);
     EXPECT_EQ(TextOf(boxes[1]), L"Claims") << "source 1 as the Settings boxes hold it";
 
     Chord({VK_MENU, 'A'});
@@ -133,6 +133,8 @@ TEST_F(SourcesWinTest, ASecondSourceIsAddedByKeyboardAndSavedWithSettingsOk) {
     Type(L"Customer");
     Chord({VK_MENU, 'P'});
     Type(L"\\d+");
+    Chord({VK_MENU, 'O'});
+    Type(L"title");
     Chord({VK_MENU, 'M'});
     Type(L"No 4711");
     Chord({VK_RETURN});
@@ -156,6 +158,7 @@ TEST_F(SourcesWinTest, ASecondSourceIsAddedByKeyboardAndSavedWithSettingsOk) {
     EXPECT_EQ(Get(store + L"\\Source2", L"AppName"), L"Letters");
     EXPECT_EQ(Get(store + L"\\Source2", L"Field"), L"Customer");
     EXPECT_EQ(Get(store + L"\\Source2", L"ValuePattern"), L"\\d+");
+    EXPECT_EQ(Get(store + L"\\Source2", L"ValueFrom"), L"title");
 }
 
 TEST_F(SourcesWinTest, TheHotkeyInAFieldOfTheSourceWhileTheDialogWaitsPicksIt) {
