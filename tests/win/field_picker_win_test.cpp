@@ -26,30 +26,12 @@ protected:
         picker_.Arm(reinterpret_cast<platform::WindowId>(button_), [this](platform::WindowId c) { picked_ = c; });
     }
     HWND Item(int id) const { return GetDlgItem(form_, id); }
-    static POINT Middle(HWND window) {
-        RECT r;
-        GetWindowRect(window, &r);
-        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    }
-    // The pointer moved there, or a button pressed or released there. A
-    // move comes in two steps, as a hand makes many: Wine may report the
-    // position before the first one late.
-    static void Mouse(POINT at, DWORD button = 0) {
-        const auto send = [](POINT p, DWORD flags) {
-            INPUT in{};
-            in.type = INPUT_MOUSE;
-            in.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-            in.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-            in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
-            SendInput(1, &in, sizeof in);
-            Pump(50);
-        };
-        if (!button) send({at.x - 2, at.y - 2}, 0);
-        send(at, button);
-    }
+    // The pointer on the control, moving a little as a hand does.
     bool OutlineAround(HWND control) {
         RECT outline{}, field{};
+        int step = 0;
         const bool around = WaitFor([&] {
+            Mouse({Middle(control).x + (++step % 2), Middle(control).y});
             if (!picker_.Outline() || !GetWindowRect(picker_.Outline(), &outline)) return false;
             GetWindowRect(control, &field);
             return outline.left < field.left && outline.right > field.right && outline.top < field.top &&
@@ -126,9 +108,9 @@ TEST_F(FieldPickerWinTest, AfterTrackTheNextClickPicksAndNeverReachesTheProgram)
 
 TEST_F(FieldPickerWinTest, TheFocusInTheWindowInFrontIsNamedAsThePickStoresIt) {
     SetForegroundWindow(form_);
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == form_; }));
+    const auto wrapped = reinterpret_cast<platform::WindowId>(Item(fixtures::kWrappedEdit));
+    EXPECT_TRUE(WaitFor([&] { return picker_.FocusedControl() == wrapped; }));
     const auto focused = picker_.FocusedControl();
-    EXPECT_EQ(focused, reinterpret_cast<platform::WindowId>(Item(fixtures::kWrappedEdit)));
     EXPECT_EQ(picker_.WindowOf(focused), reinterpret_cast<platform::WindowId>(form_));
     const auto fields = services.desktop.Descendants(picker_.WindowOf(focused));
     // What a pick of the control stores.

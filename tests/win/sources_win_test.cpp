@@ -2,6 +2,7 @@
 // the complete program worked by keyboard alone.
 #include <cwchar>
 
+#include "fixtures/controls_app.h"
 #include "settings/settings.h"
 #include "win/program_support.h"
 
@@ -161,7 +162,7 @@ TEST_F(SourcesWinTest, ASecondSourceIsAddedByKeyboardAndSavedWithSettingsOk) {
     EXPECT_EQ(Get(store + L"\\Source2", L"ValueFrom"), L"title");
 }
 
-TEST_F(SourcesWinTest, TheHotkeyInAFieldOfTheSourceWhileTheDialogWaitsPicksIt) {
+TEST_F(SourcesWinTest, AFieldOfTheSourceIsPickedByTheHotkeyInItAndByADragOntoIt) {
     Process app(L"\"" + ProgramDir() + L"\\" KESTREL_CONTROLS_APP L"\" --title \"Invoice 4711 - ACME ERP\" --focus wrapped"
                 L" --text \"Invoice No.: 4711\"");
     HWND form = nullptr;
@@ -189,6 +190,21 @@ TEST_F(SourcesWinTest, TheHotkeyInAFieldOfTheSourceWhileTheDialogWaitsPicksIt) {
     EXPECT_TRUE(WaitFor([&] { return TextOf(valueFrom) == L"control #102"; })) << Utf8(TextOf(valueFrom));
     EXPECT_TRUE(WaitFor([&] { return TextOf(labels.back()) == L"Field: Invoice No.: 4711\nValue: 4711"; }))
         << Utf8(TextOf(labels.back()));
+
+    // The mouse way in the same dialog: a drag from the button onto another field.
+    const HWND pick = ButtonCaptioned(sources, L"Pic&k field\u2026");
+    ASSERT_NE(pick, nullptr);
+    Front(sources);
+    Mouse(Middle(pick));
+    Mouse(Middle(pick), MOUSEEVENTF_LEFTDOWN);
+    ASSERT_TRUE(WaitFor([&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(sources, nullptr), &info) && info.hwndCapture == pick;
+    })) << "the button holds the mouse";
+    Mouse(Middle(GetDlgItem(form, fixtures::kPlainEdit)));
+    Mouse(Middle(GetDlgItem(form, fixtures::kPlainEdit)), MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(WaitFor([&] { return TextOf(valueFrom) == L"control #101"; })) << Utf8(TextOf(valueFrom));
     Front(sources);
     Chord({VK_ESCAPE});
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(sources); }));
