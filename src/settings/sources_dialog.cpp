@@ -278,16 +278,18 @@ void SourcesDialog::Pick() {
         form_->SetText("lblValue", "No field picked.");
         return;
     }
+    bool mouse = true;
     try {
         picking_->picker.Track();
-    } catch (const std::exception& e) {
-        form_->SetText("lblValue", std::string("Fields cannot be picked with the mouse: ") + e.what());
+    } catch (const std::exception&) {
+        mouse = false;  // a drag from the button still picks
     }
     waiting_ = true;
     const bool hotKey =
         picking_->lendHotKey(picking_->hotKey, picking_->hotKeyShift, [this] { HotKeyInField(); });
-    form_->SetText("lblValue", hotKey ? "Click the field, or put the focus in it and press the hotkey."
-                                      : "Click the field.");
+    form_->SetText("lblValue", !hotKey  ? "Click the field."
+                               : mouse ? "Click the field, or put the focus in it and press the hotkey."
+                                       : "Put the focus in the field in its program, then press the hotkey.");
 }
 
 void SourcesDialog::HotKeyInField() {
