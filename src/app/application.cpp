@@ -141,7 +141,8 @@ void Application::ReportPatterns() {
             log_.Write("bad value: " + where + ": " + e.what());
             ShowMessage(s_.messageBoxes,
                         "Where source " + std::to_string(source.number) + " takes its value from (" + where +
-                            ") does not read: " + e.what() + ". That source searches nothing until it is mended in Settings.",
+                            ") does not read: " + e.what() +
+                            ". That source searches nothing until it is mended in Settings.",
                         platform::Modality::System);
         }
         if (source.valuePattern.empty()) continue;

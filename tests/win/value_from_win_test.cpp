@@ -18,7 +18,11 @@ class FormApp {
 public:
     explicit FormApp(const std::wstring& title)
         : process_(L"\"" + ProgramDir() + L"\\" KESTREL_FORM_APP L"\" --title \"" + title + L"\"") {
-        if (!WaitFor([&] { return (window_ = FindWindowW(L"KestrelFormApp", title.c_str())) && GetDlgItem(window_, kFormKeys); }))
+        const bool ready = WaitFor([&] {
+            window_ = FindWindowW(L"KestrelFormApp", title.c_str());
+            return window_ && GetDlgItem(window_, kFormKeys);
+        });
+        if (!ready)
             throw Error("the test form program did not open its window");
         WaitForInputIdle(process_.handle(), Scaled(2000));
     }

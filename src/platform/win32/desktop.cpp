@@ -204,8 +204,9 @@ std::vector<platform::ChildWindow> Desktop::Descendants(platform::WindowId windo
         [](HWND child, LPARAM into) -> BOOL {
             wchar_t real[256] = L"";
             RealGetWindowClassW(child, real, 256);
-            reinterpret_cast<std::vector<platform::ChildWindow>*>(into)->push_back(
-                {reinterpret_cast<platform::WindowId>(child), GetDlgCtrlID(child), Narrow(ClassOf(child)), Narrow(real)});
+            auto& children = *reinterpret_cast<std::vector<platform::ChildWindow>*>(into);
+            children.push_back({reinterpret_cast<platform::WindowId>(child), GetDlgCtrlID(child),
+                                Narrow(ClassOf(child)), Narrow(real)});
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&children));
