@@ -21,8 +21,8 @@ namespace {
 platform::Services WithBoxes(const platform::Services& s, platform::MessageBoxes& boxes) {
     return {s.store,     s.clipboard,        s.events,   s.desktop, s.keyboard,  boxes,
             s.forms,     s.programs,         s.files,    s.hotKeys, s.notificationArea,
-            s.registry,  s.timers,           s.instances, s.textControls, s.listControls, s.consoles, s.policy, s.logFile,
-            s.fieldPicker};
+            s.registry,  s.timers,           s.instances, s.textControls, s.listControls, s.consoles, s.policy,
+            s.logFile,   s.fieldPicker};
 }
 
 // Characters, not bytes: what the user would count.

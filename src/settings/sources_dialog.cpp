@@ -329,7 +329,8 @@ void SourcesDialog::Picked(platform::WindowId control) {
     form_->SetText("txtValueFrom", *valueFrom);
     std::string text;
     try {
-        const auto& picked = *std::find_if(fields.begin(), fields.end(), [&](const auto& f) { return f.id == control; });
+        const auto& picked =
+            *std::find_if(fields.begin(), fields.end(), [&](const auto& f) { return f.id == control; });
         text = picking_->readField(control, classes.KindOf(picked.className, picked.realClassName),
                                    form_->Text("txtColumn"));
     } catch (const std::exception& e) {

@@ -70,7 +70,8 @@ TEST(Pictures, EachPictureShowsTheControlsItsDesignHasNow) {
         auto& pictured = shown[name];
         for (std::size_t i = 0; i < lines.size() && i < pictured.size(); ++i)
             if (lines[i] == "static\t" && pictured[i].rfind("static\t", 0) == 0) pictured[i] = lines[i];
-        EXPECT_EQ(pictured, lines) << "docs/" << name << " shows another window than the design's: run scripts/screenshot";
+        EXPECT_EQ(pictured, lines) << "docs/" << name
+                                   << " shows another window than the design's: run scripts/screenshot";
     }
 }
 
@@ -518,7 +519,10 @@ TEST_F(SourcesDialogTest, APickedFieldFillsInValueFromAndShowsWhatItGives) {
     auto& form = desk.AddWindow("Invoice 4711 - ACME ERP");
     constexpr platform::WindowId kNumber = 51, kNotes = 52, kOther = 53, kCustom = 54;
     for (const platform::ChildWindow& field : std::vector<platform::ChildWindow>{
-             {kNumber, 1001, "Edit", ""}, {kNotes, 7, "Edit", ""}, {kOther, 7, "Edit", ""}, {kCustom, 1003, "AcmeGrid", ""}}) {
+             {kNumber, 1001, "Edit", ""},
+             {kNotes, 7, "Edit", ""},
+             {kOther, 7, "Edit", ""},
+             {kCustom, 1003, "AcmeGrid", ""}}) {
         form.children.push_back({field, ""});
         picker.windows[field.id] = form.id;
     }
@@ -532,8 +536,10 @@ TEST_F(SourcesDialogTest, APickedFieldFillsInValueFromAndShowsWhatItGives) {
                          },
                          [&](platform::WindowId control, platform::ControlKind kind,
                              const std::string& column) -> std::string {
-                             calls.push_back("read " + std::to_string(control) + " " + platform::KindName(kind) + column);
-                             if (control == kOther) throw Error("That field is a password box, which Kestrel never reads.");
+                             calls.push_back("read " + std::to_string(control) + " " + platform::KindName(kind) +
+                                             column);
+                             if (control == kOther)
+                                 throw Error("That field is a password box, which Kestrel never reads.");
                              return "Invoice 4711\r\nsecond line";
                          },
                          122, 2};

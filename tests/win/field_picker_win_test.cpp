@@ -20,7 +20,8 @@ protected:
         WaitFor([&] { return (form_ = FindWindowW(L"KestrelControlsApp", kTitle)) && Item(fixtures::kKeyCount); });
         WaitForInputIdle(app_.handle(), Scaled(2000));
         // Beside the form, not over it.
-        host_ = TestWindow(L"KestrelPickHost", DefWindowProcW, L"Pick host", WS_POPUP | WS_VISIBLE, {760, 520, 960, 640});
+        host_ = TestWindow(L"KestrelPickHost", DefWindowProcW, L"Pick host", WS_POPUP | WS_VISIBLE,
+                           {760, 520, 960, 640});
         button_ = CreateWindowExW(0, L"Button", L"Pick field", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 20, 20, 120, 30,
                                   host_.get(), reinterpret_cast<HMENU>(1), GetModuleHandleW(nullptr), nullptr);
         picker_.Arm(reinterpret_cast<platform::WindowId>(button_), [this](platform::WindowId c) { picked_ = c; });

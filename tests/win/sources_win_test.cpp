@@ -163,8 +163,8 @@ TEST_F(SourcesWinTest, ASecondSourceIsAddedByKeyboardAndSavedWithSettingsOk) {
 }
 
 TEST_F(SourcesWinTest, AFieldOfTheSourceIsPickedByTheHotkeyInItAndByADragOntoIt) {
-    Process app(L"\"" + ProgramDir() + L"\\" KESTREL_CONTROLS_APP L"\" --title \"Invoice 4711 - ACME ERP\" --focus wrapped"
-                L" --text \"Invoice No.: 4711\"");
+    Process app(L"\"" + ProgramDir() + L"\\" KESTREL_CONTROLS_APP
+                L"\" --title \"Invoice 4711 - ACME ERP\" --focus wrapped --text \"Invoice No.: 4711\"");
     HWND form = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (form = FindWindowW(L"KestrelControlsApp", L"Invoice 4711 - ACME ERP")); }));
     WaitForInputIdle(app.handle(), Scaled(2000));
