@@ -339,7 +339,11 @@ void SourcesDialog::Picked(platform::WindowId control) {
     }
     // One line of the field's text: the label has room for two.
     auto shown = text.substr(0, text.find_first_of("\r\n"));
-    if (shown.size() > 60) shown = shown.substr(0, 57) + "...";
+    if (shown.size() > 60) {
+        std::size_t cut = 57;
+        while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+        shown = shown.substr(0, cut) + "...";
+    }
     form_->SetText("lblValue", "Field: " + shown + "\n" + Tried(form_->Text("txtPattern"), text));
 }
 
