@@ -22,7 +22,7 @@ platform::Services WithBoxes(const platform::Services& s, platform::MessageBoxes
     return {s.store,     s.clipboard,        s.events,   s.desktop, s.keyboard,  boxes,
             s.forms,     s.programs,         s.files,    s.hotKeys, s.notificationArea,
             s.registry,  s.timers,           s.instances, s.textControls, s.listControls, s.consoles, s.policy, s.logFile,
-            s.settingsChanges};
+            s.settingsChanges, s.fieldPicker};
 }
 
 // Characters, not bytes: what the user would count.
@@ -63,7 +63,14 @@ Application::Application(platform::Services services)
       aboutBox_({s_.forms, s_.programs, s_.registry, s_.files, s_.messageBoxes}),
       mainWindow_(s_.forms, s_.messageBoxes, s_.desktop,
                   {[this] { Load(); }, [this] { OpenSettings(); }, [this] { aboutBox_.Show(); }, [this] { Exit(); },
-                   [this] { Unloading(); }}) {}
+                   [this] { Unloading(); }}),
+      picking_{s_.fieldPicker, s_.desktop,
+               [this](std::int16_t key, std::int16_t shift, std::function<void()> onPress) {
+                   return LendHotKey(key, shift, std::move(onPress));
+               },
+               [this](platform::WindowId control, platform::ControlKind kind, const std::string& column) {
+                   return ReadField(control, kind, column);
+               }} {}
 
 void Application::Start() {
     // The administrator may turn the log off; a policy that cannot be read leaves it on.
@@ -216,7 +223,7 @@ void Application::OpenSettings() {
         return;
     }
     if (hotKey_) hotKey_->Disable();
-    SettingsDialog dialog(s_.forms, s_.messageBoxes, s_.events, s_.store, settings_);
+    SettingsDialog dialog(s_.forms, s_.messageBoxes, s_.events, s_.store, settings_, &picking_);
     openDialog_ = &dialog;
     bool saved = false;
     try {
@@ -305,7 +312,51 @@ void Application::ArmHotKey() {
                 platform::Modality::System);
 }
 
+// The hotkey for the Sources dialog's pick, while Settings has it off.
+bool Application::LendHotKey(std::int16_t key, std::int16_t shift, std::function<void()> onPress) {
+    pickPress_ = {};
+    if (!hotKey_) return false;
+    hotKey_->Disable();
+    if (!onPress || key == 0) return false;
+    hotKey_->Enable(RegistrationModifiers(shift), static_cast<std::uint32_t>(static_cast<std::int32_t>(key)));
+    if (!hotKey_->Registered()) {
+        hotKey_->Disable();
+        return false;
+    }
+    pickPress_ = std::move(onPress);
+    return true;
+}
+
+// What a pick shows of the field: read as a press reads it, by asking.
+std::string Application::ReadField(platform::WindowId control, platform::ControlKind kind, const std::string& column) {
+    using K = platform::ControlKind;
+    if (kind == K::ListView || kind == K::ListBox || kind == K::TreeView) {
+        using L = platform::ListText::Kind;
+        const auto list = s_.listControls.ReadList(control, kind, column);
+        switch (list.kind) {
+        case L::Text: return list.text;
+        case L::NothingSelected: return {};
+        case L::NoAnswer: throw Error("That field did not answer. Pick it again in a moment.");
+        case L::NoSuchColumn: throw Error("That list has no column \"" + column + "\".");
+        default: throw Error("That list cannot be read.");
+        }
+    }
+    using T = platform::ControlText::Kind;
+    const auto text = s_.textControls.ReadWhole(control, kind);
+    switch (text.kind) {
+    case T::Text: return text.text;
+    case T::Password: throw Error("That field is a password box, which Kestrel never reads.");
+    case T::NoAnswer: throw Error("That field did not answer. Pick it again in a moment.");
+    default: throw Error("That field cannot be read.");
+    }
+}
+
 void Application::HotKeyPressed() {
+    if (pickPress_) {
+        const auto press = pickPress_;  // which may give the hotkey back
+        press();
+        return;
+    }
     const Holding holding(pressing_);
     boxes_.lastText.clear();
     std::int64_t runnerMs = 0;

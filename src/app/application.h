@@ -51,6 +51,8 @@ private:
     void Reload();
     void ReportControlClasses();
     void HotKeyPressed();
+    bool LendHotKey(std::int16_t key, std::int16_t shift, std::function<void()> onPress);
+    std::string ReadField(platform::WindowId control, platform::ControlKind kind, const std::string& column);
     void LogPress(std::int64_t runnerMs);
     void LogSettings(const std::string& problem);
     void RestoreCopyTimes();
@@ -75,6 +77,9 @@ private:
     bool reloadWanted_ = false;
     bool reloading_ = false;
     bool pressing_ = false;
+    FieldPicking picking_;
+    // While the Sources dialog waits for a pick: a press is that, not a search.
+    std::function<void()> pickPress_;
     // When the learned copy times were last stored, and how many entries the store holds.
     std::optional<std::int64_t> copyTimesStoredAt_;
     std::size_t copyTimesInStore_ = 0;

@@ -154,6 +154,8 @@ public:
     virtual ~Form() = default;
     virtual bool Loaded() const = 0;
     virtual platform::WindowId Handle() const = 0;  // the window's handle; 0 once unloaded
+    // A control's own window, for a service that works on it (throws Error).
+    virtual platform::WindowId ControlHandle(const std::string& control) const = 0;
     // A list box's text is its chosen line's ("" with none); it takes no SetText.
     virtual std::string Text(const std::string& control) const = 0;
     virtual void SetText(const std::string& control, const std::string& text) = 0;

@@ -7,6 +7,7 @@
 #include "platform/consoles.h"
 #include "platform/desktop.h"
 #include "platform/event_loop.h"
+#include "platform/field_picker.h"
 #include "platform/files.h"
 #include "platform/forms.h"
 #include "platform/hotkeys.h"
@@ -49,6 +50,7 @@ struct Services {
     Policy& policy;
     LogFile& logFile;
     SettingsChanges& settingsChanges;
+    FieldPicker& fieldPicker;
 };
 
 }  // namespace kestrel::platform

@@ -1,5 +1,7 @@
 #include "settings/settings_dialog.h"
 
+#include <optional>
+
 #include <string>
 
 #include "platform/app_title.h"
@@ -11,8 +13,10 @@ namespace kestrel {
 using forms::ControlKind;
 
 SettingsDialog::SettingsDialog(forms::FormHost& forms, platform::MessageBoxes& messageBoxes,
-                               platform::EventLoop& events, platform::SettingsStore& store, Settings& settings)
-    : forms_(forms), messageBoxes_(messageBoxes), events_(events), store_(store), settings_(settings) {}
+                               platform::EventLoop& events, platform::SettingsStore& store, Settings& settings,
+                               const FieldPicking* picking)
+    : forms_(forms), messageBoxes_(messageBoxes), events_(events), store_(store), settings_(settings),
+      picking_(picking) {}
 
 forms::FormDesign SettingsDialog::Design() {
     forms::FormDesign d;
@@ -120,7 +124,13 @@ Settings SettingsDialog::Edited() const {
 void SettingsDialog::OpenSources() {
     // Source 1 is in both dialogs: the list starts from what these boxes hold.
     auto edited = Edited();
-    SourcesDialog dialog(forms_, messageBoxes_, edited);
+    std::optional<FieldPicking> picking;
+    if (picking_) {
+        picking.emplace(*picking_);
+        picking->hotKey = pendingKey_;
+        picking->hotKeyShift = pendingShift_;
+    }
+    SourcesDialog dialog(forms_, messageBoxes_, edited, picking ? &*picking : nullptr);
     sourcesDialog_ = &dialog;
     bool saved = false;
     try {

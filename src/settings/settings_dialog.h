@@ -16,8 +16,9 @@ namespace kestrel {
 // program's settings and saves them, sources and all, on OK.
 class SettingsDialog {
 public:
+    // `picking`: for the Sources dialog's Pick field..., which lends it the hotkey the boxes show.
     SettingsDialog(forms::FormHost& forms, platform::MessageBoxes& messageBoxes, platform::EventLoop& events,
-                   platform::SettingsStore& store, Settings& settings);
+                   platform::SettingsStore& store, Settings& settings, const FieldPicking* picking = nullptr);
 
     static forms::FormDesign Design();
 
@@ -42,6 +43,7 @@ private:
     platform::EventLoop& events_;
     platform::SettingsStore& store_;
     Settings& settings_;
+    const FieldPicking* picking_;
     forms::Form* form_ = nullptr;  // the loaded dialog, while it is open
     SourcesDialog* sourcesDialog_ = nullptr;  // while it is open over this one
     Settings pending_;  // what OK saves, as far as the Sources dialog edited it

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "capture/field_pick.h"
 #include "platform/app_title.h"
 #include "platform/text_case.h"
 #include "settings/pattern_check.h"
@@ -81,6 +82,13 @@ std::string Shadowed(const std::vector<Source>& sources) {
     return warnings;
 }
 
+// What Try shows for the pattern and a line.
+std::string Tried(const std::string& pattern, const std::string& line) {
+    if (const auto problem = PatternProblem(pattern); !problem.empty()) return "The pattern does not read: " + problem;
+    const auto value = ValueFromSample(pattern, line);
+    return value ? "Value: " + *value : "No value in this line.";
+}
+
 }  // namespace
 
 std::string UsersProblem(const Source& source, const std::vector<Source>& sources) {
@@ -89,8 +97,9 @@ std::string UsersProblem(const Source& source, const std::vector<Source>& source
     return SourceProblem(Blamed(source, true, source.number != 1 || !another));
 }
 
-SourcesDialog::SourcesDialog(forms::FormHost& forms, platform::MessageBoxes& messageBoxes, Settings& settings)
-    : forms_(forms), messageBoxes_(messageBoxes), settings_(settings) {}
+SourcesDialog::SourcesDialog(forms::FormHost& forms, platform::MessageBoxes& messageBoxes, Settings& settings,
+                             const FieldPicking* picking)
+    : forms_(forms), messageBoxes_(messageBoxes), settings_(settings), picking_(picking) {}
 
 forms::FormDesign SourcesDialog::Design() {
     forms::FormDesign d;
@@ -120,13 +129,14 @@ forms::FormDesign SourcesDialog::Design() {
         // As wide as the sample line: the button to its right picks the field.
         MakeControl("lblValueFrom", ControlKind::Label, "Value fr&om", 240, 4920, 1815, 255, 14),
         MakeControl("txtValueFrom", ControlKind::TextBox, "", 2160, 4800, 2895, 375, 15),
-        MakeControl("lblSample", ControlKind::Label, "Sa&mple line", 240, 5400, 1815, 255, 16),
-        MakeControl("txtSample", ControlKind::TextBox, "", 2160, 5280, 2895, 375, 17),
-        MakeControl("cmdTry", ControlKind::Button, "&Try", 5280, 5280, 1215, 375, 18),
+        MakeControl("cmdPick", ControlKind::Button, "Pic&k field…", 5280, 4800, 1215, 375, 16),
+        MakeControl("lblSample", ControlKind::Label, "Sa&mple line", 240, 5400, 1815, 255, 17),
+        MakeControl("txtSample", ControlKind::TextBox, "", 2160, 5280, 2895, 375, 18),
+        MakeControl("cmdTry", ControlKind::Button, "&Try", 5280, 5280, 1215, 375, 19),
         // Two lines: what Try found, or what is wrong with policy's values.
-        MakeControl("lblValue", ControlKind::Label, "", 2160, 5760, 4335, 495, 19),
-        MakeControl("cmdOK", ControlKind::Button, "OK", 3840, 6360, 1215, 375, 20),
-        MakeControl("cmdCancel", ControlKind::Button, "Cancel", 5280, 6360, 1215, 375, 21),
+        MakeControl("lblValue", ControlKind::Label, "", 2160, 5760, 4335, 495, 20),
+        MakeControl("cmdOK", ControlKind::Button, "OK", 3840, 6360, 1215, 375, 21),
+        MakeControl("cmdCancel", ControlKind::Button, "Cancel", 5280, 6360, 1215, 375, 22),
     };
     for (auto& c : d.controls) {
         // Each label's access key goes to the box after it in tab order.
@@ -147,11 +157,16 @@ std::string SourcesDialog::ListLine(const Source& source) {
 bool SourcesDialog::ShowModal() {
     forms::Handlers h;
     h.load = [this](forms::Form& form) { Load(form); };
-    h.unload = [this](bool&) { form_ = nullptr; };
+    h.unload = [this](bool&) {
+        EndWait();
+        if (picking_) picking_->picker.Stop(true);
+        form_ = nullptr;
+    };
     h.OnClick("lstSources", [this] { Chosen(); });
     h.OnClick("cmdAdd", [this] { Add(); });
     h.OnClick("cmdRemove", [this] { Remove(); });
     h.OnClick("cmdTry", [this] { Try(); });
+    h.OnClick("cmdPick", [this] { Pick(); });
     h.OnClick("cmdOK", [this] { Ok(); });
     h.OnClick("cmdCancel", [this] { Cancel(); });
     for (const auto& box : kBoxes) h.OnChange(box.name, [this, box] { BoxChanged(box.name, box.value); });
@@ -177,6 +192,8 @@ void SourcesDialog::Load(forms::Form& form) {
     lines_.clear();
     chosen_ = 0;
     form_ = &form;
+    if (picking_)
+        picking_->picker.Arm(form.ControlHandle("cmdPick"), [this](platform::WindowId control) { Picked(control); });
     FillList();
     ShowChosen();
     form.SetFocus("lstSources");
@@ -202,6 +219,7 @@ void SourcesDialog::ShowChosen() {
     }
     form_->SetText("lblValue", PolicysProblem(source));
     form_->SetEnabled("cmdRemove", chosen_ > 0 && source.fromPolicy.empty());
+    form_->SetEnabled("cmdPick", picking_ && !source.FromPolicy(setting::kValueFrom));
 }
 
 void SourcesDialog::BoxChanged(const char* box, const char* value) {
@@ -252,14 +270,81 @@ void SourcesDialog::Remove() {
     form_->SetFocus("lstSources");
 }
 
-void SourcesDialog::Try() {
-    const auto pattern = form_->Text("txtPattern");
-    if (const auto problem = PatternProblem(pattern); !problem.empty()) {
-        form_->SetText("lblValue", "The pattern does not read: " + problem);
+void SourcesDialog::Try() { form_->SetText("lblValue", Tried(form_->Text("txtPattern"), form_->Text("txtSample"))); }
+
+void SourcesDialog::Pick() {
+    if (waiting_) {  // a second click: the administrator thought better of it
+        EndWait();
+        form_->SetText("lblValue", "No field picked.");
         return;
     }
-    const auto value = ValueFromSample(pattern, form_->Text("txtSample"));
-    form_->SetText("lblValue", value ? "Value: " + *value : "No value in this line.");
+    bool mouse = true;
+    try {
+        picking_->picker.Track();
+    } catch (const std::exception&) {
+        mouse = false;  // a drag from the button still picks
+    }
+    waiting_ = true;
+    const bool hotKey =
+        picking_->lendHotKey(picking_->hotKey, picking_->hotKeyShift, [this] { HotKeyInField(); });
+    form_->SetText("lblValue", !hotKey  ? "Click the field."
+                               : mouse ? "Click the field, or put the focus in it and press the hotkey."
+                                       : "Put the focus in the field in its program, then press the hotkey.");
+}
+
+void SourcesDialog::HotKeyInField() {
+    if (!form_ || !waiting_) return;
+    const auto control = picking_->picker.FocusedControl();
+    if (control == 0) {  // pressed here, not in the program: the wait goes on
+        form_->SetText("lblValue", "Put the focus in the field in its program, then press the hotkey.");
+        return;
+    }
+    Picked(control);
+}
+
+void SourcesDialog::EndWait() {
+    if (!waiting_) return;
+    waiting_ = false;
+    picking_->picker.Stop(false);
+    picking_->lendHotKey(0, 0, {});
+}
+
+void SourcesDialog::Picked(platform::WindowId control) {
+    EndWait();
+    if (!form_ || sources_[chosen_].FromPolicy(setting::kValueFrom)) return;
+    if (control == 0) {
+        form_->SetText("lblValue", "No field picked.");
+        return;
+    }
+    const auto window = picking_->picker.WindowOf(control);
+    const auto fields = picking_->desktop.Descendants(window);
+    const platform::ControlClasses classes(settings_.controlClasses);
+    const auto valueFrom = PickedValueFrom(fields, control, classes);
+    if (!valueFrom) {
+        form_->SetText("lblValue", window ? "That field cannot be read: it draws itself or is of another "
+                                            "toolkit. Value from is as it was."
+                                          : "That field has gone. Value from is as it was.");
+        return;
+    }
+    form_->SetText("txtValueFrom", *valueFrom);
+    std::string text;
+    try {
+        const auto& picked =
+            *std::find_if(fields.begin(), fields.end(), [&](const auto& f) { return f.id == control; });
+        text = picking_->readField(control, classes.KindOf(picked.className, picked.realClassName),
+                                   form_->Text("txtColumn"));
+    } catch (const std::exception& e) {
+        form_->SetText("lblValue", e.what());
+        return;
+    }
+    // One line of the field's text: the label has room for two.
+    auto shown = text.substr(0, text.find_first_of("\r\n"));
+    if (shown.size() > 60) {
+        std::size_t cut = 57;
+        while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+        shown = shown.substr(0, cut) + "...";
+    }
+    form_->SetText("lblValue", "Field: " + shown + "\n" + Tried(form_->Text("txtPattern"), text));
 }
 
 void SourcesDialog::Ok() {

@@ -10,7 +10,7 @@ namespace kestrel::fake {
 
 platform::Services FakeDesktop::Services(forms::FormHost& forms) {
     return {*this, *this, *this, *this, *this, *this, forms, *this, *this,
-            *this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
+            *this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this, picker};
 }
 
 namespace {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "fake/fake_field_picker.h"
 #include "platform/error.h"
 #include "platform/keystrokes.h"
 #include "platform/services.h"
@@ -355,6 +356,8 @@ public:
     bool Exists(const std::string& path) override;
     std::uint32_t Start(const std::string& commandLine, const std::string& application, platform::ShowAs show) override;
     std::unique_ptr<platform::TextFile> Create(const std::string& path) override;
+
+    FakeFieldPicker picker;
 
 private:
     void OpenClipboard();  // throws ClipboardBusy while busyOpens lasts

@@ -55,6 +55,13 @@ const forms::ControlDesign& FakeForm::Control(const std::string& name) const {
     throw std::logic_error("the form " + design_.name + " has no control named " + name);
 }
 
+// The form's id with the control's place in the design: unique while the form lives.
+platform::WindowId FakeForm::ControlHandle(const std::string& control) const {
+    RequireLoaded();
+    const auto& c = Control(control);
+    return id_ * 1000 + static_cast<platform::WindowId>(&c - design_.controls.data()) + 1;
+}
+
 void FakeForm::RequireList(const std::string& name) const {
     RequireLoaded();
     if (Control(name).kind != ControlKind::ListBox) throw std::logic_error(name + " is not a list box");

@@ -60,6 +60,7 @@ public:
     // forms::Form
     bool Loaded() const override { return loaded_; }
     platform::WindowId Handle() const override { return loaded_ ? id_ : 0; }
+    platform::WindowId ControlHandle(const std::string& control) const override;
     std::string Text(const std::string& control) const override;
     void SetText(const std::string& control, const std::string& text) override;
     void SetItems(const std::string& list, const std::vector<std::string>& items) override;

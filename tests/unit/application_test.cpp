@@ -435,6 +435,37 @@ TEST_F(ApplicationTest, CopyTimesLearnedBeforeARestartServeTheFirstPressAfterIt)
     EXPECT_EQ(desk.started.size(), 5u) << "every press searched";
 }
 
+TEST_F(ApplicationTest, WhileTheSourcesDialogWaitsForAPickTheHotKeyIsThePickAndSearchesNothing) {
+    CompleteSettings();
+    auto& form = desk.AddWindow("Orders");
+    form.children.push_back({{51, 1001, "Edit", ""}, "Order 4711"});
+    desk.picker.windows[51] = form.id;
+    Start();
+    Steps();
+    host.onShowModal = [&](fake::FakeForm& dialog) {
+        if (dialog.Name() == "frmSettings") {
+            dialog.Click("cmdSources");
+            dialog.Click("cmdCancel");
+            return;
+        }
+        EXPECT_FALSE(desk.PressHotKey(Main().Handle())) << "no hotkey in the dialogs";
+        Steps();
+        dialog.Click("cmdPick");
+        EXPECT_EQ(Steps(), (Log{"hook", "register:49153,6,122"})) << "the combination in the Settings dialog";
+        desk.picker.focused = 51;
+        ASSERT_TRUE(desk.PressHotKey(Main().Handle()));
+        EXPECT_EQ(dialog.Text("txtValueFrom"), "control #1001");
+        EXPECT_EQ(dialog.Text("lblValue").substr(0, 17), "Field: Order 4711");
+        EXPECT_EQ(Steps(), (Log{"unregister", "unhook"})) << "given back with the pick";
+        dialog.PressEsc();
+    };
+    Main().Click("cmdConfigure");
+    EXPECT_TRUE(desk.started.empty()) << "nothing searched";
+    EXPECT_EQ(desk.clipboard, "") << "nothing copied";
+    EXPECT_EQ(Steps(), (Log{"hook", "register:49153,6,122"})) << "the hotkey searches again after Settings";
+    Main().Unload();
+}
+
 }  // namespace
 }  // namespace kestrel
 

@@ -2,6 +2,7 @@
 // the complete program worked by keyboard alone.
 #include <cwchar>
 
+#include "fixtures/controls_app.h"
 #include "settings/settings.h"
 #include "win/program_support.h"
 
@@ -159,6 +160,54 @@ TEST_F(SourcesWinTest, ASecondSourceIsAddedByKeyboardAndSavedWithSettingsOk) {
     EXPECT_EQ(Get(store + L"\\Source2", L"Field"), L"Customer");
     EXPECT_EQ(Get(store + L"\\Source2", L"ValuePattern"), L"\\d+");
     EXPECT_EQ(Get(store + L"\\Source2", L"ValueFrom"), L"title");
+}
+
+TEST_F(SourcesWinTest, AFieldOfTheSourceIsPickedByTheHotkeyInItAndByADragOntoIt) {
+    Process app(L"\"" + ProgramDir() + L"\\" KESTREL_CONTROLS_APP
+                L"\" --title \"Invoice 4711 - ACME ERP\" --focus wrapped --text \"Invoice No.: 4711\"");
+    HWND form = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (form = FindWindowW(L"KestrelControlsApp", L"Invoice 4711 - ACME ERP")); }));
+    WaitForInputIdle(app.handle(), Scaled(2000));
+    Start();
+    HWND settings = WaitForWindow(L"Settings");
+    ASSERT_NE(settings, nullptr);
+    Front(settings);
+    Chord({VK_MENU, 'S'});
+    HWND sources = WaitForWindow(L"Sources");
+    ASSERT_NE(sources, nullptr);
+    const auto boxes = Controls(sources, L"Edit");
+    ASSERT_EQ(boxes.size(), 7u);
+    HWND valueFrom = boxes[5];
+    SetTextOf(boxes[3], L"No\\.:\\s*(\\d+)");  // the value pattern
+    Chord({VK_MENU, 'K'});
+    const auto labels = Controls(sources, L"Static");
+    EXPECT_TRUE(WaitFor([&] { return TextOf(labels.back()).find(L"press the hotkey") != std::wstring::npos; }))
+        << "Alt+K waits for the pick";
+    Chord({VK_F11});  // in the dialog: no pick yet
+    EXPECT_TRUE(WaitFor([&] { return TextOf(labels.back()).find(L"Put the focus in the field") == 0; }));
+    Front(form);
+    Chord({VK_F11});  // the first start's hotkey, as the Settings dialog shows it
+    EXPECT_TRUE(WaitFor([&] { return TextOf(valueFrom) == L"control #102"; })) << Utf8(TextOf(valueFrom));
+    EXPECT_TRUE(WaitFor([&] { return TextOf(labels.back()) == L"Field: Invoice No.: 4711\nValue: 4711"; }))
+        << Utf8(TextOf(labels.back()));
+
+    // The mouse way in the same dialog: a drag from the button onto another field.
+    const HWND pick = ButtonCaptioned(sources, L"Pic&k field\u2026");
+    ASSERT_NE(pick, nullptr);
+    Front(sources);
+    Mouse(Middle(pick));
+    Mouse(Middle(pick), MOUSEEVENTF_LEFTDOWN);
+    ASSERT_TRUE(WaitFor([&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(sources, nullptr), &info) && info.hwndCapture == pick;
+    })) << "the button holds the mouse";
+    Mouse(Middle(GetDlgItem(form, fixtures::kPlainEdit)));
+    Mouse(Middle(GetDlgItem(form, fixtures::kPlainEdit)), MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(WaitFor([&] { return TextOf(valueFrom) == L"control #101"; })) << Utf8(TextOf(valueFrom));
+    Front(sources);
+    Chord({VK_ESCAPE});
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(sources); }));
 }
 
 }  // namespace

@@ -270,6 +270,34 @@ void Chord(const std::vector<WORD>& keys) {
     Pump(50);
 }
 
+void Mouse(POINT at, DWORD button) {
+    const auto send = [](POINT p, DWORD flags) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        in.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+        in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+        SendInput(1, &in, sizeof in);
+        Pump(50);
+    };
+    if (!button) send({at.x - 2, at.y - 2}, 0);
+    // Wine may put the pointer back where it was a moment before: moved
+    // again until it stays, and only then pressed.
+    for (int i = 0; i < 20; ++i) {
+        POINT now{};
+        GetCursorPos(&now);
+        if (now.x == at.x && now.y == at.y) break;
+        send(at, 0);
+    }
+    send(at, button);
+}
+
+POINT Middle(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
 win32::Window TestWindow(const wchar_t* className, WNDPROC procedure, const wchar_t* title, DWORD style, RECT rect) {
     WNDCLASSW wc{};
     wc.lpfnWndProc = procedure;

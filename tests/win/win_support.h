@@ -122,6 +122,14 @@ void WriteBytes(const std::wstring& path, const std::string& bytes);
 // and lets it arrive.
 void Chord(const std::vector<WORD>& keys);
 
+// The pointer moved to `at` on the screen, or with `button` (MOUSEEVENTF_LEFTDOWN
+// and the like) a button pressed or released there, with SendInput. A move
+// comes in two steps, as a hand makes many: Wine may report the position
+// before the first one late.
+void Mouse(POINT at, DWORD button = 0);
+// The middle of the window on the screen.
+POINT Middle(HWND window);
+
 // A top-level window of the test's own, with its own class and procedure.
 win32::Window TestWindow(const wchar_t* className, WNDPROC procedure, const wchar_t* title, DWORD style,
                          RECT rect = {0, 0, 100, 100});

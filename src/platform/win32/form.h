@@ -32,6 +32,9 @@ public:
 
     bool Loaded() const override { return hwnd_ != nullptr; }
     platform::WindowId Handle() const override { return reinterpret_cast<platform::WindowId>(hwnd_); }
+    platform::WindowId ControlHandle(const std::string& control) const override {
+        return reinterpret_cast<platform::WindowId>(Find(control).hwnd);
+    }
     std::string Text(const std::string& control) const override;
     void SetText(const std::string& control, const std::string& text) override;
     void SetItems(const std::string& list, const std::vector<std::string>& items) override;

@@ -100,6 +100,12 @@ struct MenuTraits {
 };
 using Menu = Owned<HMENU, MenuTraits>;
 
+struct HookTraits {
+    static HHOOK none() { return nullptr; }
+    static void close(HHOOK h) { UnhookWindowsHookEx(h); }
+};
+using Hook = Owned<HHOOK, HookTraits>;
+
 // The screen's device context, for the life of the object.
 class ScreenDc {
 public:

@@ -4,6 +4,7 @@
 #include "platform/win32/consoles.h"
 #include "platform/win32/desktop.h"
 #include "platform/win32/event_loop.h"
+#include "platform/win32/field_picker.h"
 #include "platform/win32/files.h"
 #include "platform/win32/form_host.h"
 #include "platform/win32/hotkeys.h"
@@ -38,7 +39,7 @@ public:
     platform::Services services() {
         return {store_,    clipboard_, events_,  desktop_,          keyboard_,  messageBoxes_, forms_,
                 programs_, files_,     hotKeys_, notificationArea_, registry_,  timers_,       instances_,
-                textControls_, listControls_, consoles_, policy_, logFile_, settingsChanges_};
+                textControls_, listControls_, consoles_, policy_, logFile_, settingsChanges_, fieldPicker_};
     }
     FormHost& forms() { return forms_; }
 
@@ -55,6 +56,7 @@ private:
     // Declared after the form host, so gone before it: their subclasses leave
     // the windows first.
     HotKeys hotKeys_;
+    FieldPicker fieldPicker_;
     NotificationArea notificationArea_;
     Instances instances_;
     Registry registry_;
