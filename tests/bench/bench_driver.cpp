@@ -31,7 +31,9 @@
 // was given the source's VALUE, ASCII), "startup <ms>", and
 // "figures <after> <handles> <GDI objects> <USER objects> <private KiB>
 // <working set KiB>" after the first 50 presses and after the last, "-" for
-// a count the system gives no figure for (Wine: 0 for another process).
+// a count the system gives no figure for (Wine: 0 for another process), and
+// "daylatency <program> <kind> ..." as "latency" above, over the presses
+// after the first 50, by source.
 #include <windows.h>
 
 #include <psapi.h>
@@ -61,6 +63,11 @@ struct State {
 };
 
 enum class SourceKind { Edit, Custom, Console, List };
+
+const wchar_t* KindName(SourceKind kind) {
+    const wchar_t* names[] = {L"edit", L"custom", L"console", L"list"};
+    return names[static_cast<int>(kind)];
+}
 
 struct DaySource {
     SourceKind kind;
@@ -185,6 +192,9 @@ bool ResetSource(HWND main, SourceKind kind, const State& state) {
         break;
     }
     SetForegroundWindow(main);
+    // Another program's window comes to the front a moment later; a press
+    // before that would serve the window that was in front.
+    for (int i = 0; i < 200 && GetForegroundWindow() != main; ++i) Sleep(10);
     return true;
 }
 
@@ -515,6 +525,8 @@ int Day(const Options& o) {
     const Pauses pauses{50, 20};
     constexpr int kEarly = 50;
     int right = 0, lost = 0;
+    // By source: the routes timed by turns, under the same load.
+    std::vector<Series> toProcess(o.daySources.size()), toWindow(o.daySources.size());
     for (int press = 0; press < o.dayPresses; ++press) {
         const auto i = static_cast<std::size_t>(press) % windows.size();
         const auto timing = PressIn(o, program, windows[i], o.daySources[i].kind, state, pauses);
@@ -523,20 +535,22 @@ int Day(const Options& o) {
             return 4;
         }
         SayLost(*timing, program, state);
+        if (press >= kEarly) Add(*timing, toProcess[i], toWindow[i]);
         if (timing->toWindow < 0) {
             ++lost;
         } else if (ReadAll(o.runnerLog).find(o.daySources[i].value) != std::string::npos) {
             ++right;
         } else {
-            const wchar_t* names[] = {L"edit", L"custom", L"console", L"list"};
             std::fprintf(stderr, "day: a press in the %ls source gave the runner another value\n",
-                         names[static_cast<int>(o.daySources[i].kind)]);
+                         KindName(o.daySources[i].kind));
         }
         if (press + 1 == std::min(kEarly, o.dayPresses)) PrintFigures("first", kestrel.handle);
     }
     ClearRunner(o.runnerLog, o.runnerStart);
     PrintFigures("last", kestrel.handle);
     std::printf("day %d %d %d\nstartup %.1f\n", o.dayPresses, right, lost, startup);
+    for (std::size_t i = 0; i < o.daySources.size(); ++i)
+        PrintSeries("daylatency", program.name, KindName(o.daySources[i].kind), toProcess[i]);
     Close(kestrel);
     return 0;
 }
