@@ -16,7 +16,24 @@
 // (START == END: only a caret; a console keeps its cursor where it is; the
 // list program has its rows chosen again as at its start). With
 //   kestrel_bench_driver --program NAME CMDLINE MODIFIERS VK --idle SECONDS
-// it prints "idle <CPU ms> <working set KiB>" for the program left alone.
+// it prints "idle <CPU ms> <working set KiB>" for the program left alone. With
+//   ... --fresh-starts R (the first program alone)
+// it starts the program R + 1 times, each time with a new source window, and
+// presses N times in each state in the order given; the first start teaches
+// the program the source, the presses after each later start are timed:
+// "fresh <program> <state> ..." as above, and "startup <median ms> <max ms>
+// <starts>", from the process's creation to its log saying the hotkey is
+// registered (its start adds the icon before that). With
+//   ... --day N (--day-source edit|custom|list|console VALUE CMDLINE)... --state NAME START END
+// it runs the first program and every source at once, all titled T, and
+// presses N times over the sources by turns (the state's selection in the
+// edit and custom ones): "day <presses> <right> <lost>" (right: the runner
+// was given the source's VALUE, ASCII), "startup <ms>", and
+// "figures <after> <handles> <GDI objects> <USER objects> <private KiB>
+// <working set KiB>" after the first 50 presses and after the last, "-" for
+// a count the system gives no figure for (Wine: 0 for another process), and
+// "daylatency <program> <kind> ..." as "latency" above, over the presses
+// after the first 50, by source.
 #include <windows.h>
 
 #include <psapi.h>
@@ -45,13 +62,29 @@ struct State {
     int selStart = 0, selEnd = 0;
 };
 
+enum class SourceKind { Edit, Custom, Console, List };
+
+const wchar_t* KindName(SourceKind kind) {
+    const wchar_t* names[] = {L"edit", L"custom", L"console", L"list"};
+    return names[static_cast<int>(kind)];
+}
+
+struct DaySource {
+    SourceKind kind;
+    std::string value;  // as the runner is given it, quoted
+    std::wstring commandLine;
+};
+
 struct Options {
     std::vector<Program> programs;
     std::vector<State> states;
     std::wstring source, sourceTitle, runnerLog, runnerStart;
-    bool custom = false, console = false, list = false;
+    SourceKind kind = SourceKind::Edit;
     int presses = 15;
     int idleSeconds = 0;
+    int freshStarts = 0;
+    int dayPresses = 0;
+    std::vector<DaySource> daySources;
 };
 
 struct Process {
@@ -139,22 +172,29 @@ std::uint64_t RunnerCreated(const std::wstring& path) {
 }
 
 // The source's selection or caret as the state wants it, and its window in front.
-bool ResetSource(const Options& o, const State& state) {
-    HWND main = FindWindowW(nullptr, o.sourceTitle.c_str());
-    if (!main) return false;
-    if (o.console) {
+bool ResetSource(HWND main, SourceKind kind, const State& state) {
+    if (!main || !IsWindow(main)) return false;
+    switch (kind) {
+    case SourceKind::Console:
         // Kestrel reads the cursor's line; nothing it does moves the cursor.
-    } else if (o.list) {
+        break;
+    case SourceKind::List:
         // Keys typed into the list would have moved its selection.
         SendMessageW(main, kestrel::fixtures::kResetSelection, 0, 0);
-    } else if (o.custom) {
+        break;
+    case SourceKind::Custom:
         SendMessageW(GetDlgItem(main, kestrel::fixtures::kCustomText), kestrel::fixtures::kCustomSetSelection,
                      static_cast<WPARAM>(state.selStart), state.selEnd);
-    } else {
-        HWND edit = FindWindowExW(main, nullptr, L"Edit", nullptr);
-        SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(state.selStart), state.selEnd);
+        break;
+    case SourceKind::Edit:
+        SendMessageW(FindWindowExW(main, nullptr, L"Edit", nullptr), EM_SETSEL, static_cast<WPARAM>(state.selStart),
+                     state.selEnd);
+        break;
     }
     SetForegroundWindow(main);
+    // Another program's window comes to the front a moment later; a press
+    // before that would serve the window that was in front.
+    for (int i = 0; i < 200 && GetForegroundWindow() != main; ++i) Sleep(10);
     return true;
 }
 
@@ -170,12 +210,19 @@ struct Timing {
     double toProcess = -1, toWindow = -1;  // ms; negative: the runner did not start within 5 s
 };
 
-// One press of the program's hotkey from the state. Nothing when the source's
-// window is missing.
-std::optional<Timing> Press(const Options& o, const Program& program, const State& state) {
+// A press's pauses: before it, for the desktop to settle with the source in
+// front, and after the runner's record, for it to finish.
+struct Pauses {
+    DWORD before = 300, after = 200;
+};
+
+// One press of the program's hotkey from the state in the source's window
+// `main`. Nothing when the window is missing.
+std::optional<Timing> PressIn(const Options& o, const Program& program, HWND main, SourceKind kind, const State& state,
+                              Pauses pauses = {}) {
     ClearRunner(o.runnerLog, o.runnerStart);
-    if (!ResetSource(o, state)) return std::nullopt;
-    Sleep(300);
+    if (!ResetSource(main, kind, state)) return std::nullopt;
+    Sleep(pauses.before);
     Timing timing;
     LARGE_INTEGER start, now;
     const std::uint64_t pressed = PreciseNow();
@@ -187,13 +234,17 @@ std::optional<Timing> Press(const Options& o, const Program& program, const Stat
             timing.toWindow = Ms(start, now);
             const std::uint64_t created = RunnerCreated(o.runnerStart);
             if (created >= pressed) timing.toProcess = static_cast<double>(created - pressed) / 10000.0;
-            Sleep(200);
+            Sleep(pauses.after);
             return timing;
         }
         Sleep(1);
         QueryPerformanceCounter(&now);
     } while (Ms(start, now) < 5000);
     return timing;
+}
+
+std::optional<Timing> Press(const Options& o, const Program& program, const State& state) {
+    return PressIn(o, program, FindWindowW(nullptr, o.sourceTitle.c_str()), o.kind, state);
 }
 
 BOOL CALLBACK ReportBox(HWND hwnd, LPARAM) {
@@ -219,6 +270,23 @@ void PrintSeries(const char* what, const std::wstring& program, const std::wstri
     std::printf("%s %ls %ls ", what, program.c_str(), state.c_str());
     if (r.timed.empty()) std::printf("- - 0 %d\n", r.lost);
     else std::printf("%.1f %.1f %zu %d\n", Percentile(r.timed, 0.5), Percentile(r.timed, 0.9), r.timed.size(), r.lost);
+}
+
+// Said on the error stream, so that a lost press can be told why.
+void SayLost(const Timing& timing, const Program& program, const State& state) {
+    if (timing.toWindow < 0) {
+        std::fprintf(stderr, "%ls, %ls: the runner did not start\n", program.name.c_str(), state.name.c_str());
+        EnumWindows(ReportBox, 0);
+    }
+    if (timing.toWindow >= 0 && timing.toProcess < 0)
+        std::fprintf(stderr, "%ls, %ls: the runner recorded no start time\n", program.name.c_str(), state.name.c_str());
+}
+
+void Add(const Timing& timing, Series& toProcess, Series& toWindow) {
+    for (auto [ms, series] : {std::pair{timing.toProcess, &toProcess}, std::pair{timing.toWindow, &toWindow}}) {
+        if (ms >= 0) series->timed.push_back(ms);
+        else ++series->lost;
+    }
 }
 
 int Latency(const Options& o) {
@@ -248,20 +316,9 @@ int Latency(const Options& o) {
                     std::fprintf(stderr, "the source window is missing\n");
                     return 4;
                 }
-                if (timing->toWindow < 0) {
-                    // Said on the error stream, so that a lost press can be told why.
-                    std::fprintf(stderr, "%ls, %ls: the runner did not start\n", o.programs[p].name.c_str(),
-                                 o.states[s].name.c_str());
-                    EnumWindows(ReportBox, 0);
-                }
-                if (timing->toWindow >= 0 && timing->toProcess < 0)
-                    std::fprintf(stderr, "%ls, %ls: the runner recorded no start time\n", o.programs[p].name.c_str(),
-                                 o.states[s].name.c_str());
+                SayLost(*timing, o.programs[p], o.states[s]);
                 if (round == 0) continue;
-                for (auto [ms, series] : {std::pair{timing->toProcess, &toProcess}, std::pair{timing->toWindow, &toWindow}}) {
-                    if (ms >= 0) (*series)[p][s].timed.push_back(ms);
-                    else ++(*series)[p][s].lost;
-                }
+                Add(*timing, toProcess[p][s], toWindow[p][s]);
             }
         }
     }
@@ -272,6 +329,229 @@ int Latency(const Options& o) {
             PrintSeries("window", o.programs[p].name, o.states[s].name, toWindow[p][s]);
         }
     }
+    return 0;
+}
+
+std::string ReadAll(const std::wstring& path, std::uint64_t from = 0) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return {};
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(from);
+    SetFilePointerEx(f, at, nullptr, FILE_BEGIN);
+    std::string text;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(f, chunk, sizeof chunk, &read, nullptr) && read > 0) text.append(chunk, read);
+    CloseHandle(f);
+    return text;
+}
+
+std::uint64_t FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// Kestrel's log, in the user's local application data.
+std::wstring KestrelLog() {
+    wchar_t folder[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"LOCALAPPDATA", folder, MAX_PATH);
+    return std::wstring(folder) + L"\\Kestrel\\kestrel.log";
+}
+
+// Whether the text has a line saying the hotkey was registered (not "not registered").
+bool SaysRegistered(const std::string& text) {
+    for (std::size_t at = text.find(" hotkey "); at != std::string::npos; at = text.find(" hotkey ", at + 1)) {
+        const auto end = text.find('\n', at);
+        if (end == std::string::npos) return false;  // not written whole yet
+        const auto line = text.substr(at, end - at);
+        if (line.find(" registered") != std::string::npos && line.find(" not registered") == std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+// Starts Kestrel as a logon would and waits until its start has registered the
+// hotkey, which it does after adding the icon: the ms from just before the
+// process was created to its log saying so, or -1 when it did not within 10 s.
+double StartTimed(const Program& program, Process& process) {
+    const auto log = KestrelLog();
+    const auto from = FileSize(log);
+    LARGE_INTEGER start, now;
+    QueryPerformanceCounter(&start);
+    if (!Start(program.commandLine, process)) return -1;
+    do {
+        QueryPerformanceCounter(&now);
+        if (SaysRegistered(ReadAll(log, from))) return Ms(start, now);
+        Sleep(1);
+    } while (Ms(start, now) < 10000);
+    return -1;
+}
+
+struct ProgramWindow {
+    DWORD processId = 0;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindExitButton(HWND hwnd, LPARAM lParam) {
+    auto& window = *reinterpret_cast<ProgramWindow*>(lParam);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(hwnd, &processId);
+    if (processId != window.processId || !FindWindowExW(hwnd, nullptr, L"Button", L"Exit")) return TRUE;
+    window.found = hwnd;
+    return FALSE;
+}
+
+// Ends Kestrel as its Exit does, so that it stores what it learned; ended
+// outright when it has not gone within 10 s.
+void Close(Process& process) {
+    ProgramWindow window{GetProcessId(process.handle)};
+    EnumWindows(FindExitButton, reinterpret_cast<LPARAM>(&window));
+    if (window.found) PostMessageW(window.found, WM_CLOSE, 0, 0);
+    if (!window.found || WaitForSingleObject(process.handle, 10000) != WAIT_OBJECT_0)
+        std::fprintf(stderr, "kestrel did not end by its Exit\n");
+    process.End();
+}
+
+int FreshStarts(const Options& o) {
+    const Program& program = o.programs.front();
+    std::vector<Series> toProcess(o.states.size()), toWindow(o.states.size());
+    std::vector<double> startups;
+    for (int round = 0; round <= o.freshStarts; ++round) {
+        Process kestrel, source;
+        const double startup = StartTimed(program, kestrel);
+        if (startup < 0) {
+            std::fprintf(stderr, "%ls did not register its hotkey\n", program.name.c_str());
+            return 2;
+        }
+        if (round > 0) startups.push_back(startup);
+        // A new window of the program seen before, as after a logon.
+        if (!Start(o.source, source)) return 3;
+        Sleep(1500);
+        for (std::size_t s = 0; s < o.states.size(); ++s) {
+            for (int i = 0; i < o.presses; ++i) {
+                const auto timing = Press(o, program, o.states[s]);
+                if (!timing) {
+                    std::fprintf(stderr, "the source window is missing\n");
+                    return 4;
+                }
+                SayLost(*timing, program, o.states[s]);
+                if (round > 0) Add(*timing, toProcess[s], toWindow[s]);
+            }
+        }
+        ClearRunner(o.runnerLog, o.runnerStart);
+        source.End();
+        Close(kestrel);
+    }
+    for (std::size_t s = 0; s < o.states.size(); ++s) {
+        PrintSeries("fresh", program.name, o.states[s].name, toProcess[s]);
+        PrintSeries("fresh-window", program.name, o.states[s].name, toWindow[s]);
+    }
+    std::printf("startup %.1f %.1f %zu\n", Percentile(startups, 0.5), *std::max_element(startups.begin(), startups.end()),
+                startups.size());
+    return 0;
+}
+
+struct TitledWindows {
+    const std::wstring* title;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK FindTitled(HWND hwnd, LPARAM lParam) {
+    auto& windows = *reinterpret_cast<TitledWindows*>(lParam);
+    wchar_t title[256] = L"";
+    GetWindowTextW(hwnd, title, 256);
+    if (*windows.title == title) windows.found.push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> WindowsTitled(const std::wstring& title) {
+    TitledWindows windows{&title, {}};
+    EnumWindows(FindTitled, reinterpret_cast<LPARAM>(&windows));
+    return windows.found;
+}
+
+// Starts a source and finds its window, the one of the title that was not
+// there before (a console's window is its host's, not the program's).
+HWND StartSource(const std::wstring& commandLine, const std::wstring& title, Process& process) {
+    const auto before = WindowsTitled(title);
+    if (!Start(commandLine, process)) return nullptr;
+    for (int i = 0; i < 1000; ++i, Sleep(10))
+        for (HWND hwnd : WindowsTitled(title))
+            if (std::find(before.begin(), before.end(), hwnd) == before.end()) return hwnd;
+    return nullptr;
+}
+
+// What the system counts of the process: "-" for a count of 0, which no
+// running program with windows and an icon has (Wine gives 0 for another process).
+void PrintFigures(const char* after, HANDLE process) {
+    DWORD handles = 0;
+    if (!GetProcessHandleCount(process, &handles)) handles = 0;
+    const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS), user = GetGuiResources(process, GR_USEROBJECTS);
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof memory;
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory)) memory = {};
+    std::printf("figures %s", after);
+    for (const std::uint64_t count : {std::uint64_t{handles}, std::uint64_t{gdi}, std::uint64_t{user},
+                                      std::uint64_t{memory.PrivateUsage / 1024}, std::uint64_t{memory.WorkingSetSize / 1024}}) {
+        if (count) std::printf(" %llu", static_cast<unsigned long long>(count));
+        else std::printf(" -");
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+int Day(const Options& o) {
+    const Program& program = o.programs.front();
+    const State& state = o.states.front();
+    Process kestrel;
+    const double startup = StartTimed(program, kestrel);
+    if (startup < 0) {
+        std::fprintf(stderr, "%ls did not register its hotkey\n", program.name.c_str());
+        return 2;
+    }
+    std::vector<Process> sources(o.daySources.size());
+    std::vector<HWND> windows;
+    for (std::size_t i = 0; i < o.daySources.size(); ++i) {
+        windows.push_back(StartSource(o.daySources[i].commandLine, o.sourceTitle, sources[i]));
+        if (!windows.back()) {
+            std::fprintf(stderr, "source %zu has no window\n", i + 1);
+            return 3;
+        }
+    }
+    Sleep(1000);
+    // A working day is about what stays behind, not speed: short pauses.
+    const Pauses pauses{50, 20};
+    constexpr int kEarly = 50;
+    int right = 0, lost = 0;
+    // By source: the routes timed by turns, under the same load.
+    std::vector<Series> toProcess(o.daySources.size()), toWindow(o.daySources.size());
+    for (int press = 0; press < o.dayPresses; ++press) {
+        const auto i = static_cast<std::size_t>(press) % windows.size();
+        const auto timing = PressIn(o, program, windows[i], o.daySources[i].kind, state, pauses);
+        if (!timing) {
+            std::fprintf(stderr, "source %zu's window is missing\n", i + 1);
+            return 4;
+        }
+        SayLost(*timing, program, state);
+        if (press >= kEarly) Add(*timing, toProcess[i], toWindow[i]);
+        if (timing->toWindow < 0) {
+            ++lost;
+        } else if (ReadAll(o.runnerLog).find(o.daySources[i].value) != std::string::npos) {
+            ++right;
+        } else {
+            std::fprintf(stderr, "day: a press in the %ls source gave the runner another value\n",
+                         KindName(o.daySources[i].kind));
+        }
+        if (press + 1 == std::min(kEarly, o.dayPresses)) PrintFigures("first", kestrel.handle);
+    }
+    ClearRunner(o.runnerLog, o.runnerStart);
+    PrintFigures("last", kestrel.handle);
+    std::printf("day %d %d %d\nstartup %.1f\n", o.dayPresses, right, lost, startup);
+    for (std::size_t i = 0; i < o.daySources.size(); ++i)
+        PrintSeries("daylatency", program.name, KindName(o.daySources[i].kind), toProcess[i]);
+    Close(kestrel);
     return 0;
 }
 
@@ -333,16 +613,31 @@ int wmain(int argc, wchar_t** argv) {
         else if (a == L"--source-title") o.sourceTitle = next();
         else if (a == L"--runner-log") o.runnerLog = next();
         else if (a == L"--runner-start") o.runnerStart = next();
-        else if (a == L"--custom") o.custom = true;
-        else if (a == L"--console") o.console = true;
-        else if (a == L"--list") o.list = true;
+        else if (a == L"--custom") o.kind = SourceKind::Custom;
+        else if (a == L"--console") o.kind = SourceKind::Console;
+        else if (a == L"--list") o.kind = SourceKind::List;
         else if (a == L"--presses") o.presses = std::stoi(next());
         else if (a == L"--idle") o.idleSeconds = std::stoi(next());
+        else if (a == L"--fresh-starts") o.freshStarts = std::stoi(next());
+        else if (a == L"--day") o.dayPresses = std::stoi(next());
+        else if (a == L"--day-source") {
+            const auto kind = next();
+            const auto value = next();
+            const auto commandLine = next();
+            const SourceKind kinds[] = {SourceKind::Edit, SourceKind::Custom, SourceKind::List, SourceKind::Console};
+            const wchar_t* names[] = {L"edit", L"custom", L"list", L"console"};
+            for (int k = 0; k < 4; ++k)
+                if (kind == names[k])
+                    o.daySources.push_back({kinds[k], "'" + std::string(value.begin(), value.end()) + "'", commandLine});
+        }
     }
-    if (o.programs.empty() || (o.idleSeconds == 0 && o.states.empty())) {
+    if (o.programs.empty() || (o.idleSeconds == 0 && o.states.empty()) || (o.dayPresses > 0 && o.daySources.empty())) {
         std::fprintf(stderr, "nothing to measure\n");
         return 2;
     }
+    // These start the program themselves, timing its start.
+    if (o.freshStarts > 0) return FreshStarts(o);
+    if (o.dayPresses > 0) return Day(o);
     std::vector<Process> programs(o.programs.size());
     for (std::size_t p = 0; p < o.programs.size(); ++p) {
         if (!Start(o.programs[p].commandLine, programs[p])) {

@@ -2,9 +2,12 @@
 // ListControls, in a program of this test's bitness and, from the 32-bit
 // test, in a 64-bit one: the item the user chose, and every control's
 // selection, focus and scroll position as they were, no key typed.
+#include <optional>
+
 #include "capture/window_choice.h"
 #include "fixtures/chord.h"
 #include "fixtures/list_app.h"
+#include "platform/win32/list_controls.h"
 #include "win/sample_program.h"
 #include "win/win_support.h"
 
@@ -152,6 +155,28 @@ TEST_F(ListControlsWinTest, MemoryLeftToALateAnswerIsFreedOnceTheListAnswersAgai
     SendMessageW(app.window(), fixtures::kFocusControl, fixtures::kListAppEdit, 0);
     EXPECT_EQ(services.listControls.ReadFocused(window, "", platform::ControlClasses()).kind, Kind::NotAList);
     EXPECT_EQ(kept(), 0u) << "freed once the program answered again";
+}
+
+// One block in the source's memory serves every read of its lists, and goes
+// with the reader, as at Kestrel's exit.
+TEST_F(ListControlsWinTest, OneBlockInTheSourceServesEveryReadAndGoesWithTheReader) {
+    ListApp app(ProgramDir() + L"\\" KESTREL_LIST_APP, L"--focus listview");
+    const auto window = ActivateByTitle(services.desktop, Utf8(kTitle));
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == app.window(); }, 2000));
+    const auto kept = [&] {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(app.window(), fixtures::kLastQuestionMemory, 0, 0, SMTO_NORMAL, Scaled(10000), &answer);
+        return answer;
+    };
+    std::optional<win32::ListControls> lists(std::in_place);
+    EXPECT_EQ(lists->ReadFocused(window, "", platform::ControlClasses()).kind, Kind::Text);
+    const auto first = kept();
+    EXPECT_NE(first, 0u) << "kept for the next read";
+    SendMessageW(app.window(), fixtures::kFocusControl, fixtures::kTreeView, 0);
+    EXPECT_EQ(lists->ReadFocused(window, "", platform::ControlClasses()).control, Control::TreeView);
+    EXPECT_EQ(kept(), first) << "the tree was asked in the same block";
+    lists.reset();
+    EXPECT_EQ(kept(), 0u) << "freed with the reader";
 }
 
 // Each runtime's superclasses of the lists, under its own class names, are

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -143,6 +145,12 @@ constexpr std::size_t kBlockBytes = kItemBytes + kTextUnits * sizeof(wchar_t);
 constexpr ULONGLONG kReadBoundMs = 1500;
 // Blocks kept for freeing later; beyond these, one is left to its process.
 constexpr std::size_t kAbandonedKept = 16;
+// Source processes whose block is kept for the next read; beyond these, the
+// one asked longest ago is freed.
+constexpr std::size_t kProcessesKept = 8;
+// The text units read back with the structure in one go; a longer text is
+// read on from there.
+constexpr std::size_t kQuickUnits = 64;
 
 // A fault that ends the read, as the answer says it.
 struct Failed {
@@ -271,18 +279,22 @@ public:
     Pointer TextBuffer() const { return static_cast<Pointer>(block_.address() + kItemBytes); }
 
     // Sends `message` with the structure `item` and returns the answer, the
-    // structure as the control left it in `item`.
+    // structure as the control left it in `item`; with `text`, the start of
+    // the text buffer too, read with it.
     template <typename Item>
-    LRESULT AskWith(HWND control, UINT message, WPARAM wParam, Item& item) {
+    LRESULT AskWith(HWND control, UINT message, WPARAM wParam, Item& item, wchar_t (*text)[kQuickUnits] = nullptr) {
         static_assert(sizeof(Item) <= kItemBytes);
-        const wchar_t none = L'\0';
-        if (!block_.Write(0, &item, sizeof item) || !block_.Write(kItemBytes, &none, sizeof none))
-            throw Failed{Kind::Unreachable};
+        // The structure and an empty text after it, in one write.
+        unsigned char bytes[kItemBytes + sizeof *text] = {};
+        std::memcpy(bytes, &item, sizeof item);
+        if (!block_.Write(0, bytes, kItemBytes + sizeof(wchar_t))) throw Failed{Kind::Unreachable};
         // Until it is answered, the control may still write into the block.
         block_.Abandon();
         const auto answer = ask_.Ask(control, message, wParam, static_cast<LPARAM>(block_.address()));
         block_.Reclaim();
-        if (!block_.Read(0, &item, sizeof item)) throw Failed{Kind::Unreachable};
+        if (!block_.Read(0, bytes, text ? sizeof bytes : sizeof item)) throw Failed{Kind::Unreachable};
+        std::memcpy(&item, bytes, sizeof item);
+        if (text) std::memcpy(*text, bytes + kItemBytes, sizeof *text);
         return answer;
     }
 
@@ -291,9 +303,12 @@ public:
     // gives no answer.
     template <typename Item>
     std::string AskText(HWND control, UINT message, WPARAM wParam, Item item, bool answersLength = false) {
-        if (AskWith(control, message, wParam, item) == 0 && !answersLength) throw Failed{Kind::NoAnswer};
-        // The control may point the structure at text of its own instead
-        // (an item whose text its program gives on request).
+        wchar_t start[kQuickUnits];
+        if (AskWith(control, message, wParam, item, &start) == 0 && !answersLength) throw Failed{Kind::NoAnswer};
+        const auto end = std::find(std::begin(start), std::end(start), L'\0');
+        if (item.text == TextBuffer() && end != std::end(start)) return Narrow(std::wstring(start, end));
+        // A longer text, or the control pointed the structure at text of its
+        // own instead (an item whose text its program gives on request).
         const auto text = ReadRemoteText(process_.handle(), item.text, kTextUnits);
         if (!text) throw Failed{Kind::Unreachable};
         return Narrow(*text);
@@ -358,13 +373,11 @@ ListText ReadListView(Questions& ask, HWND list, const std::string& column, Remo
         if (subItem < 0) return Answer(Control::ListView, Kind::NoSuchColumn);
     }
     // Index -1 from the start; the control takes wParam as an int, so it is
-    // -1 to a 64-bit list from the 32-bit program too.
-    const auto focused = ask.AskInt(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
-    const auto first = ask.AskInt(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
-    const bool focusedSelected =
-        focused >= 0 &&
-        (ask.AskInt(list, LVM_GETITEMSTATE, static_cast<WPARAM>(focused), LVIS_SELECTED) & LVIS_SELECTED) != 0;
-    const auto chosen = platform::ChosenItem(focused, focusedSelected, first);
+    // -1 to a 64-bit list from the 32-bit program too. The focused item if it
+    // is selected (an item with both states: there is one focused item at
+    // most), else the first selected one.
+    auto chosen = ask.AskInt(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED | LVNI_SELECTED);
+    if (chosen < 0) chosen = ask.AskInt(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
     if (chosen < 0) return Answer(Control::ListView, Kind::NothingSelected);
     ListViewItem<Pointer> item{};
     item.subItem = subItem;
@@ -403,33 +416,50 @@ void ListControls::Answered(DWORD thread) {
     }
 }
 
-// A list view's or tree view's answer, its structures in the source's memory.
-ListText ListControls::ReadInSource(Questions& ask, HWND control, Control kind, const std::string& column) {
-    DWORD processId = 0;
-    const DWORD thread = GetWindowThreadProcessId(control, &processId);
+std::list<ListControls::Kept>::iterator ListControls::KeptFor(DWORD processId) {
+    for (auto it = kept_.begin(); it != kept_.end();) {
+        if (WaitForSingleObject(it->process.handle(), 0) == WAIT_TIMEOUT) {
+            // Running, so the id is still that process's.
+            if (it->processId == processId) return it;
+            ++it;
+            continue;
+        }
+        it->block.Abandon();  // gone with its process: nothing to free
+        it = kept_.erase(it);
+    }
     bool refused = false;
     auto process = RemoteProcess::Open(processId, refused);
     if (!process) throw Failed{refused ? Kind::Refused : Kind::Unreachable};
     auto block = RemoteBlock::Allocate(*process, kBlockBytes);
     if (!block) throw Failed{Kind::Unreachable};
+    if (kept_.size() >= kProcessesKept) kept_.pop_front();
+    kept_.push_back({processId, std::move(*process), std::move(*block)});
+    return std::prev(kept_.end());
+}
+
+// A list view's or tree view's answer, its structures in the source's memory.
+ListText ListControls::ReadInSource(Questions& ask, HWND control, Control kind, const std::string& column) {
+    DWORD processId = 0;
+    const DWORD thread = GetWindowThreadProcessId(control, &processId);
+    const auto kept = KeptFor(processId);
     // However the read ends, a block the control may still write into is
-    // kept, to be freed once that thread answers again.
+    // no longer used, and is freed once that thread answers again.
     struct Keep {
         ListControls& lists;
-        RemoteProcess& process;
-        RemoteBlock& block;
+        std::list<Kept>::iterator kept;
         DWORD thread;
         ~Keep() {
-            if (!block.abandoned()) return;
+            if (!kept->block.abandoned()) return;
             if (lists.abandoned_.size() >= kAbandonedKept) lists.abandoned_.erase(lists.abandoned_.begin());
-            lists.abandoned_.push_back({std::move(process), thread, block.address()});
+            lists.abandoned_.push_back({std::move(kept->process), thread, kept->block.address()});
+            lists.kept_.erase(kept);
         }
-    } keep{*this, *process, *block, thread};
+    } keep{*this, kept, thread};
     auto read = [&](auto remote) {
         return kind == Control::ListView ? ReadListView(ask, control, column, remote) : ReadTreeView(ask, control, remote);
     };
-    if (process->is64Bit()) return read(RemoteQuestions<std::uint64_t>(ask, *process, *block));
-    return read(RemoteQuestions<std::uint32_t>(ask, *process, *block));
+    if (kept->process.is64Bit()) return read(RemoteQuestions<std::uint64_t>(ask, kept->process, kept->block));
+    return read(RemoteQuestions<std::uint32_t>(ask, kept->process, kept->block));
 }
 
 ListText ListControls::Read(HWND control, platform::ControlKind kind, const std::string& column) {

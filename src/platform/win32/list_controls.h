@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,17 @@ private:
                                     const std::string& column);
     // The thread of a control answered a question.
     void Answered(DWORD thread);
+
+    // One block per source process, kept from read to read: opening the
+    // process and asking it for memory cost more than the questions. Freed
+    // with this object; a process that ended took its block with it.
+    struct Kept {
+        DWORD processId = 0;
+        RemoteProcess process;
+        RemoteBlock block;
+    };
+    std::list<Kept>::iterator KeptFor(DWORD processId);
+    std::list<Kept> kept_;
 
     // Blocks whose question was not answered in time, left in their process
     // until its control's thread answers a later one.

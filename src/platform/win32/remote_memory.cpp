@@ -63,7 +63,8 @@ std::optional<void*> Local(std::uint64_t address) {
 std::optional<RemoteProcess> RemoteProcess::Open(DWORD processId, bool& refused) {
     RemoteProcess process;
     *process.handle_.receive() = OpenProcess(
-        PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+        PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+        processId);
     refused = !process.handle_ && GetLastError() == ERROR_ACCESS_DENIED;
     if (!process.handle_) return std::nullopt;
     const auto is64Bit = Is64Bit(process.handle());

@@ -13,8 +13,8 @@
 
 namespace kestrel::win32 {
 
-// A process opened for reading and writing its memory, and how wide its
-// pointers are.
+// A process opened for reading and writing its memory and for waiting on its
+// end, and how wide its pointers are.
 class RemoteProcess {
 public:
     // Nothing when the process cannot be opened so (another user's, or one
