@@ -2,7 +2,6 @@
 // once Group Policy announces its refresh, as it does, to every top-level
 // window; the store's as soon as they are written, the hotkey registered anew.
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "fixtures/chord.h"
@@ -46,7 +45,7 @@ TEST_F(LiveChangesWinTest, APolicyRefreshAndAStoreChangeReachTheNextPress) {
     Put(kPolicyKey, L"AppName", L"Letters");
     Pump(200);
     EXPECT_EQ(program.settings().sources[0].documentType, "Claims") << "policy is read when it is refreshed";
-    std::thread refresh([] {
+    test::Thread refresh([] {
         SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"),
                             SMTO_ABORTIFHUNG, 5000, nullptr);
     });
