@@ -194,22 +194,21 @@ std::vector<platform::ControlFacts> Desktop::FocusPath(platform::WindowId window
     return path;
 }
 
+static BOOL CALLBACK AddDescendant(HWND child, LPARAM into) {
+    wchar_t real[256] = L"";
+    RealGetWindowClassW(child, real, 256);
+    auto& children = *reinterpret_cast<std::vector<platform::ChildWindow>*>(into);
+    children.push_back({reinterpret_cast<platform::WindowId>(child), GetDlgCtrlID(child), Narrow(ClassOf(child)),
+                        Narrow(real)});
+    return TRUE;
+}
+
 std::vector<platform::ChildWindow> Desktop::Descendants(platform::WindowId window) {
     std::vector<platform::ChildWindow> children;
     const HWND top = ToHwnd(window);
     if (!top) return children;
     // Class names and IDs are the window manager's: no message reaches the program.
-    EnumChildWindows(
-        top,
-        [](HWND child, LPARAM into) -> BOOL {
-            wchar_t real[256] = L"";
-            RealGetWindowClassW(child, real, 256);
-            auto& children = *reinterpret_cast<std::vector<platform::ChildWindow>*>(into);
-            children.push_back({reinterpret_cast<platform::WindowId>(child), GetDlgCtrlID(child),
-                                Narrow(ClassOf(child)), Narrow(real)});
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
+    EnumChildWindows(top, AddDescendant, reinterpret_cast<LPARAM>(&children));
     return children;
 }
 
