@@ -23,6 +23,7 @@
 #include "link/runner.h"
 #include "platform/error.h"
 #include "platform/keystrokes.h"
+#include "settings/source_check.h"
 
 namespace kestrel::fuzz {
 namespace {
@@ -201,9 +202,9 @@ public:
             if (faults & kResultActivationFails) return {};
             return {{kResultWindow, runner::kResultWindow, true, false}};
         }
-        FUZZ_CHECK(!title.empty());
         if (faults & kActivationFails) return {};
-        return {{kSourceWindow, title, true, false}};
+        // An untitled source takes the window in front, checked as every window is.
+        return {{kSourceWindow, title.empty() ? std::string("Fuzzed program") : title, true, false}};
     }
     void Activate(WindowId window) override {
         if (running) {
@@ -470,7 +471,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                 FUZZ_CHECK(value == meant);
             }
             // Nothing in the way: the selection, or without one the caret's line.
-            const bool reached = world.busyUntil == 0 && !(world.faults & kActivationFails) &&
+            // A type or field the search cannot carry is said, and nothing taken.
+            const bool searchable = !SearchTextsProblem(first);
+            if (!searchable) FUZZ_CHECK(world.chords.empty() && value.empty() && !world.messages.empty());
+            const bool reached = searchable && world.busyUntil == 0 && !(world.faults & kActivationFails) &&
                                  world.frontDelay != kNever && world.frontDelay <= 500;
             const bool copied = !(world.faults & kCopyNeverLands) && world.modifiersUpAt <= 4000 &&
                                 world.copyDelay <= 400 && world.cutChord == SIZE_MAX;

@@ -123,6 +123,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     if (pattern.size() > 16 || text.size() > 12 || !IsAscii(pattern) || !IsAscii(text)) return 0;
     if (RepeatsAGroupThatMayBeEmpty(pattern)) return 0;
+    // The standard engine keeps only the low byte of a \u escape's character.
+    if (pattern.find("\\u") != std::string::npos) return 0;
     std::regex oracle;
     try {
         oracle.assign(pattern, std::regex::ECMAScript);
