@@ -186,6 +186,13 @@ TEST_F(SourcesWinTest, AFieldOfTheSourceIsPickedByTheHotkeyInItAndByADragOntoIt)
     Chord({VK_F11});  // in the dialog: no pick yet
     EXPECT_TRUE(WaitFor([&] { return TextOf(labels.back()).find(L"Put the focus in the field") == 0; }));
     Front(form);
+    // The pick takes the focused field: the press waits until the form has given it back.
+    ASSERT_TRUE(WaitFor([&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info) &&
+               info.hwndFocus == GetDlgItem(form, fixtures::kWrappedEdit);
+    }));
     Chord({VK_F11});  // the first start's hotkey, as the Settings dialog shows it
     EXPECT_TRUE(WaitFor([&] { return TextOf(valueFrom) == L"control #102"; })) << Utf8(TextOf(valueFrom));
     EXPECT_TRUE(WaitFor([&] { return TextOf(labels.back()) == L"Field: Invoice No.: 4711\nValue: 4711"; }))
