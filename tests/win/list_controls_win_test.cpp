@@ -2,6 +2,7 @@
 // ListControls, in a program of this test's bitness and, from the 32-bit
 // test, in a 64-bit one: the item the user chose, and every control's
 // selection, focus and scroll position as they were, no key typed.
+#include <cwchar>
 #include <optional>
 
 #include "capture/window_choice.h"
@@ -100,13 +101,12 @@ protected:
         // Each read leaves the list as it was (which each row checks), so rows
         // that start the program alike share one: a start is seconds under emulation.
         std::optional<ListApp> app;
-        const wchar_t* started = nullptr;
+        const wchar_t* started = L"";
         for (const auto& c : kCases) {
             SCOPED_TRACE(c.what);
             const bool refused = wider && !placesWider && std::string(c.what) == "a tree's selected node out of view";
-            if (!started || std::wstring(started) != c.args) {
-                app.reset();
-                app.emplace(program, c.args);
+            if (std::wcscmp(started, c.args) != 0) {
+                app.emplace(program, c.args);  // the one before has ended first
                 started = c.args;
             }
             const auto window = ActivateByTitle(services.desktop, Utf8(kTitle));
